@@ -1,0 +1,34 @@
+# Native build: the simulator, unit tests, scenario tests and benchmarks.
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+
+file(GLOB CALVOX_SIM_SOURCES CONFIGURE_DEPENDS src/sim/*.cpp)
+list(FILTER CALVOX_SIM_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
+add_library(calvox_sim_lib STATIC ${CALVOX_SIM_SOURCES})
+target_include_directories(calvox_sim_lib PUBLIC src)
+target_link_libraries(calvox_sim_lib PUBLIC calvox_core Threads::Threads)
+
+add_executable(calvox-sim src/sim/main.cpp)
+target_link_libraries(calvox-sim PRIVATE calvox_sim_lib)
+set_target_properties(calvox-sim PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+file(GLOB_RECURSE CALVOX_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
+add_executable(calvox_unit_tests ${CALVOX_UNIT_TESTS})
+target_include_directories(calvox_unit_tests PRIVATE tests/unit)
+target_link_libraries(calvox_unit_tests PRIVATE calvox_sim_lib GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(calvox_unit_tests DISCOVERY_MODE PRE_TEST)
+
+# Every scenario must hold (exit 0); scenarios under tests/scenarios/malformed
+# must be refused as malformed (exit 2) without running.
+file(GLOB CALVOX_SCENARIOS CONFIGURE_DEPENDS tests/scenarios/*.scn)
+foreach(scn ${CALVOX_SCENARIOS})
+  get_filename_component(name ${scn} NAME_WE)
+  add_test(NAME scenario.${name} COMMAND calvox-sim ${scn})
+endforeach()
+file(GLOB CALVOX_BAD_SCENARIOS CONFIGURE_DEPENDS tests/scenarios/malformed/*.scn)
+foreach(scn ${CALVOX_BAD_SCENARIOS})
+  get_filename_component(name ${scn} NAME_WE)
+  add_test(NAME malformed.${name} COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:calvox-sim>
+           -DSCN=${scn} -P ${CMAKE_SOURCE_DIR}/cmake/expect_malformed.cmake)
+endforeach()

@@ -1,0 +1,18 @@
+# Windows build: Calvox.exe and the Wine test programs.
+enable_language(RC)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+file(GLOB CALVOX_WIN32_SOURCES CONFIGURE_DEPENDS src/win32/*.cpp)
+list(FILTER CALVOX_WIN32_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
+add_library(calvox_win32 STATIC ${CALVOX_WIN32_SOURCES})
+target_include_directories(calvox_win32 PUBLIC src/core src)
+target_link_libraries(calvox_win32 PUBLIC calvox_core)
+target_link_libraries(calvox_win32 PUBLIC user32 shell32 gdi32 setupapi hid ole32 winmm advapi32 version)
+
+add_executable(Calvox WIN32 src/win32/main.cpp src/win32/resources/calvox.rc)
+target_link_libraries(Calvox PRIVATE calvox_win32)
+set_target_properties(Calvox PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} OUTPUT_NAME Calvox)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
+  add_subdirectory(tests/wine)
+endif()

@@ -1,0 +1,48 @@
+// The root object of one run: the single instances of the program, created
+// once by the entry point and handed to every handler.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "answering/answering_machine.h"
+#include "answering/driver_wave_player.h"
+#include "app/hub_state.h"
+#include "audio/handset_mixer.h"
+#include "config/settings.h"
+#include "device/handset_device.h"
+#include "platform/platform.h"
+
+namespace calvox {
+
+struct App {
+    explicit App(Platform& p) : platform(p), device(p), observer(p.observer) {}
+
+    Platform& platform;
+    HubState hub;
+    Settings settings;
+    HandsetDevice device;
+    HandsetMixer mixer;
+    DriverWavePlayer driverPlayer;
+    AnsweringMachine answeringMachine;
+    // Digits the user is typing, echoed on the handset display.
+    std::string numberEntry;
+    bool numberEntryActive = false;
+    std::atomic<bool> buzzerStop{false};
+    ObserverPort* observer;
+};
+
+// The start-up of one process: the launcher or the resident role. Returns when
+// the process would end.
+void RunProgram(Platform& platform, const std::string& commandLine);
+
+// The launcher role's prefix, and what it opens: the text after the prefix
+// where it was found; empty when the command line holds no prefix.
+inline constexpr const char* kLinkPrefix = "SKYPELINK-";
+bool FindLaunchLink(const std::string& commandLine, std::string& link);
+
+// The hidden window's class and creation parameters.
+WindowClassSpec HiddenWindowClass();
+WindowCreateSpec HiddenWindowCreation();
+
+}  // namespace calvox

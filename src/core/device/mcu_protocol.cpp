@@ -1,0 +1,60 @@
+#include "device/mcu_protocol.h"
+
+namespace calvox {
+
+namespace {
+
+// Commands that belong to number entry itself and so leave it on the display.
+bool KeepsNumberEntry(std::uint8_t code) { return code == 0x02 || code == 0x0C || code == 0x1E; }
+
+void EndNumberEntry(App& app) {
+    if (!app.numberEntryActive) return;
+    app.numberEntryActive = false;
+    ClearDisplay(app);
+}
+
+}  // namespace
+
+int SendMcuCommand(App& app, std::uint8_t code, std::uint8_t value) {
+    if (!app.device.McuPresent()) return 0;
+    if (!KeepsNumberEntry(code)) EndNumberEntry(app);
+    app.platform.clock.Sleep(kMcuCommandPauseMs);
+    return app.device.SendMcuReport(static_cast<std::uint8_t>(0x80 | code), value, 0);
+}
+
+void SendMcuDigit(App& app, std::uint8_t ch) {
+    if (!app.device.McuPresent()) return;
+    app.platform.clock.Sleep(kMcuCommandPauseMs);
+    app.device.SendMcuReport(0x90, ch, 0);
+}
+
+void SendMcuText(App& app, const std::string& text, std::uint8_t code) {
+    if (!app.device.McuPresent()) return;
+    EndNumberEntry(app);
+    app.platform.clock.Sleep(kMcuCommandPauseMs);
+    if (text.empty()) return;
+    const auto codeByte = static_cast<std::uint8_t>(0x80 | code);
+    std::size_t i = 0;
+    for (; i + 1 < text.size(); i += 2) {
+        app.device.SendMcuReport(codeByte, static_cast<std::uint8_t>(text[i]),
+                                 static_cast<std::uint8_t>(text[i + 1]));
+        app.platform.clock.Sleep(kMcuTextPairPauseMs);
+    }
+    std::uint8_t last = i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0;
+    app.device.SendMcuReport(codeByte, last, 0);
+}
+
+void ClearDisplay(App& app) {
+    app.numberEntry.clear();
+    app.numberEntryActive = false;
+    SendMcuCommand(app, 0x01, 0);
+}
+
+void SendVoiceMailSettingsToHandset(App& app) {
+    for (const McuCommandItem& item : VoiceMailSettingsCommands(app.settings)) {
+        if (item.isText) SendMcuText(app, item.text, item.code);
+        else SendMcuCommand(app, item.code, item.value);
+    }
+}
+
+}  // namespace calvox

@@ -1,0 +1,28 @@
+// Files, folders and the program's own location.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace calvox {
+
+inline constexpr std::uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+inline constexpr std::uint32_t kFileAttributeHidden = 0x2;
+inline constexpr std::uint32_t kFileAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+
+class FilePort {
+public:
+    virtual ~FilePort() = default;
+
+    virtual std::string GetModuleFileName() = 0;
+    virtual std::string GetWindowsDirectory() = 0;
+    virtual std::uint32_t GetFileAttributes(const std::string& path) = 0;
+    virtual bool SetFileAttributes(const std::string& path, std::uint32_t attributes) = 0;
+    virtual bool CreateDirectory(const std::string& path) = 0;
+    // Names (not paths) of the files matching a wildcard pattern such as "C:\x\*_N.wav".
+    virtual std::vector<std::string> FindFiles(const std::string& pattern) = 0;
+};
+
+}  // namespace calvox

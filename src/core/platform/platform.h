@@ -1,0 +1,28 @@
+// The set of ports one run of the program talks to.
+#pragma once
+
+#include "platform/clock_port.h"
+#include "platform/file_port.h"
+#include "platform/hid_port.h"
+#include "platform/observer_port.h"
+#include "platform/profile_port.h"
+#include "platform/shell_port.h"
+#include "platform/text_port.h"
+#include "platform/thread_port.h"
+#include "platform/window_port.h"
+
+namespace calvox {
+
+struct Platform {
+    WindowPort& window;
+    ClockPort& clock;
+    ThreadPort& threads;
+    ProfilePort& profile;
+    FilePort& files;
+    ShellPort& shell;
+    TextPort& text;
+    HidPort& hid;
+    ObserverPort* observer = nullptr;
+};
+
+}  // namespace calvox

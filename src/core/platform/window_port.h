@@ -1,0 +1,92 @@
+// Windowing and messages: the hidden window, its loop, posted and sent messages.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/types.h"
+
+namespace calvox {
+
+using WindowProc = std::function<LResult(Hwnd, unsigned, WParam, LParam)>;
+
+struct WindowClassSpec {
+    std::string className;
+    unsigned style = 0;
+    int classExtraBytes = 0;
+    int windowExtraBytes = 0;
+    int backgroundBrush = 0;  // a system colour index + 1, as Windows takes it
+};
+
+struct WindowCreateSpec {
+    std::string className;
+    std::string title;
+    std::uint32_t exStyle = 0;
+    std::uint32_t style = 0;
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+struct Msg {
+    Hwnd hwnd = 0;
+    unsigned message = 0;
+    WParam wParam = 0;
+    LParam lParam = 0;
+};
+
+// The record a WM_COPYDATA carries in lParam, laid out as Windows lays out
+// COPYDATASTRUCT.
+struct CopyDataRecord {
+    std::uintptr_t dwData;
+    std::uint32_t cbData;
+    const void* lpData;
+};
+
+// The start of what a WM_DEVICECHANGE carries in lParam for a device
+// interface (DEV_BROADCAST_DEVICEINTERFACE without its name).
+struct DeviceBroadcastHeader {
+    std::uint32_t size;
+    std::uint32_t deviceType;
+    std::uint32_t reserved;
+};
+struct DeviceInterfaceBroadcast {
+    DeviceBroadcastHeader header;
+    Guid classGuid;
+};
+
+class WindowPort {
+public:
+    virtual ~WindowPort() = default;
+
+    virtual Hwnd FindWindow(const std::string& className, const std::string& title) = 0;
+    virtual bool RegisterClass(const WindowClassSpec& spec, WindowProc proc) = 0;
+    // Runs WM_CREATE through the class's procedure before it returns.
+    virtual Hwnd CreateWindow(const WindowCreateSpec& spec) = 0;
+    virtual void ShowWindow(Hwnd window, int show) = 0;
+    virtual void UpdateWindow(Hwnd window) = 0;
+
+    // The loop of the thread that owns the hidden window.
+    virtual bool GetMessage(Msg& msg) = 0;
+    virtual void TranslateMessage(const Msg& msg) = 0;
+    virtual LResult DispatchMessage(const Msg& msg) = 0;
+
+    virtual bool PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) = 0;
+    virtual void PostQuitMessage(int code) = 0;
+    virtual LResult DefWindowProc(Hwnd window, unsigned message, WParam wParam, LParam lParam) = 0;
+    virtual bool IsWindow(Hwnd window) = 0;
+    virtual Hwnd GetForegroundWindow() = 0;
+
+    virtual unsigned RegisterWindowMessage(const std::string& text) = 0;
+    // SendMessageTimeout to HWND_BROADCAST with SMTO_NORMAL; the result is not used.
+    virtual void BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
+                                         unsigned timeoutMs) = 0;
+    // A blocking WM_COPYDATA; returns what the receiver returned.
+    virtual LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) = 0;
+
+    // Device-interface notifications of one class to this window.
+    virtual DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
+                                                                   const Guid& classGuid) = 0;
+    virtual void UnregisterDeviceNotification(DeviceNotifyHandle handle) = 0;
+};
+
+}  // namespace calvox

@@ -1,0 +1,177 @@
+#include "sim/files.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace calvox::sim {
+
+namespace {
+constexpr const char* kProgramFolder = "C:\\Calvox";
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string Parent(const std::string& path) {
+    std::size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) return {};
+    std::size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+}  // namespace
+
+FileSystem::FileSystem() {
+    for (const char* folder : {"C:", "C:\\Calvox", "C:\\WINDOWS", "C:\\Documents and Settings",
+                               "C:\\Documents and Settings\\user",
+                               "C:\\Documents and Settings\\user\\Application Data"}) {
+        VirtualFile& f = files_[Normalize(folder)];
+        f.path = folder;
+        f.kind = FileKind::Folder;
+        f.attributes = 0x10;
+    }
+}
+
+std::string FileSystem::Resolve(const std::string& path) {
+    std::string p = path;
+    std::replace(p.begin(), p.end(), '/', '\\');
+    if (p.size() >= 2 && p[1] == ':') return p;
+    return std::string(kProgramFolder) + "\\" + p;
+}
+
+std::string FileSystem::Normalize(const std::string& path) {
+    std::string p = Upper(path);
+    while (p.size() > 3 && p.back() == '\\') p.pop_back();
+    return p;
+}
+
+VirtualFile* FileSystem::Find(const std::string& path) {
+    auto it = files_.find(Normalize(path));
+    return it == files_.end() ? nullptr : &it->second;
+}
+
+void FileSystem::EnsureParents(const std::string& path) {
+    std::string parent = Parent(path);
+    if (parent.empty() || Find(parent) != nullptr) return;
+    EnsureParents(parent);
+    VirtualFile& f = files_[Normalize(parent)];
+    f.path = parent;
+    f.kind = FileKind::Folder;
+    f.attributes = 0x10;
+}
+
+VirtualFile& FileSystem::Create(const std::string& path, FileKind kind) {
+    EnsureParents(path);
+    VirtualFile& f = files_[Normalize(path)];
+    f = VirtualFile{};
+    f.path = path;
+    f.kind = kind;
+    f.attributes = kind == FileKind::Folder ? 0x10 : 0x80;
+    return f;
+}
+
+bool FileSystem::Remove(const std::string& path) { return files_.erase(Normalize(path)) > 0; }
+
+bool FileSystem::MakeFolder(const std::string& path) {
+    if (Find(path) != nullptr) return false;
+    if (!FolderExists(Parent(path))) return false;
+    Create(path, FileKind::Folder);
+    return true;
+}
+
+bool FileSystem::FolderExists(const std::string& path) {
+    VirtualFile* f = Find(path);
+    return f != nullptr && f->kind == FileKind::Folder;
+}
+
+std::vector<std::string> FileSystem::Match(const std::string& pattern) {
+    std::string folder = Normalize(Parent(pattern));
+    std::string namePattern = pattern.substr(pattern.rfind('\\') + 1);
+    std::vector<std::string> names;
+    for (const auto& [key, file] : files_) {
+        if (file.kind == FileKind::Folder || Normalize(Parent(file.path)) != folder) continue;
+        std::string name = file.path.substr(file.path.rfind('\\') + 1);
+        if (WildcardMatch(namePattern, name)) names.push_back(name);
+    }
+    return names;
+}
+
+std::optional<std::string> FileSystem::ReadProfile(const std::string& path,
+                                                   const std::string& section,
+                                                   const std::string& key) {
+    VirtualFile* f = Find(path);
+    if (f == nullptr || f->kind != FileKind::Profile) return std::nullopt;
+    for (const IniSection& s : f->sections) {
+        if (Upper(s.name) != Upper(section)) continue;
+        for (const IniEntry& e : s.entries) {
+            if (Upper(Trim(e.key)) != Upper(key)) continue;
+            std::string v = Trim(e.value);
+            if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+            return v;
+        }
+    }
+    return std::nullopt;
+}
+
+void FileSystem::WriteProfile(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& value) {
+    VirtualFile* f = Find(path);
+    if (f == nullptr || f->kind != FileKind::Profile) {
+        std::uint32_t attributes = f ? f->attributes : 0x80;
+        f = &Create(path, FileKind::Profile);
+        f->attributes = attributes;
+    }
+    for (IniSection& s : f->sections) {
+        if (Upper(s.name) != Upper(section)) continue;
+        for (IniEntry& e : s.entries) {
+            if (Upper(Trim(e.key)) == Upper(key)) {
+                e.value = value;
+                return;
+            }
+        }
+        s.entries.push_back({key, value});
+        return;
+    }
+    f->sections.push_back({section, {{key, value}}});
+}
+
+void FileSystem::DeleteProfileKey(const std::string& path, const std::string& section,
+                                  const std::string& key) {
+    VirtualFile* f = Find(path);
+    if (f == nullptr || f->kind != FileKind::Profile) return;
+    for (IniSection& s : f->sections) {
+        if (Upper(s.name) != Upper(section)) continue;
+        std::erase_if(s.entries, [&](const IniEntry& e) { return Upper(Trim(e.key)) == Upper(key); });
+    }
+}
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    std::size_t p = 0, n = 0, star = std::string::npos, mark = 0;
+    auto same = [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) ==
+               std::toupper(static_cast<unsigned char>(b));
+    };
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace calvox::sim

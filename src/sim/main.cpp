@@ -1,0 +1,182 @@
+// calvox-sim: runs the program against a virtual Windows.
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+
+#include "sim/script.h"
+#include "sim/simulation.h"
+
+using namespace calvox::sim;
+
+namespace {
+
+constexpr const char* kHelp = R"(calvox-sim: the Calvox program on a virtual Windows
+
+  calvox-sim FILE.scn   run a scenario and print its trace
+                        (exit 0: every expect held; 1: one did not; 2: malformed script)
+  calvox-sim            interactive: type world lines, then `start`, then steps
+  calvox-sim --help     this text
+
+World lines (before start):
+  ini [SECTION] KEY=VALUE      file PATH [wav CH RATE BITS SECONDS | text "TEXT" | icon]
+  time EPOCH    client    client-windows standard|filterbar|tntedit|nopages|none
+  companion    windows-version MAJOR.MINOR    ui-language en-US|zh-TW
+  instance-running    trace scan
+Steps:
+  start [COMMAND LINE]    start-second [COMMAND LINE]
+  skype TEXT    skype-from-other TEXT    skype-bytes HH ...    skype-empty
+  attach STATUS    client-returns N [COUNT]    client-discover answer|ignore
+  client-exit    client-start    client-page contacts|history    addressbar TEXT
+  foreground client|other    post MESSAGE WPARAM LPARAM
+  arrive audio|hid|other    remove audio|hid|other
+  ini-set [SECTION] KEY=VALUE    ini-delete [SECTION] KEY    file ...    delete PATH
+  companion-discover    companion-changing CODE    companion-exit
+  tray MOUSEMESSAGE    menu-choose ID|none    wait MS    wait-until MS
+  expect [@MS] CHANNEL ...    expect none CHANNEL
+Not supported yet: handset, mixer, driver, registry (world); report, plug, unplug,
+  mixer-event, mixer-set, driver-status, driver-refuse (steps).
+)";
+
+const std::set<std::string> kNotYet = {"handset",     "mixer",     "driver",       "registry",
+                                       "report",      "plug",      "unplug",       "mixer-event",
+                                       "mixer-set",   "driver-status", "driver-refuse"};
+
+class ScriptSteps : public StepSource {
+public:
+    explicit ScriptSteps(std::vector<Step> steps) : steps_(std::move(steps)) {}
+    bool Next(Step& step) override {
+        if (next_ >= steps_.size()) return false;
+        step = steps_[next_++];
+        return true;
+    }
+
+private:
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+};
+
+class TypedSteps : public StepSource {
+public:
+    TypedSteps(std::istream& in, int& lineNo, std::optional<Step> first)
+        : in_(in), lineNo_(lineNo), first_(std::move(first)) {}
+    bool Next(Step& step) override {
+        if (first_) {
+            step = *first_;
+            first_.reset();
+            return true;
+        }
+        std::string text;
+        while (Prompt() && std::getline(in_, text)) {
+            ++lineNo_;
+            if (IsBlankOrComment(text)) continue;
+            ParseError error;
+            if (!ParseLine(text, lineNo_, false, step.line, error)) {
+                std::cout << "  ? " << error.reason << '\n';
+                continue;
+            }
+            if (kNotYet.count(step.line.word)) {
+                std::cout << "  ? '" << step.line.word << "' is not supported yet\n";
+                continue;
+            }
+            step.expects.clear();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    bool Prompt() {
+        std::cout << "sim> " << std::flush;
+        return true;
+    }
+    std::istream& in_;
+    int& lineNo_;
+    std::optional<Step> first_;
+};
+
+int Interactive() {
+    std::cout << "calvox-sim interactive: world lines, then `start`. --help lists the commands.\n";
+    std::vector<ScriptLine> world;
+    int lineNo = 0;
+    std::string text;
+    std::optional<Step> start;
+    while (std::cout << "world> " << std::flush && std::getline(std::cin, text)) {
+        ++lineNo;
+        if (IsBlankOrComment(text)) continue;
+        ScriptLine line;
+        ParseError error;
+        bool isStart = text.rfind("start", 0) == 0 && (text.size() == 5 || text[5] == ' ');
+        if (!ParseLine(text, lineNo, !isStart, line, error)) {
+            std::cout << "  ? " << error.reason << '\n';
+            continue;
+        }
+        if (kNotYet.count(line.word)) {
+            std::cout << "  ? '" << line.word << "' is not supported yet\n";
+            continue;
+        }
+        if (isStart) {
+            start = Step{line, {}};
+            break;
+        }
+        world.push_back(line);
+    }
+    if (!start) return 0;
+    Simulation sim(std::cout, std::cout);
+    ParseError error;
+    if (!sim.ApplyWorld(world, error)) {
+        std::cout << "line " << error.lineNo << ": " << error.reason << '\n';
+        return 2;
+    }
+    TypedSteps steps(std::cin, lineNo, start);
+    int rc = sim.Run(steps);
+    std::cout << '\n';
+    return rc;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << kHelp;
+        return 0;
+    }
+    if (argc < 2) return Interactive();
+
+    std::ifstream file(argv[1], std::ios::binary);
+    if (!file) {
+        std::cerr << "calvox-sim: cannot read " << argv[1] << '\n';
+        return 2;
+    }
+    std::stringstream source;
+    source << file.rdbuf();
+
+    Script script;
+    ParseError error;
+    if (!ParseScript(source.str(), script, error)) {
+        std::cerr << "calvox-sim: line " << error.lineNo << ": " << error.reason << '\n';
+        return 2;
+    }
+    for (const ScriptLine& line : script.world) {
+        if (kNotYet.count(line.word)) {
+            std::cerr << "calvox-sim: line " << line.lineNo << ": '" << line.word
+                      << "' is not supported yet\n";
+            return 2;
+        }
+    }
+    for (const Step& step : script.steps) {
+        if (kNotYet.count(step.line.word)) {
+            std::cerr << "calvox-sim: line " << step.line.lineNo << ": '" << step.line.word
+                      << "' is not supported yet\n";
+            return 2;
+        }
+    }
+
+    Simulation sim(std::cout, std::cerr);
+    if (!sim.ApplyWorld(script.world, error)) {
+        std::cerr << "calvox-sim: line " << error.lineNo << ": " << error.reason << '\n';
+        return 2;
+    }
+    ScriptSteps steps(std::move(script.steps));
+    return sim.Run(steps);
+}

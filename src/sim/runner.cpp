@@ -1,0 +1,446 @@
+// Playing a scenario: world lines, the step machine and expectation checks.
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <ostream>
+
+#include "app/app.h"
+#include "app/hub_messages.h"
+#include "sim/codepage.h"
+#include "sim/simulation.h"
+
+namespace calvox::sim {
+
+namespace {
+
+constexpr const char* kSettingsPath = "C:\\Calvox\\Calvox.ini";
+constexpr Guid kOtherClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+
+const std::map<std::string, unsigned>& MessageNames() {
+    static const std::map<std::string, unsigned> names = {
+        {"WM_CREATE", 0x0001},        {"WM_DESTROY", 0x0002},
+        {"WM_CLOSE", 0x0010},         {"WM_QUIT", 0x0012},
+        {"WM_SETTEXT", 0x000C},       {"WM_COPYDATA", 0x004A},
+        {"WM_KEYDOWN", 0x0100},       {"WM_KEYUP", 0x0101},
+        {"WM_CHAR", 0x0102},          {"WM_COMMAND", 0x0111},
+        {"WM_SYSCOMMAND", 0x0112},    {"WM_TIMER", 0x0113},
+        {"WM_MOUSEMOVE", 0x0200},     {"WM_LBUTTONDOWN", 0x0201},
+        {"WM_LBUTTONUP", 0x0202},     {"WM_LBUTTONDBLCLK", 0x0203},
+        {"WM_RBUTTONDOWN", 0x0204},   {"WM_RBUTTONUP", 0x0205},
+        {"WM_DEVICECHANGE", 0x0219},  {"MM_MIXM_LINE_CHANGE", 0x03D0},
+        {"MM_MIXM_CONTROL_CHANGE", 0x03D1},
+        {"WM_USER", 0x0400},
+        {"HUBM_KEY_DOWN", HUBM_KEY_DOWN},
+        {"HUBM_KEY_UP", HUBM_KEY_UP},
+        {"HUBM_SPEAKER_UNMUTE", HUBM_SPEAKER_UNMUTE},
+        {"HUBM_MCU_KEY", HUBM_MCU_KEY},
+        {"HUBM_AUDIO_BUTTONS", HUBM_AUDIO_BUTTONS},
+        {"HUBM_MCU_READY", HUBM_MCU_READY},
+        {"HUBM_MCU_EVENT", HUBM_MCU_EVENT},
+        {"HUBM_MCU_REQUEST", HUBM_MCU_REQUEST},
+        {"HUBM_SKYPE_NOTIFY", HUBM_SKYPE_NOTIFY},
+        {"HUBM_SKYPE_ATTACHED", HUBM_SKYPE_ATTACHED},
+        {"HUBM_TRAY", HUBM_TRAY},
+        {"HUBM_MCU_ACTION", HUBM_MCU_ACTION},
+        {"HUBM_PLAYBACK_DONE", HUBM_PLAYBACK_DONE},
+        {"HUBM_AM_DIALOGUE_END", HUBM_AM_DIALOGUE_END},
+    };
+    return names;
+}
+
+std::string Unescape(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            out += "\r\n";
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// --- world ---------------------------------------------------------------------
+
+void Simulation::StartClient() {
+    client_.exists = true;
+    auto make = [&](Hwnd& w, const char* role) {
+        w = nextWindow_;
+        nextWindow_ += 0x10;
+        roles_[w] = role;
+    };
+    make(client_.api, "client");
+    make(client_.mainForm, "mainform");
+    make(client_.pageControl, "pagecontrol");
+    make(client_.contactList, "contactlist");
+    make(client_.historyList, "historylist");
+    make(client_.addressBar, "addressbar");
+    client_.returns = 1;
+    client_.returnsCount.reset();
+}
+
+void Simulation::ApplyFileLine(const ScriptLine& line) {
+    std::string path;
+    Utf8ToCp1252(line.args[0].text, path);
+    path = FileSystem::Resolve(path);
+    std::string kind = line.args.size() > 1 ? line.args[1].text : "";
+    if (kind == "icon") {
+        files_.Create(path, FileKind::Icon);
+    } else if (kind == "text") {
+        std::string bytes;
+        Utf8ToCp1252(Unescape(line.args[2].text), bytes);
+        files_.Create(path, FileKind::Text).content = bytes;
+    } else if (kind == "wav") {
+        std::int64_t channels = 1, rate = 8000, bits = 16, seconds = 0;
+        ParseNumber(line.args[2].text, channels);
+        ParseNumber(line.args[3].text, rate);
+        ParseNumber(line.args[4].text, bits);
+        ParseNumber(line.args[5].text, seconds);
+        std::int64_t align = channels * bits / 8;
+        std::int64_t data = align * rate * seconds;
+        auto le = [](std::string& s, std::uint64_t v, int n) {
+            for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+        };
+        std::string b = "RIFF";
+        le(b, static_cast<std::uint64_t>(36 + data), 4);
+        b += "WAVEfmt ";
+        le(b, 16, 4);
+        le(b, 1, 2);
+        le(b, static_cast<std::uint64_t>(channels), 2);
+        le(b, static_cast<std::uint64_t>(rate), 4);
+        le(b, static_cast<std::uint64_t>(align * rate), 4);
+        le(b, static_cast<std::uint64_t>(align), 2);
+        le(b, static_cast<std::uint64_t>(bits), 2);
+        b += "data";
+        le(b, static_cast<std::uint64_t>(data), 4);
+        b.append(static_cast<std::size_t>(data), bits == 8 ? '\x80' : '\0');
+        files_.Create(path, FileKind::Wave).content = std::move(b);
+    } else {
+        files_.Create(path, FileKind::Empty);
+    }
+}
+
+bool Simulation::ApplyWorld(const std::vector<ScriptLine>& world, ParseError& error) {
+    for (const ScriptLine& line : world) {
+        const std::string& w = line.word;
+        if (w == "ini") {
+            std::string section, key, value;
+            Utf8ToCp1252(line.section, section);
+            Utf8ToCp1252(line.key, key);
+            Utf8ToCp1252(line.value, value);
+            files_.WriteProfile(kSettingsPath, section, key, value);
+        } else if (w == "file") {
+            ApplyFileLine(line);
+        } else if (w == "time") {
+            ParseNumber(line.args[0].text, epoch_);
+        } else if (w == "client") {
+            if (!client_.exists) StartClient();
+        } else if (w == "client-windows") {
+            client_.layout = line.args[0].text;
+        } else if (w == "companion") {
+            companionFile_ = true;
+            files_.Create("C:\\Calvox\\Velmora.exe", FileKind::Empty);
+        } else if (w == "windows-version") {
+            windowsVersion_ = line.args[0].text;
+        } else if (w == "ui-language") {
+            uiLanguage_ = line.args[0].text;
+        } else if (w == "instance-running") {
+            instanceWindow_ = nextWindow_;
+            nextWindow_ += 0x10;
+            roles_[instanceWindow_] = "other";
+        } else if (w == "trace") {
+            // Keypad scan reports appear once the keypad scan exists.
+        } else {
+            error = {line.lineNo, "'" + w + "' is not supported yet"};
+            return false;
+        }
+    }
+    return true;
+}
+
+// --- the step machine ----------------------------------------------------------
+
+int Simulation::Run(StepSource& steps) {
+    steps_ = &steps;
+    while (BeginNextStep()) {
+        const Step& step = *step_;
+        if (step.line.word == "start" && processes_.empty()) {
+            RunProcess(step.line.text, false);
+            programEnded_ = true;
+            if (exitCode_ == 2) break;
+        }
+        if (step_) EndStep();
+    }
+    out_.flush();
+    return exitCode_;
+}
+
+void Simulation::RunProcess(const std::string& commandLine, bool nested) {
+    auto process = std::make_unique<Process>();
+    process->nested = nested;
+    Process* previous = current_;
+    current_ = process.get();
+    processes_.push_back(std::move(process));
+    std::string line;
+    Utf8ToCp1252(commandLine, line);
+    Platform platform{*this, *this, *this, *this, *this, *this, *this, *this, this};
+    RunProgram(platform, line);
+    current_->ended = true;
+    current_->destroyed = true;
+    current_ = previous;
+}
+
+bool Simulation::BeginNextStep() {
+    if (sourceDone_) return false;
+    Step step;
+    if (!steps_->Next(step)) {
+        sourceDone_ = true;
+        return false;
+    }
+    step_ = std::move(step);
+    stepFirstLine_ = trace_.size();
+    return true;
+}
+
+void Simulation::EndStep() {
+    if (!step_) return;
+    CheckExpects(*step_, stepFirstLine_);
+    step_.reset();
+    out_.flush();
+}
+
+bool Simulation::StepIdle() {
+    EndStep();
+    if (exitCode_ == 2 || !BeginNextStep()) {
+        EndProgramQuietly();
+        return false;
+    }
+    if (!ExecuteStep(*step_)) {
+        EndStep();
+        EndProgramQuietly();
+        return false;
+    }
+    return true;
+}
+
+void Simulation::EndProgramQuietly() {
+    // The script is over while the program runs: end it without a trace so
+    // that its threads and objects are released.
+    muted_ = true;
+    if (current_ != nullptr && current_->hub != 0) DestroyHub(*current_);
+}
+
+bool Simulation::StepError(const Step& step, const std::string& reason) {
+    err_ << "calvox-sim: line " << step.line.lineNo << ": " << reason << '\n';
+    exitCode_ = 2;
+    return false;
+}
+
+void Simulation::CheckExpects(const Step& step, std::size_t firstLine) {
+    if (step.expects.empty()) return;
+    std::map<std::string, std::vector<const TraceLine*>> byChannel;
+    for (std::size_t i = firstLine; i < trace_.size(); ++i)
+        byChannel[ChannelOf(trace_[i].text)].push_back(&trace_[i]);
+
+    std::map<std::string, std::vector<const Expect*>> expected;
+    for (const Expect& e : step.expects) expected[e.channel].push_back(&e);
+
+    for (const auto& [channel, expects] : expected) {
+        const auto& lines = byChannel[channel];
+        const Expect* failed = nullptr;
+        if (expects.front()->none) {
+            if (!lines.empty()) failed = expects.front();
+        } else {
+            for (std::size_t i = 0; i < expects.size() && !failed; ++i)
+                if (i >= lines.size() || !MatchExpect(*expects[i], lines[i]->text, lines[i]->time))
+                    failed = expects[i];
+            if (!failed && lines.size() > expects.size()) failed = expects.back();
+        }
+        if (failed == nullptr) continue;
+        if (exitCode_ == 0) exitCode_ = 1;
+        err_ << "calvox-sim: line " << failed->lineNo << ": expect failed: " << failed->text
+             << "\n  step at line " << step.line.lineNo << " wrote:\n";
+        for (std::size_t i = firstLine; i < trace_.size(); ++i)
+            err_ << "  @" << trace_[i].time << ' ' << trace_[i].text << '\n';
+        if (firstLine == trace_.size()) err_ << "  (nothing)\n";
+    }
+}
+
+void Simulation::SendToHub(unsigned message, WParam wParam, LParam lParam) {
+    if (current_ == nullptr || current_->hub == 0 || current_->destroyed) return;
+    current_->proc(current_->hub, message, wParam, lParam);
+}
+
+void Simulation::PostToHub(unsigned message, WParam wParam, LParam lParam) {
+    if (current_ != nullptr) PostMessage(current_->hub, message, wParam, lParam);
+}
+
+void Simulation::SendDeviceChange(WParam event, const Guid& classGuid) {
+    DeviceInterfaceBroadcast broadcast{};
+    broadcast.header.size = sizeof broadcast;
+    broadcast.header.deviceType = dbt::kDevTypDeviceInterface;
+    broadcast.classGuid = classGuid;
+    SendToHub(wm::kDeviceChange, event, reinterpret_cast<LParam>(&broadcast));
+}
+
+bool Simulation::ResolveMessage(const Token& token, unsigned& message, std::string& error) {
+    if (token.quoted) {
+        std::string text;
+        Utf8ToCp1252(token.text, text);
+        message = RegisterWindowMessage(text);
+        return true;
+    }
+    std::int64_t number;
+    if (ParseNumber(token.text, number)) {
+        message = static_cast<unsigned>(number);
+        return true;
+    }
+    auto it = MessageNames().find(token.text);
+    if (it == MessageNames().end()) {
+        error = "unknown message '" + token.text + "'";
+        return false;
+    }
+    message = it->second;
+    return true;
+}
+
+bool Simulation::ResolveParam(const Token& token, std::int64_t& value, std::string& error) {
+    if (ParseNumber(token.text, value)) return true;
+    const std::string& r = token.text;
+    Hwnd w = 0;
+    if (r == "hub") w = current_ ? current_->hub : 0;
+    else if (r == "client") w = client_.api;
+    else if (r == "mainform") w = client_.mainForm;
+    else if (r == "pagecontrol") w = client_.pageControl;
+    else if (r == "contactlist") w = client_.contactList;
+    else if (r == "historylist") w = client_.historyList;
+    else if (r == "addressbar") w = client_.addressBar;
+    else if (r == "companion") w = companion_;
+    else if (r == "other") w = other_;
+    else if (r == "dead") w = dead_;
+    else {
+        error = "unknown window role '" + r + "'";
+        return false;
+    }
+    value = static_cast<std::int64_t>(w);
+    return true;
+}
+
+bool Simulation::ExecuteStep(const Step& step) {
+    const ScriptLine& line = step.line;
+    const std::string& w = line.word;
+    auto number = [&](std::size_t i) {
+        std::int64_t v = 0;
+        ParseNumber(line.args[i].text, v);
+        return v;
+    };
+    auto sendText = [&](Hwnd from, const std::string& bytes, std::uint32_t cb, bool nullData) {
+        CopyDataRecord record{0, cb, nullData ? nullptr : bytes.data()};
+        SendToHub(wm::kCopyData, from, reinterpret_cast<LParam>(&record));
+    };
+    Hwnd clientApi = client_.api != 0 ? client_.api : dead_;
+
+    if (w == "start") return StepError(step, "the program is already running");
+    if (w == "start-second") {
+        RunProcess(line.text, true);
+    } else if (w == "skype" || w == "skype-from-other") {
+        std::string bytes = line.text;
+        sendText(w == "skype" ? clientApi : other_, bytes,
+                 static_cast<std::uint32_t>(bytes.size() + 1), false);
+    } else if (w == "skype-bytes") {
+        std::string bytes;
+        for (const Token& t : line.args) {
+            std::uint8_t b = 0;
+            ParseHexByte(t.text, b);
+            bytes += static_cast<char>(b);
+        }
+        sendText(clientApi, bytes, static_cast<std::uint32_t>(bytes.size()), false);
+    } else if (w == "skype-empty") {
+        sendText(clientApi, "", 0, true);
+    } else if (w == "attach") {
+        PostToHub(RegisterWindowMessage("SkypeControlAPIAttach"), clientApi,
+                  static_cast<LParam>(number(0)));
+    } else if (w == "client-returns") {
+        client_.returns = static_cast<LResult>(number(0));
+        if (line.args.size() > 1) client_.returnsCount = number(1);
+        else client_.returnsCount.reset();
+        if (client_.returnsCount && *client_.returnsCount <= 0) {
+            client_.returnsCount.reset();
+            client_.returns = 1;
+        }
+    } else if (w == "client-discover") {
+        client_.answerDiscover = line.args[0].text == "answer";
+    } else if (w == "client-exit") {
+        for (Hwnd h : {client_.api, client_.mainForm, client_.pageControl, client_.contactList,
+                       client_.historyList, client_.addressBar})
+            roles_[h] = "dead";
+        if (foreground_ == client_.mainForm) foreground_ = other_;
+        client_.exists = false;
+    } else if (w == "client-start") {
+        StartClient();
+    } else if (w == "client-page" || w == "addressbar" || w == "menu-choose") {
+        // The client's pages, its address bar and the tray menu are looked
+        // at by the window automation and the tray menu.
+    } else if (w == "foreground") {
+        foreground_ = line.args[0].text == "client" ? client_.mainForm : other_;
+    } else if (w == "post") {
+        unsigned message = 0;
+        std::int64_t wp = 0, lp = 0;
+        std::string error;
+        if (!ResolveMessage(line.args[0], message, error) ||
+            !ResolveParam(line.args[1], wp, error) || !ResolveParam(line.args[2], lp, error))
+            return StepError(step, error);
+        PostToHub(message, static_cast<WParam>(wp), static_cast<LParam>(lp));
+    } else if (w == "arrive" || w == "remove") {
+        const std::string& kind = line.args[0].text;
+        Guid guid = kind == "audio" ? kAudioInterfaceClass : kind == "hid" ? GetHidGuid() : kOtherClass;
+        SendDeviceChange(w == "arrive" ? dbt::kDeviceArrival : dbt::kDeviceRemoveComplete, guid);
+    } else if (w == "ini-set" || w == "ini-delete") {
+        std::string section, key, value;
+        Utf8ToCp1252(line.section, section);
+        Utf8ToCp1252(line.key, key);
+        Utf8ToCp1252(line.value, value);
+        if (w == "ini-set") files_.WriteProfile(kSettingsPath, section, key, value);
+        else files_.DeleteProfileKey(kSettingsPath, section, key);
+    } else if (w == "file") {
+        ApplyFileLine(line);
+    } else if (w == "delete") {
+        std::string path;
+        Utf8ToCp1252(line.args[0].text, path);
+        files_.Remove(FileSystem::Resolve(path));
+    } else if (w == "companion-discover") {
+        if (companion_ == 0) {
+            companion_ = nextWindow_;
+            nextWindow_ += 0x10;
+            roles_[companion_] = "companion";
+        }
+        PostToHub(RegisterWindowMessage("VMSetting_Discover"), companion_, 0);
+    } else if (w == "companion-changing") {
+        PostToHub(RegisterWindowMessage("VMSetting_Changing"), static_cast<WParam>(number(0)), 0);
+    } else if (w == "companion-exit") {
+        if (companion_ != 0) roles_[companion_] = "dead";
+        companion_ = 0;
+    } else if (w == "tray") {
+        unsigned mouse = 0;
+        std::string error;
+        if (!ResolveMessage(line.args[0], mouse, error)) return StepError(step, error);
+        PostToHub(HUBM_TRAY, 1, static_cast<LParam>(mouse));
+    } else if (w == "wait") {
+        waitTarget_ = now_ + number(0);
+    } else if (w == "wait-until") {
+        if (number(0) < now_)
+            return StepError(step, "wait-until " + std::to_string(number(0)) +
+                                       " is in the past (now " + std::to_string(now_) + ")");
+        waitTarget_ = number(0);
+    } else if (w == "trace") {
+        // Keypad scan reports appear once the keypad scan exists.
+    } else {
+        return StepError(step, "'" + w + "' is not supported yet");
+    }
+    return true;
+}
+
+}  // namespace calvox::sim

@@ -1,0 +1,458 @@
+// The ports of the virtual Windows.
+#include "sim/simulation.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ostream>
+
+#include "app/hub_messages.h"
+#include "sim/codepage.h"
+
+namespace calvox::sim {
+
+namespace {
+constexpr const char* kSettingsPath = "C:\\Calvox\\Calvox.ini";
+constexpr Guid kHidGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+}  // namespace
+
+Simulation::Simulation(std::ostream& out, std::ostream& err)
+    : out_(out), err_(err), scheduler_(now_) {
+    other_ = nextWindow_;
+    nextWindow_ += 0x10;
+    roles_[other_] = "other";
+    dead_ = nextWindow_;
+    nextWindow_ += 0x10;
+    roles_[dead_] = "dead";
+    foreground_ = other_;
+}
+
+Simulation::~Simulation() = default;
+
+// --- trace -------------------------------------------------------------
+
+void Simulation::Write(const std::string& text) {
+    if (muted_) return;
+    trace_.push_back({now_, text});
+    out_ << '@' << now_ << ' ' << text << '\n';
+}
+
+std::string Simulation::Hex(std::uint64_t value) const {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+std::string Simulation::Role(Hwnd window) const {
+    auto it = roles_.find(window);
+    if (it != roles_.end()) return it->second;
+    return Hex(window);
+}
+
+std::string Simulation::ChannelOf(const std::string& text) const {
+    return text.substr(0, text.find(' '));
+}
+
+// --- windows and messages ------------------------------------------------
+
+Simulation::Process* Simulation::ProcessOf(Hwnd window) {
+    if (window == 0) return nullptr;
+    for (auto& p : processes_)
+        if (p->hub == window) return p.get();
+    return nullptr;
+}
+
+Hwnd Simulation::FindWindow(const std::string& className, const std::string& title) {
+    if (className != kHiddenWindowClass || title != kHiddenWindowClass) return 0;
+    if (instanceWindow_ != 0) return instanceWindow_;
+    for (auto& p : processes_)
+        if (p->hub != 0 && !p->destroyed) return p->hub;
+    return 0;
+}
+
+bool Simulation::RegisterClass(const WindowClassSpec& spec, WindowProc proc) {
+    classes_[spec.className] = std::move(proc);
+    return true;
+}
+
+Hwnd Simulation::CreateWindow(const WindowCreateSpec& spec) {
+    auto it = classes_.find(spec.className);
+    if (it == classes_.end() || current_ == nullptr) return 0;
+    Process& p = *current_;
+    p.hub = nextWindow_;
+    nextWindow_ += 0x10;
+    roles_[p.hub] = "hub";
+    p.proc = it->second;
+    p.proc(p.hub, wm::kCreate, 0, 0);
+    return p.hub;
+}
+
+bool Simulation::GetMessage(Msg& msg) {
+    Process& p = *current_;
+    for (;;) {
+        if (!p.queue.empty()) {
+            msg = p.queue.front();
+            p.queue.pop_front();
+            if (msg.message == wm::kQuit) return false;
+            return true;
+        }
+        scheduler_.RunReady();
+        if (!p.queue.empty()) continue;
+        if (auto timer = DueTimerMessage(now_)) {
+            msg = *timer;
+            return true;
+        }
+        if (waitTarget_) {
+            std::optional<std::int64_t> next = NextTimerDue();
+            std::optional<std::int64_t> wake = scheduler_.NextWake();
+            if (wake && (!next || *wake < *next)) next = wake;
+            if (next && *next <= *waitTarget_) {
+                now_ = std::max(now_, *next);
+            } else {
+                now_ = std::max(now_, *waitTarget_);
+                waitTarget_.reset();
+            }
+            continue;
+        }
+        // A second process never owns the script; idle, it is done.
+        if (p.nested) return false;
+        if (!StepIdle()) return false;
+    }
+}
+
+LResult Simulation::DispatchMessage(const Msg& msg) {
+    if (msg.hwnd == 0 && msg.message == wm::kTimer) {
+        for (const Timer& t : timers_) {
+            if (t.window == 0 && t.id == msg.wParam) {
+                ThreadTimerProc proc = t.proc;
+                proc(t.id);
+                break;
+            }
+        }
+        return 0;
+    }
+    Process* p = ProcessOf(msg.hwnd);
+    if (p == nullptr || p->destroyed) return 0;
+    return p->proc(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+}
+
+bool Simulation::PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) {
+    if (Process* p = ProcessOf(window)) {
+        if (p->destroyed || p->ended) return false;
+        p->queue.push_back({window, message, wParam, lParam});
+        return true;
+    }
+    if (window != 0 && window == companion_) {
+        if (message >= 0xC000 && message - 0xC000 < registered_.size()) {
+            auto known = roles_.find(static_cast<Hwnd>(wParam));
+            std::string w = known != roles_.end() ? known->second : Hex(wParam);
+            Write("companion< " + registered_[message - 0xC000] + " " + w + " " +
+                  std::to_string(lParam));
+        }
+        return true;
+    }
+    return IsWindow(window);
+}
+
+void Simulation::PostQuitMessage(int) {
+    Write("quit");
+    if (current_ != nullptr) current_->queue.push_back({0, wm::kQuit, 0, 0});
+}
+
+void Simulation::DestroyHub(Process& p) {
+    if (p.destroyed) return;
+    p.destroyed = true;
+    std::erase_if(timers_, [&](const Timer& t) { return t.window == p.hub; });
+    p.proc(p.hub, wm::kDestroy, 0, 0);
+}
+
+LResult Simulation::DefWindowProc(Hwnd window, unsigned message, WParam, LParam) {
+    if (message == wm::kClose) {
+        if (Process* p = ProcessOf(window)) DestroyHub(*p);
+    }
+    return 0;
+}
+
+bool Simulation::IsWindow(Hwnd window) {
+    if (window == 0) return false;
+    if (Process* p = ProcessOf(window)) return !p->destroyed;
+    if (window == other_ || window == instanceWindow_) return true;
+    if (window == companion_) return true;
+    if (client_.exists) {
+        for (Hwnd w : {client_.api, client_.mainForm, client_.pageControl, client_.contactList,
+                       client_.historyList, client_.addressBar})
+            if (w == window) return true;
+    }
+    return false;
+}
+
+unsigned Simulation::RegisterWindowMessage(const std::string& text) {
+    auto same = [&](const std::string& name) {
+        return name.size() == text.size() &&
+               std::equal(name.begin(), name.end(), text.begin(), [](char a, char b) {
+                   return std::toupper(static_cast<unsigned char>(a)) ==
+                          std::toupper(static_cast<unsigned char>(b));
+               });
+    };
+    for (std::size_t i = 0; i < registered_.size(); ++i)
+        if (same(registered_[i])) return static_cast<unsigned>(0xC000 + i);
+    registered_.push_back(text);
+    return static_cast<unsigned>(0xC000 + registered_.size() - 1);
+}
+
+void Simulation::BroadcastMessageTimeout(unsigned message, WParam wParam, LParam, unsigned) {
+    if (message != RegisterWindowMessage("SkypeControlAPIDiscover")) return;
+    Write("discover");
+    // The client answers while the broadcast is being delivered.
+    if (client_.exists && client_.answerDiscover)
+        PostMessage(static_cast<Hwnd>(wParam), RegisterWindowMessage("SkypeControlAPIAttach"),
+                    client_.api, 0);
+}
+
+LResult Simulation::SendCopyData(Hwnd to, Hwnd, const CopyDataRecord& record) {
+    if (!client_.exists || to != client_.api) return 0;
+    const char* data = static_cast<const char*>(record.lpData);
+    std::size_t length = 0;
+    while (data != nullptr && length < record.cbData && data[length] != '\0') ++length;
+    std::string text = data ? std::string(data, length) : std::string();
+    std::string line = "skype< " + text;
+    if (record.cbData != length + 1) line += " [cb=" + std::to_string(record.cbData) + "]";
+    Write(line);
+    if (text == "FOCUS") foreground_ = client_.mainForm;
+
+    LResult result = client_.returns;
+    if (client_.returnsCount) {
+        if (--*client_.returnsCount <= 0) {
+            client_.returnsCount.reset();
+            client_.returns = 1;
+        }
+    }
+    return result;
+}
+
+DeviceNotifyHandle Simulation::RegisterDeviceInterfaceNotification(Hwnd, const Guid&) {
+    static DeviceNotifyHandle next = 0x500;
+    return next++;
+}
+
+// --- time ------------------------------------------------------------------
+
+void Simulation::SetTimer(Hwnd window, std::uintptr_t id, std::uint32_t periodMs) {
+    std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.id == id; });
+    timers_.push_back({window, id, periodMs, now_ + periodMs, ++timerSeq_, {}});
+    Write("timer set " + Hex(id) + " " + std::to_string(periodMs));
+}
+
+void Simulation::KillTimer(Hwnd window, std::uintptr_t id) {
+    auto n = std::erase_if(timers_, [&](const Timer& t) { return t.window == window && t.id == id; });
+    if (n > 0) Write("timer kill " + Hex(id));
+}
+
+std::uintptr_t Simulation::SetThreadTimer(std::uint32_t periodMs, ThreadTimerProc proc) {
+    std::uintptr_t id = nextThreadTimer_++;
+    timers_.push_back({0, id, periodMs, now_ + periodMs, ++timerSeq_, std::move(proc)});
+    Write("ttimer set " + std::to_string(id) + " " + std::to_string(periodMs));
+    return id;
+}
+
+void Simulation::KillThreadTimer(std::uintptr_t id) {
+    auto n = std::erase_if(timers_, [&](const Timer& t) { return t.window == 0 && t.id == id; });
+    if (n > 0) Write("ttimer kill " + std::to_string(id));
+}
+
+std::optional<Msg> Simulation::DueTimerMessage(std::int64_t limit) {
+    Timer* best = nullptr;
+    auto before = [](const Timer& a, const Timer& b) {
+        if (a.due != b.due) return a.due < b.due;
+        bool aThread = a.window == 0, bThread = b.window == 0;
+        if (aThread != bThread) return !aThread;  // window timers first
+        return a.seq < b.seq;
+    };
+    for (Timer& t : timers_)
+        if (t.due <= limit && (best == nullptr || before(t, *best))) best = &t;
+    if (best == nullptr) return std::nullopt;
+    // A late periodic timer is next due one period after it fired.
+    best->due = now_ + std::max<std::uint32_t>(best->period, 1);
+    best->seq = ++timerSeq_;
+    return Msg{best->window, wm::kTimer, best->id, 0};
+}
+
+std::optional<std::int64_t> Simulation::NextTimerDue() const {
+    std::optional<std::int64_t> next;
+    for (const Timer& t : timers_)
+        if (!next || t.due < *next) next = t.due;
+    return next;
+}
+
+void Simulation::Sleep(std::uint32_t ms) {
+    if (scheduler_.OnWorker()) {
+        scheduler_.Sleep(ms);
+        return;
+    }
+    Write("sleep " + std::to_string(ms));
+    const std::int64_t target = now_ + ms;
+    for (;;) {
+        scheduler_.RunReady();
+        std::optional<std::int64_t> wake = scheduler_.NextWake();
+        if (!wake || *wake > target) break;
+        now_ = std::max(now_, *wake);
+    }
+    now_ = target;
+    scheduler_.RunReady();
+}
+
+// --- threads ---------------------------------------------------------------
+
+EventHandle Simulation::CreateEvent(const std::string& name, bool manualReset, bool signaled) {
+    return scheduler_.CreateEvent(name, manualReset, signaled);
+}
+
+WaitResult Simulation::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
+    return scheduler_.WaitEvent(event, timeoutMs);
+}
+
+ThreadHandle Simulation::StartThread(std::function<void()> body) {
+    return scheduler_.StartThread(std::move(body));
+}
+
+bool Simulation::JoinThread(ThreadHandle thread, std::uint32_t) {
+    scheduler_.RunReady();
+    return scheduler_.IsFinished(thread);
+}
+
+// --- settings file ---------------------------------------------------------
+
+int Simulation::GetInt(const std::string& section, const std::string& key, int defaultValue,
+                       const std::string& path) {
+    std::optional<std::string> text = files_.ReadProfile(path, section, key);
+    if (!text) return defaultValue;
+    const std::string& v = *text;
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < v.size() && v[i] == '-') {
+        negative = true;
+        ++i;
+    }
+    long long value = 0;
+    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i)
+        value = std::min<long long>(value * 10 + (v[i] - '0'), 0xFFFFFFFFLL);
+    return static_cast<int>(static_cast<std::uint32_t>(negative ? -value : value));
+}
+
+std::string Simulation::GetString(const std::string& section, const std::string& key,
+                                  const std::string& path, std::size_t bufferSize) {
+    std::optional<std::string> text = files_.ReadProfile(path, section, key);
+    if (!text || bufferSize == 0) return {};
+    return text->substr(0, bufferSize - 1);
+}
+
+bool Simulation::WriteString(const std::string& section, const std::string& key,
+                             const std::string& value, const std::string& path) {
+    Write("ini-write [" + Cp1252ToUtf8(section) + "] " + Cp1252ToUtf8(key) + "=" +
+          Cp1252ToUtf8(value));
+    files_.WriteProfile(path, section, key, value);
+    return true;
+}
+
+// --- files -----------------------------------------------------------------
+
+std::uint32_t Simulation::GetFileAttributes(const std::string& path) {
+    VirtualFile* f = files_.Find(path);
+    return f ? f->attributes : kInvalidFileAttributes;
+}
+
+bool Simulation::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+    VirtualFile* f = files_.Find(path);
+    if (f == nullptr) return false;
+    f->attributes = attributes;
+    return true;
+}
+
+bool Simulation::CreateDirectory(const std::string& path) {
+    if (!files_.MakeFolder(path)) return false;
+    Write("fs mkdir " + QuoteText(Cp1252ToUtf8(path)));
+    return true;
+}
+
+std::vector<std::string> Simulation::FindFiles(const std::string& pattern) {
+    return files_.Match(pattern);
+}
+
+// --- shell -----------------------------------------------------------------
+
+void Simulation::ShellExecute(Hwnd, const std::string& verb, const std::string& file,
+                              const std::string& parameters, const std::string& folder,
+                              int show) {
+    Write("shell " + Cp1252ToUtf8(verb) + " " + QuoteText(Cp1252ToUtf8(file)) + " " +
+          QuoteText(Cp1252ToUtf8(parameters)) + " " + QuoteText(Cp1252ToUtf8(folder)) + " " +
+          std::to_string(show));
+}
+
+bool Simulation::NotifyIcon(TrayOp op, const TrayIconRecord& record) {
+    auto icon = [&] {
+        auto it = icons_.find(record.icon);
+        return it != icons_.end() ? it->second : Hex(record.icon);
+    };
+    std::string tip = QuoteText(Cp1252ToUtf8(record.tip));
+    bool ok;
+    std::string line;
+    switch (op) {
+        case TrayOp::Add:
+            ok = !trayPresent_;
+            line = "tray add " + icon() + " " + tip;
+            if (ok) trayPresent_ = true;
+            break;
+        case TrayOp::Modify:
+            ok = trayPresent_;
+            line = "tray modify " + icon() + " " + tip;
+            break;
+        case TrayOp::Delete:
+        default:
+            ok = trayPresent_;
+            line = "tray delete";
+            trayPresent_ = false;
+            break;
+    }
+    Write(ok ? line : line + " failed");
+    return ok;
+}
+
+IconHandle Simulation::LoadIconFile(const std::string& path) {
+    VirtualFile* f = files_.Find(path);
+    if (f == nullptr || f->kind != FileKind::Icon) return 0;
+    IconHandle h = nextIcon_++;
+    icons_[h] = QuoteText(Cp1252ToUtf8(path));
+    return h;
+}
+
+IconHandle Simulation::LoadIconResource(int id) {
+    if (id == 129) {
+        icons_[1] = "connect";
+        return 1;
+    }
+    if (id == 130) {
+        icons_[2] = "disconnect";
+        return 2;
+    }
+    return 0;
+}
+
+// --- text, HID, observer -----------------------------------------------------
+
+bool Simulation::AnsiToWide(const std::string& ansi, std::u16string& wide) {
+    wide = Cp1252ToUtf16(ansi);
+    return true;
+}
+
+bool Simulation::WideToAnsi(const std::u16string& wide, std::string& ansi) {
+    ansi = Utf16ToCp1252(wide);
+    return true;
+}
+
+Guid Simulation::GetHidGuid() { return kHidGuid; }
+
+void Simulation::KeyAction(int code, int count, bool released) {
+    Write("action " + std::to_string(code) + " " + std::to_string(count) + " " +
+          std::to_string(released ? 1 : 0));
+}
+
+}  // namespace calvox::sim

@@ -1,0 +1,176 @@
+// The Win32 implementation of the ports: each call is a translation to the
+// Windows API of the same name; every rule stays in the core.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// The API's ANSI/wide macros would rename the ports' methods of the same name.
+#undef FindWindow
+#undef RegisterClass
+#undef CreateWindow
+#undef GetMessage
+#undef DispatchMessage
+#undef PostMessage
+#undef DefWindowProc
+#undef RegisterWindowMessage
+#undef CreateEvent
+#undef CreateDirectory
+#undef GetFileAttributes
+#undef SetFileAttributes
+#undef GetModuleFileName
+#undef GetWindowsDirectory
+#undef ShellExecute
+
+namespace calvox::win32 {
+
+GUID ToGUID(const Guid& guid);
+Guid FromGUID(const GUID& guid);
+
+class WinWindow final : public WindowPort {
+public:
+    WinWindow();
+    ~WinWindow() override;
+    WinWindow(const WinWindow&) = delete;
+    WinWindow& operator=(const WinWindow&) = delete;
+
+    Hwnd FindWindow(const std::string& className, const std::string& title) override;
+    bool RegisterClass(const WindowClassSpec& spec, WindowProc proc) override;
+    Hwnd CreateWindow(const WindowCreateSpec& spec) override;
+    void ShowWindow(Hwnd window, int show) override;
+    void UpdateWindow(Hwnd window) override;
+
+    bool GetMessage(Msg& msg) override;
+    void TranslateMessage(const Msg& msg) override;
+    LResult DispatchMessage(const Msg& msg) override;
+
+    bool PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) override;
+    void PostQuitMessage(int code) override;
+    LResult DefWindowProc(Hwnd window, unsigned message, WParam wParam, LParam lParam) override;
+    bool IsWindow(Hwnd window) override;
+    Hwnd GetForegroundWindow() override;
+
+    unsigned RegisterWindowMessage(const std::string& text) override;
+    void BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
+                                 unsigned timeoutMs) override;
+    LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) override;
+
+    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
+                                                           const Guid& classGuid) override;
+    void UnregisterDeviceNotification(DeviceNotifyHandle handle) override;
+
+    // The class procedure of a window, for the shared WNDPROC; null when the
+    // class is not one of ours.
+    const WindowProc* ProcOfClass(std::uint16_t atom) const;
+
+private:
+    std::map<std::uint16_t, WindowProc> procs_;  // by class atom
+};
+
+class WinClock final : public ClockPort {
+public:
+    WinClock();
+    ~WinClock() override;
+    WinClock(const WinClock&) = delete;
+    WinClock& operator=(const WinClock&) = delete;
+
+    void SetTimer(Hwnd window, std::uintptr_t id, std::uint32_t periodMs) override;
+    void KillTimer(Hwnd window, std::uintptr_t id) override;
+    std::uintptr_t SetThreadTimer(std::uint32_t periodMs, ThreadTimerProc proc) override;
+    void KillThreadTimer(std::uintptr_t id) override;
+    void Sleep(std::uint32_t ms) override;
+    std::int64_t Now() override;
+    std::uint32_t TickCount() override;
+
+    // Runs the procedure of a thread timer, for the shared TIMERPROC.
+    void Fire(std::uintptr_t id);
+
+private:
+    std::map<std::uintptr_t, ThreadTimerProc> threadTimers_;
+};
+
+class WinThreads final : public ThreadPort {
+public:
+    EventHandle CreateEvent(const std::string& name, bool manualReset,
+                            bool initiallySignaled) override;
+    void SetEvent(EventHandle event) override;
+    void ResetEvent(EventHandle event) override;
+    void CloseEvent(EventHandle event) override;
+    WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
+
+    ThreadHandle StartThread(std::function<void()> body) override;
+    bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
+    void TerminateThread(ThreadHandle thread) override;
+    void CloseThread(ThreadHandle thread) override;
+    void WorkerSleep(std::uint32_t ms) override;
+
+    LockHandle CreateLock() override;
+    void Acquire(LockHandle lock) override;
+    void Release(LockHandle lock) override;
+    void DestroyLock(LockHandle lock) override;
+};
+
+class WinProfile final : public ProfilePort {
+public:
+    int GetInt(const std::string& section, const std::string& key, int defaultValue,
+               const std::string& path) override;
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& path, std::size_t bufferSize) override;
+    bool WriteString(const std::string& section, const std::string& key,
+                     const std::string& value, const std::string& path) override;
+};
+
+class WinFiles final : public FilePort {
+public:
+    std::string GetModuleFileName() override;
+    std::string GetWindowsDirectory() override;
+    std::uint32_t GetFileAttributes(const std::string& path) override;
+    bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
+    bool CreateDirectory(const std::string& path) override;
+    std::vector<std::string> FindFiles(const std::string& pattern) override;
+};
+
+class WinShell final : public ShellPort {
+public:
+    void ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
+                      const std::string& parameters, const std::string& folder,
+                      int show) override;
+    bool NotifyIcon(TrayOp op, const TrayIconRecord& record) override;
+    IconHandle LoadIconFile(const std::string& path) override;
+    IconHandle LoadIconResource(int id) override;
+    void DestroyIcon(IconHandle icon) override;
+};
+
+class WinText final : public TextPort {
+public:
+    bool AnsiToWide(const std::string& ansi, std::u16string& wide) override;
+    bool WideToAnsi(const std::u16string& wide, std::string& ansi) override;
+};
+
+class WinHid final : public HidPort {
+public:
+    Guid GetHidGuid() override;
+};
+
+// Every port of one process, as the entry point hands them to the core.
+struct WinPlatform {
+    WinWindow window;
+    WinClock clock;
+    WinThreads threads;
+    WinProfile profile;
+    WinFiles files;
+    WinShell shell;
+    WinText text;
+    WinHid hid;
+    Platform ports{window, clock, threads, profile, files, shell, text, hid, nullptr};
+};
+
+}  // namespace calvox::win32

@@ -1,0 +1,217 @@
+// Threads, events, profile, files, shell, text and HID through KERNEL32,
+// SHELL32 and HID.DLL.
+#include <process.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "win32/win_platform.h"
+
+#include <shellapi.h>
+
+extern "C" {
+#include <hidsdi.h>
+}
+
+namespace calvox::win32 {
+
+namespace {
+
+HANDLE ToHandle(std::uintptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+unsigned __stdcall ThreadStart(void* context) {
+    std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(context));
+    (*body)();
+    return 0;
+}
+
+CRITICAL_SECTION* ToLock(LockHandle lock) { return reinterpret_cast<CRITICAL_SECTION*>(lock); }
+
+// The port's empty text stands for "none", which the API takes as null.
+const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
+}  // namespace
+
+EventHandle WinThreads::CreateEvent(const std::string& name, bool manualReset,
+                                    bool initiallySignaled) {
+    return reinterpret_cast<EventHandle>(
+        ::CreateEventA(nullptr, manualReset, initiallySignaled, OrNull(name)));
+}
+
+void WinThreads::SetEvent(EventHandle event) { ::SetEvent(ToHandle(event)); }
+
+void WinThreads::ResetEvent(EventHandle event) { ::ResetEvent(ToHandle(event)); }
+
+void WinThreads::CloseEvent(EventHandle event) { ::CloseHandle(ToHandle(event)); }
+
+WaitResult WinThreads::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
+    switch (::WaitForSingleObject(ToHandle(event), timeoutMs)) {
+        case WAIT_OBJECT_0:
+            return WaitResult::Signaled;
+        case WAIT_TIMEOUT:
+            return WaitResult::Timeout;
+        default:
+            return WaitResult::Failed;
+    }
+}
+
+ThreadHandle WinThreads::StartThread(std::function<void()> body) {
+    auto* context = new std::function<void()>(std::move(body));
+    std::uintptr_t thread = ::_beginthreadex(nullptr, 0, ThreadStart, context, 0, nullptr);
+    if (thread == 0) delete context;
+    return thread;
+}
+
+bool WinThreads::JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) {
+    return ::WaitForSingleObject(ToHandle(thread), timeoutMs) == WAIT_OBJECT_0;
+}
+
+void WinThreads::TerminateThread(ThreadHandle thread) {
+    ::TerminateThread(ToHandle(thread), 0);
+    ::CloseHandle(ToHandle(thread));
+}
+
+void WinThreads::CloseThread(ThreadHandle thread) { ::CloseHandle(ToHandle(thread)); }
+
+void WinThreads::WorkerSleep(std::uint32_t ms) { ::Sleep(ms); }
+
+LockHandle WinThreads::CreateLock() {
+    auto* section = new CRITICAL_SECTION;
+    ::InitializeCriticalSection(section);
+    return reinterpret_cast<LockHandle>(section);
+}
+
+void WinThreads::Acquire(LockHandle lock) { ::EnterCriticalSection(ToLock(lock)); }
+
+void WinThreads::Release(LockHandle lock) { ::LeaveCriticalSection(ToLock(lock)); }
+
+void WinThreads::DestroyLock(LockHandle lock) {
+    ::DeleteCriticalSection(ToLock(lock));
+    delete ToLock(lock);
+}
+
+int WinProfile::GetInt(const std::string& section, const std::string& key, int defaultValue,
+                       const std::string& path) {
+    return static_cast<int>(
+        ::GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, path.c_str()));
+}
+
+std::string WinProfile::GetString(const std::string& section, const std::string& key,
+                                  const std::string& path, std::size_t bufferSize) {
+    if (bufferSize == 0) return {};
+    std::vector<char> buffer(bufferSize, '\0');
+    DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
+                                              static_cast<DWORD>(bufferSize), path.c_str());
+    buffer[bufferSize - 1] = '\0';
+    return std::string(buffer.data(), std::min<std::size_t>(length, bufferSize - 1));
+}
+
+bool WinProfile::WriteString(const std::string& section, const std::string& key,
+                             const std::string& value, const std::string& path) {
+    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                        path.c_str()) != 0;
+}
+
+std::string WinFiles::GetModuleFileName() {
+    char path[MAX_PATH];
+    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return std::string(path, std::min<DWORD>(length, MAX_PATH));
+}
+
+std::string WinFiles::GetWindowsDirectory() {
+    char folder[260];
+    UINT length = ::GetWindowsDirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder) return {};
+    return std::string(folder, length);
+}
+
+std::uint32_t WinFiles::GetFileAttributes(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str());
+}
+
+bool WinFiles::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
+    return ::SetFileAttributesA(path.c_str(), attributes) != 0;
+}
+
+bool WinFiles::CreateDirectory(const std::string& path) {
+    return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+}
+
+std::vector<std::string> WinFiles::FindFiles(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        names.emplace_back(found.cFileName);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+void WinShell::ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
+                            const std::string& parameters, const std::string& folder,
+                            int show) {
+    ::ShellExecuteA(reinterpret_cast<HWND>(window), OrNull(verb), file.c_str(),
+                    OrNull(parameters), OrNull(folder), show);
+}
+
+bool WinShell::NotifyIcon(TrayOp op, const TrayIconRecord& record) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    data.hWnd = reinterpret_cast<HWND>(record.window);
+    data.uID = record.id;
+    data.uFlags = record.flags;
+    data.uCallbackMessage = record.callbackMessage;
+    data.hIcon = reinterpret_cast<HICON>(record.icon);
+    ::lstrcpynA(data.szTip, record.tip.c_str(), sizeof data.szTip);
+    DWORD message = op == TrayOp::Add      ? NIM_ADD
+                    : op == TrayOp::Modify ? NIM_MODIFY
+                                           : NIM_DELETE;
+    return ::Shell_NotifyIconA(message, &data) != 0;
+}
+
+IconHandle WinShell::LoadIconFile(const std::string& path) {
+    return reinterpret_cast<IconHandle>(::LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0,
+                                                     LR_LOADFROMFILE | LR_DEFAULTSIZE));
+}
+
+IconHandle WinShell::LoadIconResource(int id) {
+    return reinterpret_cast<IconHandle>(
+        ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)));
+}
+
+void WinShell::DestroyIcon(IconHandle icon) { ::DestroyIcon(reinterpret_cast<HICON>(icon)); }
+
+bool WinText::AnsiToWide(const std::string& ansi, std::u16string& wide) {
+    wide.clear();
+    if (ansi.empty()) return true;
+    int size = static_cast<int>(ansi.size());
+    int length = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
+    if (length <= 0) return false;
+    wide.resize(static_cast<std::size_t>(length));
+    return ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), size,
+                                 reinterpret_cast<wchar_t*>(wide.data()), length) == length;
+}
+
+bool WinText::WideToAnsi(const std::u16string& wide, std::string& ansi) {
+    ansi.clear();
+    if (wide.empty()) return true;
+    const auto* text = reinterpret_cast<const wchar_t*>(wide.data());
+    int size = static_cast<int>(wide.size());
+    // No best fit: a character the code page lacks becomes '?', not a look-alike.
+    int length =
+        ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, nullptr, 0, "?", nullptr);
+    if (length <= 0) return false;
+    ansi.resize(static_cast<std::size_t>(length));
+    return ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, ansi.data(), length,
+                                 "?", nullptr) == length;
+}
+
+Guid WinHid::GetHidGuid() {
+    GUID guid;
+    ::HidD_GetHidGuid(&guid);
+    return FromGUID(guid);
+}
+
+}  // namespace calvox::win32

@@ -1,0 +1,210 @@
+// Windowing, messages and timers through USER32.
+#include <ctime>
+
+#include "win32/win_platform.h"
+
+#include <dbt.h>
+
+namespace calvox::win32 {
+
+namespace {
+
+// The Win32 callbacks carry no context of ours, so each reaches its port
+// through the one instance of the process.
+WinWindow* windowPort = nullptr;
+WinClock* clockPort = nullptr;
+
+HWND ToHwnd(Hwnd window) { return reinterpret_cast<HWND>(window); }
+Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
+
+// Every message of our classes, those sent inside CreateWindowEx included.
+LRESULT CALLBACK ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (windowPort != nullptr) {
+        if (const WindowProc* proc = windowPort->ProcOfClass(::GetClassWord(window, GCW_ATOM)))
+            return (*proc)(FromHwnd(window), message, wParam, lParam);
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void CALLBACK ThreadTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+    if (clockPort != nullptr) clockPort->Fire(id);
+}
+
+MSG ToMsg(const Msg& msg) {
+    MSG m{};
+    m.hwnd = ToHwnd(msg.hwnd);
+    m.message = msg.message;
+    m.wParam = msg.wParam;
+    m.lParam = msg.lParam;
+    // The message in hand is the one GetMessage fetched last.
+    m.time = static_cast<DWORD>(::GetMessageTime());
+    DWORD pos = ::GetMessagePos();
+    m.pt.x = static_cast<short>(LOWORD(pos));
+    m.pt.y = static_cast<short>(HIWORD(pos));
+    return m;
+}
+
+}  // namespace
+
+GUID ToGUID(const Guid& guid) {
+    GUID g;
+    g.Data1 = guid.data1;
+    g.Data2 = guid.data2;
+    g.Data3 = guid.data3;
+    for (int i = 0; i < 8; ++i) g.Data4[i] = guid.data4[i];
+    return g;
+}
+
+Guid FromGUID(const GUID& g) {
+    Guid guid;
+    guid.data1 = g.Data1;
+    guid.data2 = g.Data2;
+    guid.data3 = g.Data3;
+    for (int i = 0; i < 8; ++i) guid.data4[i] = g.Data4[i];
+    return guid;
+}
+
+WinWindow::WinWindow() { windowPort = this; }
+
+WinWindow::~WinWindow() {
+    if (windowPort == this) windowPort = nullptr;
+}
+
+const WindowProc* WinWindow::ProcOfClass(std::uint16_t atom) const {
+    auto it = procs_.find(atom);
+    return it == procs_.end() ? nullptr : &it->second;
+}
+
+Hwnd WinWindow::FindWindow(const std::string& className, const std::string& title) {
+    return FromHwnd(::FindWindowA(className.c_str(), title.c_str()));
+}
+
+bool WinWindow::RegisterClass(const WindowClassSpec& spec, WindowProc proc) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = spec.style;
+    wc.lpfnWndProc = ClassProc;
+    wc.cbClsExtra = spec.classExtraBytes;
+    wc.cbWndExtra = spec.windowExtraBytes;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(spec.backgroundBrush));
+    wc.lpszClassName = spec.className.c_str();
+    ATOM atom = ::RegisterClassExA(&wc);
+    if (atom == 0) return false;
+    procs_[atom] = std::move(proc);
+    return true;
+}
+
+Hwnd WinWindow::CreateWindow(const WindowCreateSpec& spec) {
+    return FromHwnd(::CreateWindowExA(spec.exStyle, spec.className.c_str(), spec.title.c_str(),
+                                      spec.style, spec.x, spec.y, spec.width, spec.height,
+                                      nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+}
+
+void WinWindow::ShowWindow(Hwnd window, int show) { ::ShowWindow(ToHwnd(window), show); }
+
+void WinWindow::UpdateWindow(Hwnd window) { ::UpdateWindow(ToHwnd(window)); }
+
+bool WinWindow::GetMessage(Msg& msg) {
+    MSG m;
+    BOOL result = ::GetMessageA(&m, nullptr, 0, 0);
+    if (result == -1) return false;
+    msg = Msg{FromHwnd(m.hwnd), m.message, m.wParam, m.lParam};
+    return result != 0;
+}
+
+void WinWindow::TranslateMessage(const Msg& msg) {
+    MSG m = ToMsg(msg);
+    ::TranslateMessage(&m);
+}
+
+LResult WinWindow::DispatchMessage(const Msg& msg) {
+    MSG m = ToMsg(msg);
+    return ::DispatchMessageA(&m);
+}
+
+bool WinWindow::PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) {
+    return ::PostMessageA(ToHwnd(window), message, wParam, lParam) != 0;
+}
+
+void WinWindow::PostQuitMessage(int code) { ::PostQuitMessage(code); }
+
+LResult WinWindow::DefWindowProc(Hwnd window, unsigned message, WParam wParam, LParam lParam) {
+    return ::DefWindowProcA(ToHwnd(window), message, wParam, lParam);
+}
+
+bool WinWindow::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)) != 0; }
+
+Hwnd WinWindow::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
+
+unsigned WinWindow::RegisterWindowMessage(const std::string& text) {
+    return ::RegisterWindowMessageA(text.c_str());
+}
+
+void WinWindow::BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
+                                        unsigned timeoutMs) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, SMTO_NORMAL, timeoutMs,
+                          &result);
+}
+
+LResult WinWindow::SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) {
+    COPYDATASTRUCT data;
+    data.dwData = record.dwData;
+    data.cbData = record.cbData;
+    data.lpData = const_cast<void*>(record.lpData);
+    return ::SendMessageA(ToHwnd(to), WM_COPYDATA, from, reinterpret_cast<LPARAM>(&data));
+}
+
+DeviceNotifyHandle WinWindow::RegisterDeviceInterfaceNotification(Hwnd window,
+                                                                  const Guid& classGuid) {
+    DEV_BROADCAST_DEVICEINTERFACE_A filter{};
+    filter.dbcc_size = sizeof filter;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = ToGUID(classGuid);
+    return reinterpret_cast<DeviceNotifyHandle>(
+        ::RegisterDeviceNotificationA(ToHwnd(window), &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+}
+
+void WinWindow::UnregisterDeviceNotification(DeviceNotifyHandle handle) {
+    ::UnregisterDeviceNotification(reinterpret_cast<HDEVNOTIFY>(handle));
+}
+
+WinClock::WinClock() { clockPort = this; }
+
+WinClock::~WinClock() {
+    if (clockPort == this) clockPort = nullptr;
+}
+
+void WinClock::SetTimer(Hwnd window, std::uintptr_t id, std::uint32_t periodMs) {
+    ::SetTimer(ToHwnd(window), id, periodMs, nullptr);
+}
+
+void WinClock::KillTimer(Hwnd window, std::uintptr_t id) { ::KillTimer(ToHwnd(window), id); }
+
+std::uintptr_t WinClock::SetThreadTimer(std::uint32_t periodMs, calvox::ThreadTimerProc proc) {
+    UINT_PTR id = ::SetTimer(nullptr, 0, periodMs, ThreadTimerProc);
+    if (id != 0) threadTimers_[id] = std::move(proc);
+    return id;
+}
+
+void WinClock::KillThreadTimer(std::uintptr_t id) {
+    ::KillTimer(nullptr, id);
+    threadTimers_.erase(id);
+}
+
+void WinClock::Fire(std::uintptr_t id) {
+    auto it = threadTimers_.find(id);
+    if (it == threadTimers_.end()) return;
+    // A copy, since the procedure may kill its own timer.
+    calvox::ThreadTimerProc proc = it->second;
+    proc(id);
+}
+
+void WinClock::Sleep(std::uint32_t ms) { ::Sleep(ms); }
+
+std::int64_t WinClock::Now() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+std::uint32_t WinClock::TickCount() { return ::GetTickCount(); }
+
+}  // namespace calvox::win32
