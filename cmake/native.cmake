@@ -32,3 +32,5 @@ foreach(scn ${CALVOX_BAD_SCENARIOS})
   add_test(NAME malformed.${name} COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:calvox-sim>
            -DSCN=${scn} -P ${CMAKE_SOURCE_DIR}/cmake/expect_malformed.cmake)
 endforeach()
+
+add_test(NAME scenario.demo_story COMMAND calvox-sim ${CMAKE_SOURCE_DIR}/demo/story.scn)

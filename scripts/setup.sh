@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need (Debian packages), once.
+set -euo pipefail
+packages=(cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
+          g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
