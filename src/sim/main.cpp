@@ -22,25 +22,25 @@ World lines (before start):
   ini [SECTION] KEY=VALUE      file PATH [wav CH RATE BITS SECONDS | text "TEXT" | icon]
   time EPOCH    client    client-windows standard|filterbar|tntedit|nopages|none
   companion    windows-version MAJOR.MINOR    ui-language en-US|zh-TW
-  instance-running    trace scan
+  instance-running    trace scan    mixer "NAME"    registry KEY\VALUE = DATA
+  handset [vid=HHHH] [pid=HHHH] [product="TEXT"] [mcu=none|HH] [audio="NAME"]
+          [in=N] [out=N] [total=N] [interfaces=N]
 Steps:
   start [COMMAND LINE]    start-second [COMMAND LINE]
   skype TEXT    skype-from-other TEXT    skype-bytes HH ...    skype-empty
   attach STATUS    client-returns N [COUNT]    client-discover answer|ignore
   client-exit    client-start    client-page contacts|history    addressbar TEXT
-  foreground client|other    post MESSAGE WPARAM LPARAM
-  arrive audio|hid|other    remove audio|hid|other
+  foreground client|other    post MESSAGE WPARAM LPARAM    report B1 B2 B3 B4
+  plug [N]    unplug [N]    arrive audio|hid|other    remove audio|hid|other
+  mixer-event line|control    mixer-set LINE CONTROL VALUE...
   ini-set [SECTION] KEY=VALUE    ini-delete [SECTION] KEY    file ...    delete PATH
   companion-discover    companion-changing CODE    companion-exit
-  tray MOUSEMESSAGE    menu-choose ID|none    wait MS    wait-until MS
+  tray MOUSEMESSAGE    menu-choose ID|none    trace scan    wait MS    wait-until MS
   expect [@MS] CHANNEL ...    expect none CHANNEL
-Not supported yet: handset, mixer, driver, registry (world); report, plug, unplug,
-  mixer-event, mixer-set, driver-status, driver-refuse (steps).
+Not supported yet: driver (world); driver-status, driver-refuse (steps).
 )";
 
-const std::set<std::string> kNotYet = {"handset",     "mixer",     "driver",       "registry",
-                                       "report",      "plug",      "unplug",       "mixer-event",
-                                       "mixer-set",   "driver-status", "driver-refuse"};
+const std::set<std::string> kNotYet = {"driver", "driver-status", "driver-refuse"};
 
 class ScriptSteps : public StepSource {
 public:
@@ -58,8 +58,8 @@ private:
 
 class TypedSteps : public StepSource {
 public:
-    TypedSteps(std::istream& in, int& lineNo, std::optional<Step> first)
-        : in_(in), lineNo_(lineNo), first_(std::move(first)) {}
+    TypedSteps(std::istream& in, int& lineNo, std::optional<Step> first, const Simulation& sim)
+        : in_(in), lineNo_(lineNo), first_(std::move(first)), sim_(sim) {}
     bool Next(Step& step) override {
         if (first_) {
             step = *first_;
@@ -79,6 +79,10 @@ public:
                 std::cout << "  ? '" << step.line.word << "' is not supported yet\n";
                 continue;
             }
+            if (std::string why = sim_.Refusal(step.line); !why.empty()) {
+                std::cout << "  ? " << why << '\n';
+                continue;
+            }
             step.expects.clear();
             return true;
         }
@@ -93,6 +97,7 @@ private:
     std::istream& in_;
     int& lineNo_;
     std::optional<Step> first_;
+    const Simulation& sim_;
 };
 
 int Interactive() {
@@ -128,7 +133,7 @@ int Interactive() {
         std::cout << "line " << error.lineNo << ": " << error.reason << '\n';
         return 2;
     }
-    TypedSteps steps(std::cin, lineNo, start);
+    TypedSteps steps(std::cin, lineNo, start, sim);
     int rc = sim.Run(steps);
     std::cout << '\n';
     return rc;

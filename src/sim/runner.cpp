@@ -1,5 +1,6 @@
 // Playing a scenario: world lines, the step machine and expectation checks.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <ostream>
@@ -15,6 +16,7 @@ namespace {
 
 constexpr const char* kSettingsPath = "C:\\Calvox\\Calvox.ini";
 constexpr Guid kOtherClass = {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+constexpr const char* kMediaCategories = "SYSTEM\\CurrentControlSet\\Control\\MediaCategories\\";
 
 const std::map<std::string, unsigned>& MessageNames() {
     static const std::map<std::string, unsigned> names = {
@@ -152,12 +154,37 @@ bool Simulation::ApplyWorld(const std::vector<ScriptLine>& world, ParseError& er
             nextWindow_ += 0x10;
             roles_[instanceWindow_] = "other";
         } else if (w == "trace") {
-            // Keypad scan reports appear once the keypad scan exists.
+            traceScan_ = true;
+        } else if (w == "handset") {
+            const HandsetSpec spec = HandsetSpecFromOptions(line.args);
+            const int i = handsets_.Add(spec);
+            registry_.Set(RegistryHive::LocalMachine,
+                          std::string(kMediaCategories) + GuidText(handsets_.NameGuid(i)), "Name",
+                          spec.audio);
+        } else if (w == "mixer") {
+            std::string name;
+            Utf8ToCp1252(line.args[0].text, name);
+            mixers_.Declare(name);
+        } else if (w == "registry") {
+            std::string key, value;
+            Utf8ToCp1252(line.key, key);
+            Utf8ToCp1252(line.value, value);
+            const Token& data = line.args[0];
+            std::int64_t number = 0;
+            if (data.quoted) {
+                std::string text;
+                Utf8ToCp1252(data.text, text);
+                registry_.Set(key, value, text);
+            } else if (ParseNumber(data.text, number)) {
+                registry_.Set(key, value, static_cast<std::uint32_t>(number));
+            }
         } else {
             error = {line.lineNo, "'" + w + "' is not supported yet"};
             return false;
         }
     }
+    // The handsets' mixers come after every declared one.
+    for (int i = 0; i < handsets_.Count(); ++i) mixers_.AttachHandset(i, handsets_.Spec(i).audio);
     return true;
 }
 
@@ -186,7 +213,8 @@ void Simulation::RunProcess(const std::string& commandLine, bool nested) {
     processes_.push_back(std::move(process));
     std::string line;
     Utf8ToCp1252(commandLine, line);
-    Platform platform{*this, *this, *this, *this, *this, *this, *this, *this, this};
+    Platform platform{*this, *this, *this, *this, *this, *this, *this,
+                      *this, *this, *this, *this, *this, *this, *this, this};
     RunProgram(platform, line);
     current_->ended = true;
     current_->destroyed = true;
@@ -284,6 +312,60 @@ void Simulation::SendDeviceChange(WParam event, const Guid& classGuid) {
     broadcast.header.deviceType = dbt::kDevTypDeviceInterface;
     broadcast.classGuid = classGuid;
     SendToHub(wm::kDeviceChange, event, reinterpret_cast<LParam>(&broadcast));
+}
+
+void Simulation::PlugHandset(int handset, bool plugged) {
+    // The device goes first, then Windows tells the hub, one notification
+    // handled after the other.
+    if (plugged) {
+        handsets_.Plug(handset);
+        mixers_.SetPresent(handset, true);
+        SendDeviceChange(dbt::kDeviceArrival, kAudioInterfaceClass);
+        SendDeviceChange(dbt::kDeviceArrival, GetHidGuid());
+    } else {
+        handsets_.Unplug(handset);
+        mixers_.SetPresent(handset, false);
+        SendDeviceChange(dbt::kDeviceRemoveComplete, GetHidGuid());
+        SendDeviceChange(dbt::kDeviceRemoveComplete, kAudioInterfaceClass);
+    }
+}
+
+int Simulation::HandsetOfStep() const {
+    // The handset the program has open; else the first one plugged in.
+    const int open = handsets_.InUse();
+    if (open >= 0) return open;
+    for (int i = 0; i < handsets_.Count(); ++i)
+        if (handsets_.IsPlugged(i)) return i;
+    return -1;
+}
+
+bool Simulation::SetMixerFromStep(const Step& step) {
+    const std::vector<Token>& args = step.line.args;
+    const bool onoff = args[1].text == "onoff";
+    std::string name;
+    if (onoff) Utf8ToCp1252(args[2].text, name);
+    std::vector<std::uint32_t> values;
+    for (std::size_t i = onoff ? 3 : 2; i < args.size(); ++i) {
+        std::int64_t v = 0;
+        ParseNumber(args[i].text, v);
+        values.push_back(static_cast<std::uint32_t>(v));
+    }
+    std::string error;
+    if (!mixers_.SetFromOutside(HandsetOfStep(), args[0].text, args[1].text, name, values, error))
+        return StepError(step, error);
+    return true;
+}
+
+std::string Simulation::Refusal(const ScriptLine& step) const {
+    if (step.word != "plug" && step.word != "unplug") return {};
+    std::int64_t n = 1;
+    if (!step.args.empty()) ParseNumber(step.args[0].text, n);
+    const std::string which = "handset " + std::to_string(n);
+    if (n < 1 || n > handsets_.Count()) return "no " + which + " is declared";
+    const bool plug = step.word == "plug";
+    if (handsets_.IsPlugged(static_cast<int>(n - 1)) == plug)
+        return which + (plug ? " is already plugged in" : " is not plugged in");
+    return {};
 }
 
 bool Simulation::ResolveMessage(const Token& token, unsigned& message, std::string& error) {
@@ -436,7 +518,23 @@ bool Simulation::ExecuteStep(const Step& step) {
                                        " is in the past (now " + std::to_string(now_) + ")");
         waitTarget_ = number(0);
     } else if (w == "trace") {
-        // Keypad scan reports appear once the keypad scan exists.
+        traceScan_ = true;
+    } else if (w == "report") {
+        std::array<std::uint8_t, 4> bytes{};
+        for (std::size_t i = 0; i < 4; ++i) ParseHexByte(line.args[i].text, bytes[i]);
+        handsets_.SendReport(handsets_.InUse(), bytes);
+    } else if (w == "plug" || w == "unplug") {
+        if (std::string why = Refusal(line); !why.empty()) return StepError(step, why);
+        PlugHandset(line.args.empty() ? 0 : static_cast<int>(number(0)) - 1, w == "plug");
+    } else if (w == "mixer-event") {
+        const bool lineChange = line.args[0].text == "line";
+        for (const VirtualMixers::Callback& c : mixers_.CallbacksOf(HandsetOfStep()))
+            PostMessage(c.window, lineChange ? wm::kMixmLineChange : wm::kMixmControlChange,
+                        c.mixer,
+                        static_cast<LParam>(lineChange ? VirtualMixers::ChangedLineId()
+                                                       : VirtualMixers::ChangedControlId()));
+    } else if (w == "mixer-set") {
+        if (!SetMixerFromStep(step)) return false;
     } else {
         return StepError(step, "'" + w + "' is not supported yet");
     }

@@ -8,8 +8,12 @@ thread_local void* tCurrentWorker = nullptr;
 
 Scheduler::~Scheduler() {
     // Workers still blocked are never resumed; let them go with the process.
-    for (auto& w : workers_)
+    // Their records stay, since a spurious wake-up looks at them.
+    std::lock_guard<std::mutex> g(mutex_);
+    for (auto& w : workers_) {
         if (w->thread.joinable()) w->thread.detach();
+        if (w->block != Block::Done) static_cast<void>(w.release());
+    }
 }
 
 EventHandle Scheduler::CreateEvent(const std::string& name, bool manualReset, bool signaled) {
@@ -51,23 +55,24 @@ bool Scheduler::IsSignaled(EventHandle event) const {
     return it != events_.end() && it->second.signaled;
 }
 
-ThreadHandle Scheduler::StartThread(std::function<void()> body) {
+ThreadHandle Scheduler::StartThread(const std::string& name, std::function<void()> body) {
     std::lock_guard<std::mutex> g(mutex_);
     auto w = std::make_unique<Worker>();
+    w->name = name;
     w->body = std::move(body);
     Worker* raw = w.get();
     workers_.push_back(std::move(w));
-    raw->thread = std::thread([this, raw] {
+    raw->thread = std::thread([raw, sync = sync_] {
         tCurrentWorker = raw;
         {
-            std::unique_lock<std::mutex> lock(mutex_);
-            cv_.wait(lock, [raw] { return raw->running; });
+            std::unique_lock<std::mutex> lock(sync->mutex);
+            sync->cv.wait(lock, [raw] { return raw->running; });
         }
         raw->body();
-        std::unique_lock<std::mutex> lock(mutex_);
+        std::unique_lock<std::mutex> lock(sync->mutex);
         raw->block = Block::Done;
         raw->running = false;
-        cv_.notify_all();
+        sync->cv.notify_all();
     });
     return reinterpret_cast<ThreadHandle>(raw);
 }
@@ -110,6 +115,12 @@ void Scheduler::DestroyLock(LockHandle lock) {
 }
 
 bool Scheduler::OnWorker() const { return tCurrentWorker != nullptr; }
+
+std::string Scheduler::CurrentName() const {
+    // Only the running worker reads its own name, and it never changes.
+    const auto* w = static_cast<const Worker*>(tCurrentWorker);
+    return w != nullptr ? w->name : std::string();
+}
 
 void Scheduler::Yield(Worker& w, std::unique_lock<std::mutex>& lock) {
     w.running = false;

@@ -29,7 +29,7 @@ public:
     void CloseEvent(EventHandle event);
     bool IsSignaled(EventHandle event) const;
 
-    ThreadHandle StartThread(std::function<void()> body);
+    ThreadHandle StartThread(const std::string& name, std::function<void()> body);
     bool IsFinished(ThreadHandle thread) const;
     void Abandon(ThreadHandle thread);  // never run it again
     void Forget(ThreadHandle thread);
@@ -45,6 +45,8 @@ public:
     void Release(LockHandle lock);
 
     bool OnWorker() const;
+    // The name the running worker was started with; empty on the hub thread.
+    std::string CurrentName() const;
     // Runs every worker that can go on now, until all wait.
     void RunReady();
     // The earliest time a sleeping or timed-out wait falls due, if any.
@@ -54,6 +56,7 @@ private:
     enum class Block { Start, None, Event, Sleep, Lock, Done };
     struct Worker {
         std::thread thread;
+        std::string name;
         std::function<void()> body;
         Block block = Block::Start;
         EventHandle event = 0;
@@ -72,9 +75,17 @@ private:
     void Resume(Worker& w);
     void Yield(Worker& w, std::unique_lock<std::mutex>& lock);
 
+    // Shared with the worker threads: a worker still blocked when the
+    // scheduler goes keeps waiting on them until the process ends.
+    struct Sync {
+        std::mutex mutex;
+        std::condition_variable cv;
+    };
+
     std::int64_t& now_;
-    mutable std::mutex mutex_;
-    std::condition_variable cv_;
+    std::shared_ptr<Sync> sync_ = std::make_shared<Sync>();
+    std::mutex& mutex_ = sync_->mutex;
+    std::condition_variable& cv_ = sync_->cv;
     std::vector<std::unique_ptr<Worker>> workers_;
     std::map<EventHandle, Event> events_;
     std::map<std::string, EventHandle> named_;

@@ -12,11 +12,21 @@ namespace calvox::sim {
 
 namespace {
 constexpr const char* kSettingsPath = "C:\\Calvox\\Calvox.ini";
-constexpr Guid kHidGuid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
 }  // namespace
 
 Simulation::Simulation(std::ostream& out, std::ostream& err)
-    : out_(out), err_(err), scheduler_(now_) {
+    : out_(out),
+      err_(err),
+      scheduler_(now_),
+      handsets_(HandsetHost{
+          [this](EventHandle e) { scheduler_.SetEvent(e); },
+          [this](const std::string& line) { Write(line); },
+          [this] { return traceScan_ || scheduler_.CurrentName() != "scan"; },
+          [this](EventHandle e) {
+              return scheduler_.OnWorker() &&
+                     scheduler_.WaitEvent(e, kInfinite) == WaitResult::Signaled;
+          }}),
+      mixers_([this](const std::string& line) { Write(line); }) {
     other_ = nextWindow_;
     nextWindow_ += 0x10;
     roles_[other_] = "other";
@@ -307,11 +317,30 @@ EventHandle Simulation::CreateEvent(const std::string& name, bool manualReset, b
 }
 
 WaitResult Simulation::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
-    return scheduler_.WaitEvent(event, timeoutMs);
+    if (scheduler_.OnWorker()) return scheduler_.WaitEvent(event, timeoutMs);
+    // The hub thread waits for a worker or a virtual device: the workers run
+    // and time moves on to their wake-ups until the event comes or the time-out
+    // has passed. Nothing is written on `sleep`.
+    const bool bounded = timeoutMs != kInfinite;
+    const std::int64_t limit = now_ + (bounded ? timeoutMs : 0);
+    for (;;) {
+        scheduler_.RunReady();
+        const WaitResult result = scheduler_.WaitEvent(event, 0);
+        if (result != WaitResult::Timeout) return result;
+        // Without a limit a wake-up may never bring the event (a scan loop
+        // wakes for ever), so the hub gives up rather than hang.
+        if (!bounded) return WaitResult::Timeout;
+        std::optional<std::int64_t> wake = scheduler_.NextWake();
+        if (!wake || *wake > limit) break;
+        now_ = std::max(now_, *wake);
+    }
+    now_ = limit;
+    scheduler_.RunReady();
+    return scheduler_.WaitEvent(event, 0);
 }
 
-ThreadHandle Simulation::StartThread(std::function<void()> body) {
-    return scheduler_.StartThread(std::move(body));
+ThreadHandle Simulation::StartThread(const std::string& name, std::function<void()> body) {
+    return scheduler_.StartThread(name, std::move(body));
 }
 
 bool Simulation::JoinThread(ThreadHandle thread, std::uint32_t) {
@@ -377,6 +406,24 @@ std::vector<std::string> Simulation::FindFiles(const std::string& pattern) {
     return files_.Match(pattern);
 }
 
+bool Simulation::ReadTextFile(const std::string& path, std::string& content) {
+    VirtualFile* f = files_.Find(path);
+    if (f == nullptr || f->kind == FileKind::Folder) return false;
+    content.clear();
+    if (f->kind == FileKind::Profile) {
+        for (const IniSection& s : f->sections) {
+            content += "[" + s.name + "]\n";
+            for (const IniEntry& e : s.entries) content += e.key + "=" + e.value + "\n";
+        }
+        return true;
+    }
+    for (std::size_t i = 0; i < f->content.size(); ++i) {
+        if (f->content[i] == '\r' && i + 1 < f->content.size() && f->content[i + 1] == '\n') continue;
+        content += f->content[i];
+    }
+    return true;
+}
+
 // --- shell -----------------------------------------------------------------
 
 void Simulation::ShellExecute(Hwnd, const std::string& verb, const std::string& file,
@@ -436,7 +483,7 @@ IconHandle Simulation::LoadIconResource(int id) {
     return 0;
 }
 
-// --- text, HID, observer -----------------------------------------------------
+// --- text, devices, system, observer -------------------------------------------
 
 bool Simulation::AnsiToWide(const std::string& ansi, std::u16string& wide) {
     wide = Cp1252ToUtf16(ansi);
@@ -448,7 +495,32 @@ bool Simulation::WideToAnsi(const std::u16string& wide, std::string& ansi) {
     return true;
 }
 
-Guid Simulation::GetHidGuid() { return kHidGuid; }
+
+bool Simulation::ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) {
+    if (seconds < 0) return false;
+    // The time zone is UTC: days since 1970 to a civil date.
+    const std::int64_t days = seconds / 86400, rest = seconds % 86400;
+    const std::int64_t z = days + 719468, era = z / 146097, doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    parts.year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+    parts.month = static_cast<int>(month);
+    parts.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    parts.hour = static_cast<int>(rest / 3600);
+    parts.minute = static_cast<int>(rest % 3600 / 60);
+    return true;
+}
+
+bool Simulation::GetVersion(OsVersion& version) {
+    const std::size_t dot = windowsVersion_.find('.');
+    version = OsVersion{};
+    version.major = static_cast<std::uint32_t>(std::stoul(windowsVersion_.substr(0, dot)));
+    version.minor = static_cast<std::uint32_t>(std::stoul(windowsVersion_.substr(dot + 1)));
+    version.platformId = 2;
+    return true;
+}
 
 void Simulation::KeyAction(int code, int count, bool released) {
     Write("action " + std::to_string(code) + " " + std::to_string(count) + " " +

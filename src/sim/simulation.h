@@ -17,6 +17,9 @@
 #include "sim/files.h"
 #include "sim/scheduler.h"
 #include "sim/script.h"
+#include "sim/virtual_handset.h"
+#include "sim/virtual_mixer.h"
+#include "sim/virtual_registry.h"
 
 namespace calvox::sim {
 
@@ -40,6 +43,12 @@ class Simulation : public WindowPort,
                    public ShellPort,
                    public TextPort,
                    public HidPort,
+                   public UsbPort,
+                   public AudioEndpointPort,
+                   public RegistryPort,
+                   public SystemPort,
+                   public MixerPort,
+                   public DriverPort,
                    public ObserverPort {
 public:
     explicit Simulation(std::ostream& out, std::ostream& err);
@@ -88,7 +97,7 @@ public:
     void ResetEvent(EventHandle event) override { scheduler_.ResetEvent(event); }
     void CloseEvent(EventHandle event) override { scheduler_.CloseEvent(event); }
     WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
-    ThreadHandle StartThread(std::function<void()> body) override;
+    ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
     bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
     void TerminateThread(ThreadHandle thread) override { scheduler_.Abandon(thread); }
     void CloseThread(ThreadHandle thread) override { scheduler_.Forget(thread); }
@@ -113,6 +122,7 @@ public:
     bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
     bool CreateDirectory(const std::string& path) override;
     std::vector<std::string> FindFiles(const std::string& pattern) override;
+    bool ReadTextFile(const std::string& path, std::string& content) override;
 
     // ShellPort
     void ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
@@ -128,7 +138,144 @@ public:
     bool WideToAnsi(const std::u16string& wide, std::string& ansi) override;
 
     // HidPort
-    Guid GetHidGuid() override;
+    Guid GetHidGuid() override { return handsets_.GetHidGuid(); }
+    std::vector<std::string> EnumerateHidInterfaces() override {
+        return handsets_.EnumerateHidInterfaces();
+    }
+    HidHandle OpenDevice(const std::string& path) override { return handsets_.OpenDevice(path); }
+    void CloseDevice(HidHandle handle) override { handsets_.CloseDevice(handle); }
+    bool GetAttributes(HidHandle handle, std::uint16_t& vendorId,
+                       std::uint16_t& productId) override {
+        return handsets_.GetAttributes(handle, vendorId, productId);
+    }
+    bool GetCaps(HidHandle handle, std::uint16_t& inputLength,
+                 std::uint16_t& outputLength) override {
+        return handsets_.GetCaps(handle, inputLength, outputLength);
+    }
+    bool GetProductString(HidHandle handle, std::u16string& text) override {
+        return handsets_.GetProductString(handle, text);
+    }
+    void StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
+                    EventHandle completion) override {
+        handsets_.StartWrite(handle, report, completion);
+    }
+    bool FinishWrite(HidHandle handle) override { return handsets_.FinishWrite(handle); }
+    void StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
+                   EventHandle completion) override {
+        handsets_.StartRead(handle, buffer, length, completion);
+    }
+    bool FinishRead(HidHandle handle, std::size_t& bytesRead) override {
+        return handsets_.FinishRead(handle, bytesRead);
+    }
+    void CancelIo(HidHandle handle) override { handsets_.CancelIo(handle); }
+
+    // UsbPort
+    UsbHandle OpenHostController(int n) override { return handsets_.OpenHostController(n); }
+    std::vector<std::string> EnumerateHostControllers() override {
+        return handsets_.EnumerateHostControllers();
+    }
+    UsbHandle OpenPath(const std::string& path, bool isHubName) override {
+        return handsets_.OpenPath(path, isHubName);
+    }
+    bool GetRootHubName(UsbHandle controller, std::string& name) override {
+        return handsets_.GetRootHubName(controller, name);
+    }
+    bool GetPortCount(UsbHandle hub, int& ports) override {
+        return handsets_.GetPortCount(hub, ports);
+    }
+    bool GetConnection(UsbHandle hub, int port, UsbConnection& connection) override {
+        return handsets_.GetConnection(hub, port, connection);
+    }
+    bool GetConnectionName(UsbHandle hub, int port, std::string& name) override {
+        return handsets_.GetConnectionName(hub, port, name);
+    }
+    bool GetConfigurationDescriptor(UsbHandle hub, int port,
+                                    std::vector<std::uint8_t>& bytes) override {
+        return handsets_.GetConfigurationDescriptor(hub, port, bytes);
+    }
+
+    void CloseUsb(UsbHandle handle) override { handsets_.CloseUsb(handle); }
+
+    // AudioEndpointPort
+    std::vector<std::vector<std::string>> EnumerateCategory(const Guid& category, int maxDevices,
+                                                            int maxInterfaces) override {
+        return handsets_.EnumerateCategory(category, maxDevices, maxInterfaces);
+    }
+    ComponentIdResult QueryComponentName(const std::string& path, Guid& nameGuid) override {
+        return handsets_.QueryComponentName(path, nameGuid);
+    }
+
+    // RegistryPort
+    bool ReadString(RegistryHive hive, const std::string& key, const std::string& value,
+                    std::size_t maxBytes, std::string& out) override {
+        return registry_.ReadString(hive, key, value, maxBytes, out);
+    }
+
+    // SystemPort
+    bool GetVersion(OsVersion& version) override;
+    bool GetUserName(std::string& name) override {
+        name = "user";
+        return true;
+    }
+    bool GetAppDataFolder(std::string& folder) override {
+        folder = "C:\\Documents and Settings\\user\\Application Data";
+        return true;
+    }
+    bool ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) override;
+
+    // MixerPort
+    unsigned GetDeviceCount() override { return mixers_.GetDeviceCount(); }
+    bool GetDeviceName(unsigned id, std::string& name) override {
+        return mixers_.GetDeviceName(id, name);
+    }
+    void Close(MixerHandle mixer) override { mixers_.Close(mixer); }
+    MixerHandle Open(unsigned id, Hwnd callbackWindow) override {
+        return mixers_.Open(id, callbackWindow);
+    }
+    bool GetDestinationCount(MixerHandle mixer, std::uint32_t& count) override {
+        return mixers_.GetDestinationCount(mixer, count);
+    }
+    bool GetDestination(MixerHandle mixer, std::uint32_t destination, MixerLine& line) override {
+        return mixers_.GetDestination(mixer, destination, line);
+    }
+    bool GetSource(MixerHandle mixer, std::uint32_t destination, std::uint32_t source,
+                   MixerLine& line) override {
+        return mixers_.GetSource(mixer, destination, source, line);
+    }
+    bool GetControlByType(MixerHandle mixer, std::uint32_t lineId, std::uint32_t type,
+                          MixerControl& control) override {
+        return mixers_.GetControlByType(mixer, lineId, type, control);
+    }
+    bool GetAllControls(MixerHandle mixer, const MixerLine& line,
+                        std::vector<MixerControl>& controls) override {
+        return mixers_.GetAllControls(mixer, line, controls);
+    }
+    bool GetValues(MixerHandle mixer, std::uint32_t controlId, std::uint32_t channels,
+                   std::vector<std::uint32_t>& values) override {
+        return mixers_.GetValues(mixer, controlId, channels, values);
+    }
+    bool SetValues(MixerHandle mixer, std::uint32_t controlId,
+                   const std::vector<std::uint32_t>& values) override {
+        return mixers_.SetValues(mixer, controlId, values);
+    }
+
+    // DriverPort: no handset driver is installed.
+    bool InitializeCom() override { return true; }
+    void UninitializeCom() override {}
+    DriverObject Create(const Guid&, const Guid&) override { return 0; }
+    void ReleaseObject(DriverObject) override {}
+    int Set(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
+    int Get(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
+
+    // The virtual devices, for tests that look at them directly.
+    VirtualHandsets& Handsets() { return handsets_; }
+    VirtualMixers& Mixers() { return mixers_; }
+    VirtualRegistry& Registry() { return registry_; }
+
+    // Why a step cannot run in the present state of the world (plugging a
+    // plugged handset); empty when it can. A script is checked as a whole by
+    // the parser; typed steps are checked here.
+    std::string Refusal(const ScriptLine& step) const;
 
     // ObserverPort
     void KeyAction(int code, int count, bool released) override;
@@ -179,6 +326,9 @@ private:
     void SendToHub(unsigned message, WParam wParam, LParam lParam);
     void PostToHub(unsigned message, WParam wParam, LParam lParam);
     void SendDeviceChange(WParam event, const Guid& classGuid);
+    void PlugHandset(int handset, bool plugged);
+    bool SetMixerFromStep(const Step& step);
+    int HandsetOfStep() const;
     void StartClient();
     void EndProgramQuietly();
     void DestroyHub(Process& process);
@@ -216,6 +366,10 @@ private:
     Client client_;
     bool companionFile_ = false;
     std::string windowsVersion_ = "5.1";
+    VirtualHandsets handsets_;
+    VirtualMixers mixers_;
+    VirtualRegistry registry_;
+    bool traceScan_ = false;
     std::string uiLanguage_ = "en-US";
     bool trayPresent_ = false;
     std::map<IconHandle, std::string> icons_;

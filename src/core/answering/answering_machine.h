@@ -14,6 +14,8 @@ public:
     // The dialogue ends; its step timer stops.
     void EndDialogue() { active_ = false; }
     bool IsBusy() const { return active_; }
+    // A digit the caller keyed in during the dialogue.
+    void DigitInput(char) {}
 
 private:
     bool active_ = false;

@@ -1,16 +1,61 @@
-// The wave player and recorder that the handset's driver offers.
+// The wave player and recorder inside the handset's driver: the voicemail
+// greeting and message of a Skype call, and call recordings.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
 
 namespace calvox {
 
+// The driver control object that the handset driver registers.
+inline constexpr Guid kDriverClassId = {
+    0x6F1C2A4E, 0x93B5, 0x4D07, {0xA8, 0x1E, 0x5C, 0x3B, 0x9D, 0x42, 0x70, 0x1F}};
+inline constexpr Guid kDriverInterfaceId = {
+    0xB47E0D93, 0x2C68, 0x4F1A, {0x9E, 0x35, 0x81, 0x0A, 0xD6, 0x7B, 0xC4, 0x52}};
+inline constexpr std::uint32_t kDriverProperty = 47;
+inline constexpr std::size_t kDriverCommandSize = 528;
+
+enum DriverChannel : std::uint32_t { CHANNEL_MESSAGE = 0, CHANNEL_GREETING = 1, CHANNEL_RECORDING = 2 };
+enum DriverOperation : std::uint32_t { DRIVER_STOP = 0, DRIVER_START = 1, DRIVER_QUERY = 2 };
+
+using DriverCommand = std::array<std::uint8_t, kDriverCommandSize>;
+// The command block; false when a start path does not fit its field.
+bool BuildDriverCommand(std::uint32_t operation, std::uint32_t channel,
+                        const std::u16string& path, DriverCommand& block);
+
 class DriverWavePlayer {
 public:
-    bool IsPresent() const { return present_; }
+    explicit DriverWavePlayer(Platform& platform) : platform_(platform) {}
+
+    void Create();
+    void Release();
+    bool IsPresent() const { return object_ != 0; }
+    void Configure(Hwnd hubWindow, const std::string& greeting, int maxSeconds);
+    void StartVoicemail(bool on, const std::string& file);
+    int StartRecording(bool on, const std::string& file);
+    bool IsIdle();
     // Stops what plays or records and lets go of the driver's object.
-    void StopAndRelease() { present_ = false; }
+    void StopAndRelease() { Release(); }
+    int State() const { return state_; }
 
 private:
-    bool present_ = false;
+    int SendDriverCommand(std::uint32_t operation, std::uint32_t channel, const std::string& path,
+                          std::int32_t* reply);
+    void PollTick();
+    void StopPollTimer();
+
+    Platform& platform_;
+    std::string messagePath_;
+    std::string greetingPath_;
+    int state_ = 3;  // 1 greeting playing, 2 message recording, 3 idle
+    std::uintptr_t pollTimer_ = 0;
+    Hwnd hubWindow_ = 0;
+    int longestMessage_ = 0;
+    int elapsed_ = 0;
+    DriverObject object_ = 0;
 };
 
 }  // namespace calvox

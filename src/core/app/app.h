@@ -3,20 +3,25 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "answering/answering_machine.h"
 #include "answering/driver_wave_player.h"
+#include "answering/sound_player.h"
 #include "app/hub_state.h"
 #include "audio/handset_mixer.h"
 #include "config/settings.h"
 #include "device/handset_device.h"
+#include "skype/skype_directory.h"
 #include "platform/platform.h"
 
 namespace calvox {
 
 struct App {
-    explicit App(Platform& p) : platform(p), device(p), observer(p.observer) {}
+    explicit App(Platform& p)
+        : platform(p), device(p), mixer(p), driverPlayer(p), observer(p.observer) {}
 
     Platform& platform;
     HubState hub;
@@ -25,9 +30,25 @@ struct App {
     HandsetMixer mixer;
     DriverWavePlayer driverPlayer;
     AnsweringMachine answeringMachine;
+    // Created by the first handset set-up, kept for the run.
+    std::unique_ptr<SoundPlayer> soundPlayer;
     // Digits the user is typing, echoed on the handset display.
     std::string numberEntry;
     bool numberEntryActive = false;
+
+    // The Skype client as the notifications describe it.
+    SkypeDirectory directory;
+    std::vector<std::string> historicCallIds;
+    int callSearchPhase = 4;  // SEARCH_DONE
+    std::string currentUserHandle;
+    int protocolVersion = 0;
+    std::string ringtone;
+    // Last values sent for the missed-call, hold and conference indicators.
+    struct IndicatorCache {
+        int missed = 3;
+        int hold = 7;
+        int conference = 9;
+    } indicators;
     std::atomic<bool> buzzerStop{false};
     ObserverPort* observer;
 };

@@ -1,22 +1,117 @@
 #include "app/handset_setup.h"
 
+#include "app/hub_messages.h"
 #include "app/tray.h"
+#include "audio/default_devices.h"
+#include "device/usb_walk.h"
 #include "skype/call_reactions.h"
 
 namespace calvox {
 
-void HandsetSetup(App& app, Hwnd hubWindow, int, std::uint16_t, std::uint16_t) {
+namespace {
+
+const UsbDeviceEntry* ChooseHandset(const UsbDeviceList& list, std::uint16_t vendorId,
+                                    std::uint16_t productId) {
+    for (const UsbDeviceEntry& entry : list.Entries()) {
+        if (entry.kind != kDeviceKindHandset) continue;
+        if ((vendorId == 0 && productId == 0) ||
+            (entry.vendorId == vendorId && entry.productId == productId))
+            return &entry;
+    }
+    return nullptr;
+}
+
+void ApplyMixerLevels(App& app) {
+    HandsetMixer& mixer = app.mixer;
+    Settings& s = app.settings;
+    std::uint32_t value = 0;
+    mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETMUTE", value);
+
+    int productClass = 0;
+    if (app.device.QueryProductClass(productClass) && productClass == kProductClassHeadphoneSet) {
+        // A headphone set: keep the microphone out of the earpiece, at full level.
+        value = 1;
+        mixer.LineCommand(kDirectionPlayback, "MICROPHONE", "SETMUTE", value);
+        value = 0xFFFF;
+        mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETVALUE", value);
+        value = 0;
+        mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETAGC", value);
+    }
+
+    if (s.changeDeviceGain) {
+        // A one-shot request: cleared in the file before it is applied.
+        s.changeDeviceGain = 0;
+        WriteDeviceGainCleared(app.platform);
+        if (s.changeMasterVol) mixer.SetMasterVolume(ClampVolume(s.changeMasterVol), -1);
+        if (s.changeRecMicVol) {
+            value = ClampVolume(s.changeRecMicVol);
+            mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETVALUE", value);
+        }
+    }
+}
+
+}  // namespace
+
+bool IsWindows2000(SystemPort& system) {
+    OsVersion version;
+    return system.GetVersion(version) && version.major == 5 && version.minor == 0;
+}
+
+void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId,
+                  std::uint16_t productId) {
+    Settings& s = app.settings;
     app.device.Close();
     app.mixer.Close();
+    if (app.soundPlayer) app.soundPlayer->StopAndRelease();
     app.driverPlayer.StopAndRelease();
 
     ResetHandsetMenu(app);
     app.hub.gboxPresent = false;
     TraySetIcon(app, hubWindow, app.hub.trayTip, app.hub.disconnectIcon);
 
-    // Finding and opening the handset comes with the USB walk and the HID
-    // channel; until then no handset is ever found and the set-up ends here,
-    // leaving everything closed.
+    UsbDeviceList handsets;
+    handsets.Walk(app.platform);
+    const UsbDeviceEntry* entry = ChooseHandset(handsets, vendorId, productId);
+    if (entry == nullptr) return;
+    const auto entryVid = static_cast<std::uint16_t>(entry->vendorId);
+    const auto entryPid = static_cast<std::uint16_t>(entry->productId);
+
+    app.device.SetNotifyWindow(hubWindow);
+    if (scanMode != SCAN_DEVICE_DEFAULT) app.device.SetScanMode(scanMode);
+    app.device.SetGpioPullHigh(s.gpioPullHigh != 0);
+    app.device.Open(entryVid, entryPid, entry->kind);
+
+    app.platform.clock.SetTimer(hubWindow, TIMER_KEY_FLOOD, kKeyFloodPeriodMs);
+
+    std::string name = "USB";
+    std::string found;
+    if (FindAudioEndpointName(app.platform, kRenderCategory, DeviceIdText(entryVid, entryPid),
+                              found))
+        name = found;
+
+    app.mixer.OpenByName(hubWindow, name);
+    app.mixer.GetName(name);
+
+    ApplyMixerLevels(app);
+    if (s.beDefaultAudio == 0) KeepHandsetNonDefault(app, name);
+    if (s.rightAsRinger) app.mixer.SetMasterVolume(-1, 0);
+    if (IsWindows2000(app.platform.system)) {
+        std::uint32_t full = 0xFFFF;
+        app.mixer.LineCommand(kDirectionRecording, "LINE0", "SETVALUE", full);
+    }
+    if (s.firstMasterVolume) app.mixer.SetMasterVolume(ClampVolume(s.firstMasterVolume), -1);
+    if (s.micBoostOff) {
+        std::uint32_t off = 0;
+        app.mixer.LineCommand(kDirectionRecording, "LINE0", "SETAGC", off);
+    }
+
+    if (!app.soundPlayer) app.soundPlayer = std::make_unique<SoundPlayer>();
+    app.soundPlayer->SetDevice(name);
+    app.driverPlayer.Create();
+
+    Hwnd client = app.hub.skypeApiWindow;
+    if (client != 0 && app.platform.window.IsWindow(client) && app.hub.ownStatus != 2)
+        TraySetIcon(app, hubWindow, app.hub.trayTip, app.hub.connectIcon);
 }
 
 }  // namespace calvox

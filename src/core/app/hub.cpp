@@ -12,7 +12,8 @@
 #include "device/buzzer.h"
 #include "device/leds.h"
 #include "device/mcu_protocol.h"
-#include "skype/call_table.h"
+#include "audio/handset_mixer.h"
+#include "skype/contact_display.h"
 #include "skype/notification_parser.h"
 #include "skype/transport.h"
 
@@ -74,6 +75,10 @@ LResult OnDestroy(App& app, Hwnd window) {
     app.driverPlayer.StopAndRelease();
     app.answeringMachine.EndDialogue();
     DestroyTrayIcons(app);
+    if (app.soundPlayer) {
+        app.soundPlayer->StopAndRelease();
+        app.soundPlayer.reset();
+    }
     TrayRemove(app, window);
     SendMcuCommand(app, 0x01, 0);
     StopBuzzerThread(app);
@@ -172,22 +177,42 @@ void OnMcuReady(App& app, Hwnd window, WParam code) {
     if (!app.settings.logoLine2.empty()) SendMcuText(app, app.settings.logoLine2, 24);
     SendMcuCommand(app, 0x01, 0);
     if (hub.gboxPresent) SendVoiceMailSettingsToHandset(app);
+    auto& indicators = app.indicators;
+    indicators.missed = app.directory.HasUnseenMissedCall() ? 4 : 3;
+    indicators.hold = app.directory.HasLiveHeldCall() ? 8 : 7;
+    indicators.conference = app.directory.HasLiveConferenceCall() ? 10 : 9;
     SendMcuCommand(app, 0x0F, hub.micMuted ? 2 : 1);
-    SendMcuCommand(app, 0x0F, HasUnseenMissedCall(app) ? 4 : 3);
+    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(indicators.missed));
     SendMcuCommand(app, 0x0F, NewVoicemailExists(app) ? 6 : 5);
-    SendMcuCommand(app, 0x0F, HasLiveHeldCall(app) ? 8 : 7);
-    SendMcuCommand(app, 0x0F, HasLiveConferenceCall(app) ? 10 : 9);
+    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(indicators.hold));
+    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(indicators.conference));
     SendMcuCommand(app, 0x19, static_cast<std::uint8_t>(hub.ownStatus));
     (void)window;
 }
 
-void OnMixerLineChange(App&, Hwnd) {
-    // The microphone mute indicator follows the handset's mixer, which opens
-    // with the handset; no mixer, no change to report.
+void OnMixerLineChange(App& app, Hwnd window) {
+    std::uint32_t muted = 0;
+    if (!app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return;
+    const int value = muted ? 1 : 0;
+    if (value == app.hub.micMuted) return;
+    SendMcuCommand(app, 0x0F, value ? 2 : 1);
+    app.hub.micMuted = value;
+    UpdateMutingLed(app, window);
 }
 
-void OnMixerControlChange(App&, Hwnd) {
-    // Ringer balance and minimum volume are enforced on the handset's mixer.
+void OnMixerControlChange(App& app) {
+    HandsetMixer& mixer = app.mixer;
+    std::uint32_t volume = 0;
+    int balance = 0;
+    if (app.settings.rightAsRinger && mixer.GetMasterVolume(volume, balance)) {
+        // At volume 0 both channels read back as balance 50; rewriting it
+        // would only raise another change notice.
+        const int wanted = app.hub.ringing ? 100 : 0;
+        if (volume > 0 && balance != wanted) mixer.SetMasterVolume(volume, wanted);
+    }
+    const std::uint32_t minimum = ClampVolume(app.settings.minimumVolume);
+    if (minimum != 0 && mixer.GetMasterVolume(volume, balance) && volume < minimum)
+        mixer.SetMasterVolume(minimum, balance);
 }
 
 void OnSettingsChanged(App& app, Hwnd window) {
@@ -195,8 +220,14 @@ void OnSettingsChanged(App& app, Hwnd window) {
     int oldCallRecord = app.settings.callRecord;
     LoadVoiceMailSettings(app.platform, app.settings, false);
     SendVoiceMailSettingsToHandset(app);
-    if (app.settings.voiceMail != oldVoiceMail && oldVoiceMail != 0)
+    if (app.settings.voiceMail != oldVoiceMail && oldVoiceMail != 0) {
         SwitchVoicemailRecording(app, window, false);
+        // A call already ringing must not be picked up any more.
+        if (app.hub.amPickupTimer != 0) {
+            app.platform.clock.KillTimer(window, app.hub.amPickupTimer);
+            app.hub.amPickupTimer = 0;
+        }
+    }
     if (app.settings.callRecord != oldCallRecord)
         SwitchCallRecording(app, window, app.settings.callRecord != 0);
 }
@@ -236,8 +267,12 @@ void OnMcuRequest(App& app, Hwnd window, WParam code, LParam data) {
         if (data != 0) HandleKeyAction(app, window, 0xE0, static_cast<int>(data), false);
     } else if (code == 0xC1) {
         SendMcuCommand(app, 0x19, static_cast<std::uint8_t>(app.hub.ownStatus));
-        // The partner of the current call and the contact details (0xC2)
-        // come from the call table and the contact list.
+        if (const CallRecord* call = app.hub.currentCall)
+            SendMcuText(app, call->partnerDisplayName, app.hub.ringing ? 0x05 : 0x04);
+    } else if (code == 0xC2 && data > 0) {
+        const UserRecord* contact = app.directory.ContactAt(static_cast<std::size_t>(data - 1));
+        if (contact != nullptr && !contact->displayName.empty())
+            ShowContactGroup(app, *contact, contact->online ? 0x0A : 0x0B);
     }
 }
 
@@ -280,7 +315,7 @@ LResult HubWindowProc(App& app, Hwnd window, unsigned message, WParam wParam, LP
             OnMixerLineChange(app, window);
             return 0;
         case wm::kMixmControlChange:
-            OnMixerControlChange(app, window);
+            OnMixerControlChange(app);
             return 0;
         case HUBM_SKYPE_NOTIFY:
             HandleNotification(app, window, reinterpret_cast<char*>(wParam));
@@ -288,9 +323,11 @@ LResult HubWindowProc(App& app, Hwnd window, unsigned message, WParam wParam, LP
         case HUBM_SKYPE_ATTACHED:
             OnSkypeAttached(app, window);
             return 0;
-        case HUBM_SPEAKER_UNMUTE:
-            app.mixer.SpeakerMute(false);
+        case HUBM_SPEAKER_UNMUTE: {
+            std::uint32_t unmuted = 0;
+            app.mixer.SpeakerMute(true, unmuted);
             return 0;
+        }
         case HUBM_AUDIO_BUTTONS:
             HandleAudioButtons(app, window, static_cast<unsigned>(wParam));
             if (wParam & 8) {

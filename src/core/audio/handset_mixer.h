@@ -1,32 +1,59 @@
-// The handset's mixer device.
+// The handset's mixer: speaker volume, balance and mute, and the line
+// commands on the microphone and destination lines.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
 namespace calvox {
 
+inline constexpr int kDirectionRecording = 0;
+inline constexpr int kDirectionPlayback = 1;
+inline constexpr int kBalanceNone = -1;  // a mono line
+inline constexpr std::uint32_t kVolumeStep = 2621;
+
+// Volume and balance (0-100, 50 centre) of a line from its channel values.
+void VolumeBalanceFromChannels(const std::vector<std::uint32_t>& channels, std::uint32_t& volume,
+                               int& balance);
+// Channel values for a volume and balance.
+std::vector<std::uint32_t> ChannelsFromVolumeBalance(std::uint32_t volume, int balance,
+                                                     std::uint32_t channels);
+
 class HandsetMixer {
 public:
-    bool IsOpen() const { return open_; }
-    void Close() { open_ = false; }
-    // The open mixer's product name.
-    bool GetName(std::string& name) const {
-        if (!open_) return false;
-        name = name_;
-        return true;
-    }
+    explicit HandsetMixer(Platform& platform) : platform_(platform) {}
+    ~HandsetMixer() { Close(); }
+    HandsetMixer(const HandsetMixer&) = delete;
+    HandsetMixer& operator=(const HandsetMixer&) = delete;
 
-    // Mutes or unmutes the speaker destination; false without a mixer.
-    bool SpeakerMute(bool mute) {
-        (void)mute;
-        return open_;
-    }
+    bool OpenByName(Hwnd callbackWindow, const std::string& namePart);
+    bool Close();
+    bool IsOpen() const { return handle_ != 0; }
+    // The open mixer's product name, when shorter than `size`.
+    bool GetName(std::string& name, std::size_t size = 260) const;
+    bool GetMixerName(unsigned id, std::string& name, std::size_t size = 260) const;
+
+    bool GetMasterVolume(std::uint32_t& volume, int& balance);
+    // A negative volume or balance keeps the current one.
+    bool SetMasterVolume(std::int64_t volume, int balance);
+    bool StepMasterVolume(bool up);
+    // Reads (set false) or writes the speakers' mute.
+    bool SpeakerMute(bool set, std::uint32_t& value);
+    bool LineCommand(int direction, const std::string& lineName, const std::string& command,
+                     std::uint32_t& value);
 
 private:
-    bool open_ = false;
-    std::string name_;
+    bool FindLine(std::uint32_t destinationType, bool microphone, MixerLine& line);
+    bool GetLineVolume(const MixerLine& line, std::uint32_t& volume, int& balance);
+    bool SetLineVolume(const MixerLine& line, std::uint32_t volume, int balance);
+    bool LineMute(const MixerLine& line, bool set, std::uint32_t& value);
+
+    Platform& platform_;
+    MixerHandle handle_ = 0;
+    unsigned id_ = 0;
 };
 
 }  // namespace calvox

@@ -1,27 +1,37 @@
 #include "control/call_actions.h"
 
 #include "answering/driver_wave_player.h"
+#include "answering/recording.h"
 #include "app/hub_messages.h"
 #include "skype/transport.h"
 
 namespace calvox {
 
 namespace {
-bool IsFolder(FilePort& files, const std::string& path) {
-    std::uint32_t attributes = files.GetFileAttributes(path);
-    return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) != 0;
-}
 bool FileExists(FilePort& files, const std::string& path) {
     return files.GetFileAttributes(path) != kInvalidFileAttributes;
 }
 }  // namespace
 
-// Answering and hanging up act on the current call, which the call table
-// provides; without it there is no call to act on.
-void AnswerRingingCall(App&, Hwnd) {}
-void FinishCurrentCall(App&, Hwnd, bool) {}
+void AnswerRingingCall(App& app, Hwnd hubWindow) {
+    if (const CallRecord* call = app.hub.currentCall)
+        SendSkypeCommand(app, "SET CALL " + call->id + " STATUS INPROGRESS", hubWindow);
+}
+
+void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld) {
+    const CallRecord* call = app.hub.currentCall;
+    if (call == nullptr) return;
+    SendSkypeCommand(app, "SET CALL " + call->id + " STATUS FINISHED", hubWindow);
+    if (!resumeHeld) return;
+    if (const CallRecord* held = app.directory.FindHeldCall()) {
+        app.platform.clock.Sleep(kResumePauseMs);
+        SendSkypeCommand(app, "SET CALL " + held->id + " STATUS INPROGRESS", hubWindow);
+    }
+}
 void HandleAudioButtons(App&, Hwnd, unsigned) {}
 void ToggleMicMute(App&) {}
+// The address bar is found with the client's windows; until then it is unknown.
+void PostKeyToAddressBar(App&, int) {}
 
 int MakeConfiguredCall(App& app, Hwnd hubWindow) {
     if (app.hub.currentCall != nullptr) return 0;
@@ -33,9 +43,9 @@ int MakeConfiguredCall(App& app, Hwnd hubWindow) {
 }
 
 bool NewVoicemailExists(App& app) {
-    const std::string& folder = app.settings.vmFolder;
-    if (folder.empty() || !IsFolder(app.platform.files, folder)) return false;
-    return !app.platform.files.FindFiles(folder + "\\*_N.wav").empty();
+    std::vector<std::string> messages;
+    return ListFiles(app.platform.files, messages, app.settings.vmFolder, "*_N.wav", true) &&
+           !messages.empty();
 }
 
 int OpenCompanion(App& app, Hwnd hubWindow, bool start) {

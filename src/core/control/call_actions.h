@@ -5,11 +5,16 @@
 
 namespace calvox {
 
+// The pause between hanging up and resuming a held call.
+inline constexpr unsigned kResumePauseMs = 500;
+
 void AnswerRingingCall(App& app, Hwnd hubWindow);
 // resumeHeld: after the hang-up, resume a call on hold.
 void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld);
 void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons);
 void ToggleMicMute(App& app);
+// Posts one key press (down and up) to the client's address-bar edit.
+void PostKeyToAddressBar(App& app, int virtualKey);
 // The companion asks for the call configured in VM/MAKEACALL; 1 when placed.
 int MakeConfiguredCall(App& app, Hwnd hubWindow);
 // A voicemail message ("*_N.wav") waits in the voicemail folder.

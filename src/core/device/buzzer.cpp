@@ -21,7 +21,7 @@ void StartBuzzerThread(App& app) {
     app.buzzerStop = false;
     app.hub.buzzerEvent = threads.CreateEvent(kBuzzerEventName, true, false);
     if (app.hub.buzzerEvent == 0) return;
-    app.hub.buzzerThread = threads.StartThread([&app] { BuzzerThreadBody(app); });
+    app.hub.buzzerThread = threads.StartThread("buzzer", [&app] { BuzzerThreadBody(app); });
 }
 
 void StopBuzzerThread(App& app) {

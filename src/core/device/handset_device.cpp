@@ -1,18 +1,286 @@
 #include "device/handset_device.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "config/settings.h"
+#include "device/report_decoder.h"
+
 namespace calvox {
 
-// The HID report channel arrives with handset discovery; until then no handset
-// is ever open, so there is nothing to close, write or sound.
+HandsetDevice::HandsetDevice(Platform& platform)
+    : platform_(platform), writeLock_(platform.threads.CreateLock()) {}
+
+HandsetDevice::~HandsetDevice() {
+    Close();
+    platform_.threads.DestroyLock(writeLock_);
+}
+
+// --- discovery ---------------------------------------------------------------
+
+bool HandsetDevice::FindDevice(std::uint16_t vendorId, std::uint16_t productId,
+                               std::uint16_t vendorMask, std::uint16_t productMask,
+                               std::string& path) {
+    HidPort& hid = platform_.hid;
+    for (const std::string& candidate : hid.EnumerateHidInterfaces()) {
+        HidHandle probe = hid.OpenDevice(candidate);
+        if (probe == 0) continue;
+        std::uint16_t vid = 0, pid = 0;
+        const bool match = hid.GetAttributes(probe, vid, pid) &&
+                           (vid & vendorMask) == (vendorId & vendorMask) &&
+                           (pid & productMask) == (productId & productMask);
+        hid.CloseDevice(probe);
+        if (match) {
+            path = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HandsetDevice::ReadCapabilities(HidHandle handle, std::uint32_t& inputLength,
+                                     std::uint32_t& outputLength, int& productType) {
+    std::uint16_t in = 0, out = 0;
+    const bool read = platform_.hid.GetCaps(handle, in, out);
+    if (read) {
+        inputLength = in;
+        outputLength = out;
+    }
+    std::u16string product;
+    if (!platform_.hid.GetProductString(handle, product)) return read;
+    std::string text;
+    if (platform_.text.WideToAnsi(product, text) && !text.empty())
+        productType = text.find(kHeadphoneSetProduct) != std::string::npos ? kProductHeadphoneSet
+                                                                            : kProductGeneric;
+    return read;
+}
+
+bool HandsetDevice::QueryProductClass(int& productClass) {
+    if (vendorId_ == 0 || productId_ == 0 || kind_ == 0) return false;
+    std::string path;
+    if (!FindDevice(vendorId_, productId_, 0xFFFF, 0xFFFF, path)) return false;
+    int type = 0;
+    HidHandle handle = platform_.hid.OpenDevice(path);
+    if (handle != 0) {
+        std::uint32_t in = 0, out = 0;
+        ReadCapabilities(handle, in, out, type);
+        platform_.hid.CloseDevice(handle);
+    }
+    productClass = type == kProductHeadphoneSet ? kProductClassHeadphoneSet : kProductClassOther;
+    return true;
+}
+
+// --- the channel ---------------------------------------------------------------
+
+bool HandsetDevice::Open(std::uint16_t vendorId, std::uint16_t productId, int kind) {
+    Close();
+    std::string path;
+    if (!FindDevice(vendorId, productId, 0xFFFF, 0xFFFF, path)) {
+        Close();
+        return false;
+    }
+    vendorId_ = vendorId;
+    productId_ = productId;
+    kind_ = kind;
+    path_ = path;
+
+    HidPort& hid = platform_.hid;
+    readHandle_ = hid.OpenDevice(path_);
+    HidHandle writer = hid.OpenDevice(path_);
+    std::uint32_t in = inputLength_, out = outputLength_;
+    int type = productType_;
+    if (readHandle_ != 0) ReadCapabilities(readHandle_, in, out, type);
+    productType_ = type;
+
+    ThreadPort& threads = platform_.threads;
+    platform_.threads.Acquire(writeLock_);
+    writeHandle_ = writer;
+    inputLength_ = in;
+    outputLength_ = out;
+    outputEvent_ = threads.CreateEvent(kOutputEventName, true, false);
+    platform_.threads.Release(writeLock_);
+
+    readerRunning_ = true;
+    readerThread_ = threads.StartThread("reader", [this] { ReaderThread(); });
+
+    bool present = false;
+    if (scanMode_ == MCU_MODE) {
+        ProbeMcu();
+        present = true;
+    } else {
+        for (int attempt = 0; attempt < 4 && !present; ++attempt) present = ProbeMcu();
+    }
+    mcuPresent_ = present;
+    if (!present) StartScan();
+    return true;
+}
+
+void HandsetDevice::StopThread(ThreadHandle& thread) {
+    if (thread == 0) return;
+    ThreadPort& threads = platform_.threads;
+    if (threads.JoinThread(thread, kThreadStopLimitMs)) threads.CloseThread(thread);
+    else threads.TerminateThread(thread);
+    thread = 0;
+}
+
+void HandsetDevice::DropEvent(EventHandle& event) {
+    if (event == 0) return;
+    platform_.threads.SetEvent(event);
+    platform_.threads.CloseEvent(event);
+    event = 0;
+}
+
 void HandsetDevice::Close() {
-    found_ = false;
+    readerRunning_ = false;
+    scanRunning_ = false;
+    buzzer_ = false;
+    StopScan();
+    BuzzerOff();
+
+    // The reader waits on its read without a limit: cancel the read so it
+    // sees the stop flag, and wait for it before its handle goes.
+    if (readerThread_ != 0) {
+        if (readHandle_ != 0) platform_.hid.CancelIo(readHandle_);
+        StopThread(readerThread_);
+    }
+
+    platform_.threads.Acquire(writeLock_);
+    DropEvent(outputEvent_);
+    EventHandle mcu = mcuEvent_.exchange(0);
+    DropEvent(mcu);
+    if (writeHandle_ != 0) platform_.hid.CloseDevice(writeHandle_);
+    writeHandle_ = 0;
+    platform_.threads.Release(writeLock_);
+    if (readHandle_ != 0) platform_.hid.CloseDevice(readHandle_);
+    readHandle_ = 0;
+    path_.clear();
     mcuPresent_ = false;
 }
 
-int HandsetDevice::SendMcuReport(std::uint8_t, std::uint8_t, std::uint8_t) {
-    return found_ ? 1 : 0;
+int HandsetDevice::SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
+    if (buzzer_) b1 |= 0x20;
+    return WriteReport(b1, b2, b3, b4);
 }
 
-void HandsetDevice::Beep() {}
+int HandsetDevice::WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
+                               std::uint8_t b4) {
+    ThreadPort& threads = platform_.threads;
+    HidPort& hid = platform_.hid;
+    threads.Acquire(writeLock_);
+    if (writeHandle_ == 0 || outputLength_ == 0 || outputEvent_ == 0) {
+        threads.Release(writeLock_);
+        return 0;
+    }
+    // The report is as long as the device says, zero-padded.
+    std::vector<std::uint8_t> report(outputLength_, 0);
+    const std::uint8_t bytes[] = {0, b1, b2, b3, b4};
+    std::copy_n(bytes, std::min<std::size_t>(report.size(), 5), report.begin());
+
+    hid.StartWrite(writeHandle_, report, outputEvent_);
+    const WaitResult wait = threads.WaitEvent(outputEvent_, kWriteTimeoutMs);
+    if (wait != WaitResult::Signaled) hid.CancelIo(writeHandle_);
+    // Wait for the write (or its cancellation) to finish before the record is reused.
+    const bool written = hid.FinishWrite(writeHandle_);
+    threads.ResetEvent(outputEvent_);
+    threads.Release(writeLock_);
+    return wait == WaitResult::Signaled && written ? 0 : 1;
+}
+
+bool HandsetDevice::ProbeMcu() {
+    ThreadPort& threads = platform_.threads;
+    EventHandle event = mcuEvent_;
+    if (event == 0) {
+        event = threads.CreateEvent(kMcuEventName, true, false);
+        mcuEvent_ = event;
+    }
+    threads.ResetEvent(event);
+    if (kind_ != kDeviceKindHandset) return false;
+    WriteReport(0x40, 0x9F, 0x00, 0x00);  // never with the buzzer bit
+    return threads.WaitEvent(event, kProbeTimeoutMs) == WaitResult::Signaled;
+}
+
+bool HandsetDevice::StartScan() {
+    if (scanThread_ != 0) return true;
+    scanRunning_ = true;
+    scanThread_ = platform_.threads.StartThread("scan", [this] { ScanThread(); });
+    if (scanThread_ == 0) {
+        scanRunning_ = false;
+        return false;
+    }
+    scanThreadExists_ = true;
+    return true;
+}
+
+void HandsetDevice::StopScan() {
+    scanRunning_ = false;
+    StopThread(scanThread_);
+    scanThreadExists_ = false;
+}
+
+void HandsetDevice::ScanThread() {
+    if (kind_ != kDeviceKindHandset) return;
+    const ScanPattern pattern = ScanPatternFor(ResolveScanMode(scanMode_, productType_));
+    if (pattern.steps.empty()) return;
+    if (pattern.oneShot) {
+        SendReport(0, pattern.steps[0].levels, pattern.steps[0].mask, 0);
+        platform_.threads.WorkerSleep(kScanStepMs);
+        return;
+    }
+    while (scanRunning_) {
+        for (const ScanStep& step : pattern.steps) {
+            if (!scanRunning_) break;
+            SendReport(0, step.levels, step.mask, 0);
+            platform_.threads.WorkerSleep(kScanStepMs);
+        }
+    }
+}
+
+void HandsetDevice::ReaderThread() {
+    ThreadPort& threads = platform_.threads;
+    HidPort& hid = platform_.hid;
+    if (readHandle_ == 0) return;
+    const EventHandle inputEvent = threads.CreateEvent(kInputEventName, true, false);
+    const Hwnd notify = platform_.window.IsWindow(notifyWindow_) ? notifyWindow_ : 0;
+    ReportDecoder decoder(ResolveScanMode(scanMode_, productType_), gpioPullHigh_);
+    std::vector<std::uint8_t> buffer(std::max<std::uint32_t>(inputLength_, 5), 0);
+
+    while (readerRunning_ && kind_ == kDeviceKindHandset && inputLength_ > 0) {
+        std::fill(buffer.begin(), buffer.end(), 0);
+        hid.StartRead(readHandle_, buffer.data(), inputLength_, inputEvent);
+        threads.WaitEvent(inputEvent, kInfinite);
+        threads.ResetEvent(inputEvent);
+        std::size_t bytes = 0;
+        // A failed read means the handset is gone (or we are closing).
+        if (!readerRunning_ || !hid.FinishRead(readHandle_, bytes)) break;
+        ReportDecoder::Result result =
+            decoder.Decode(buffer[1], buffer[2], buffer[3], buffer[4], scanThreadExists_);
+        if (result.mcuHello) {
+            if (EventHandle event = mcuEvent_) threads.SetEvent(event);
+        }
+        if (notify == 0) continue;
+        for (const PostedMessage& m : result.messages)
+            platform_.window.PostMessage(notify, m.message, m.wParam, m.lParam);
+    }
+    threads.CloseEvent(inputEvent);
+}
+
+// --- buzzer ----------------------------------------------------------------------
+
+void HandsetDevice::BuzzerOn() {
+    buzzer_ = true;
+    if (!scanRunning_ && kind_ == kDeviceKindHandset) SendReport(0x20, 0, 0, 0);
+}
+
+void HandsetDevice::BuzzerOff() {
+    buzzer_ = false;
+    if (!scanRunning_ && kind_ == kDeviceKindHandset) SendReport(0x00, 0, 0, 0);
+}
+
+void HandsetDevice::Beep(int ms) {
+    if (buzzer_) return;
+    BuzzerOn();
+    platform_.threads.WorkerSleep(ms < 0 ? buzzerDurationMs_.load() : static_cast<std::uint32_t>(ms));
+    BuzzerOff();
+}
 
 }  // namespace calvox

@@ -1,36 +1,106 @@
-// The open handset: its HID channel, worker threads and flags.
+// The open handset: its HID channel, reader and scan threads, buzzer and the
+// one primitive that writes an output report.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
 
 namespace calvox {
 
+inline constexpr int kProductGeneric = 3;
+inline constexpr int kProductHeadphoneSet = 4;
+inline constexpr int kProductClassHeadphoneSet = 4;
+inline constexpr int kProductClassOther = 8;
+inline constexpr int kDeviceKindHandset = 1;
+inline constexpr const char* kHeadphoneSetProduct = "Zorvik USB Headphone Set";
+inline constexpr const char* kOutputEventName = "ZVK_HID_OUTPUT_EVENT";
+inline constexpr const char* kInputEventName = "ZVK_HID_INPUT_EVENT";
+inline constexpr const char* kMcuEventName = "ZVK_HID_MCU_EVENT";
+inline constexpr std::uint32_t kWriteTimeoutMs = 100;
+inline constexpr std::uint32_t kProbeTimeoutMs = 100;
+inline constexpr std::uint32_t kScanStepMs = 32;
+inline constexpr std::uint32_t kThreadStopLimitMs = 1000;
+
 class HandsetDevice {
 public:
-    explicit HandsetDevice(Platform& platform) : platform_(platform) {}
+    explicit HandsetDevice(Platform& platform);
+    ~HandsetDevice();
+    HandsetDevice(const HandsetDevice&) = delete;
+    HandsetDevice& operator=(const HandsetDevice&) = delete;
 
-    bool IsFound() const { return found_; }
+    // Discovery.
+    bool FindDevice(std::uint16_t vendorId, std::uint16_t productId, std::uint16_t vendorMask,
+                    std::uint16_t productMask, std::string& path);
+    bool ReadCapabilities(HidHandle handle, std::uint32_t& inputLength,
+                          std::uint32_t& outputLength, int& productType);
+    // 4 for a headphone set, 8 for any other handset.
+    bool QueryProductClass(int& productClass);
+
+    // The channel.
+    void SetNotifyWindow(Hwnd window) { notifyWindow_ = window; }
+    void SetScanMode(int mode) { scanMode_ = mode; }
+    int ScanMode() const { return scanMode_; }
+    void SetGpioPullHigh(bool pullHigh) { gpioPullHigh_ = pullHigh; }
+    bool Open(std::uint16_t vendorId, std::uint16_t productId, int kind);
     void Close();
+    bool IsFound() const { return !path_.empty(); }
+    // 0 when the report was written; non-zero when it was not.
+    int SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
+    bool ProbeMcu();
+    bool StartScan();
+    void StopScan();
 
-    // The microcontroller said hello; until then MCU commands go nowhere.
     void SetMcuPresent(bool present) { mcuPresent_ = present; }
     bool McuPresent() const { return mcuPresent_; }
 
+    // Buzzer.
     void SetBuzzerDuration(std::uint32_t ms) { buzzerDurationMs_ = ms; }
     std::uint32_t BuzzerDuration() const { return buzzerDurationMs_; }
+    void BuzzerOn();
+    void BuzzerOff();
+    // ms < 0: the configured duration.
+    void Beep(int ms = -1);
 
-    // One MCU report (0x80 | code, first, second); non-zero on success.
-    int SendMcuReport(std::uint8_t codeByte, std::uint8_t first, std::uint8_t second);
-    // One beep of the configured length.
-    void Beep();
+    std::uint16_t VendorId() const { return vendorId_; }
+    std::uint16_t ProductId() const { return productId_; }
+    int ProductType() const { return productType_; }
+    std::uint32_t InputLength() const { return inputLength_; }
+    std::uint32_t OutputLength() const { return outputLength_; }
 
 private:
+    int WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
+    void ReaderThread();
+    void ScanThread();
+    void StopThread(std::uintptr_t& thread);
+    void DropEvent(EventHandle& event);
+
     Platform& platform_;
-    bool found_ = false;
-    bool mcuPresent_ = false;
-    std::uint32_t buzzerDurationMs_ = 90;
+    Hwnd notifyWindow_ = 0;
+    std::atomic<int> scanMode_{0};
+    std::uint16_t vendorId_ = 0;
+    std::uint16_t productId_ = 0;
+    int kind_ = 0;
+    std::atomic<int> productType_{kProductGeneric};
+    std::string path_;
+    HidHandle readHandle_ = 0;
+    HidHandle writeHandle_ = 0;
+    ThreadHandle readerThread_ = 0;
+    ThreadHandle scanThread_ = 0;
+    std::atomic<bool> scanThreadExists_{false};
+    EventHandle outputEvent_ = 0;
+    std::atomic<bool> readerRunning_{false};
+    std::atomic<bool> scanRunning_{false};
+    std::atomic<bool> buzzer_{false};
+    std::uint32_t inputLength_ = 0;
+    std::uint32_t outputLength_ = 0;
+    std::atomic<std::uint32_t> buzzerDurationMs_{90};
+    std::atomic<EventHandle> mcuEvent_{0};
+    std::atomic<bool> mcuPresent_{false};
+    bool gpioPullHigh_ = false;
+    LockHandle writeLock_ = 0;
 };
 
 }  // namespace calvox

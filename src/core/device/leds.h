@@ -1,11 +1,14 @@
-// The handset's muting and calling LEDs.
+// The handset's muting and calling LEDs on the GPIO lines of the direct-key modes.
 #pragma once
 
 #include "app/app.h"
 
 namespace calvox {
 
+// After a change of the microphone mute (HubState::micMuted).
 void UpdateMutingLed(App& app, Hwnd hubWindow);
+// After a change of the current call's state (a HandsetCallState).
+void UpdateCallingLed(App& app, Hwnd hubWindow, int callState);
 void MuteBlinkTick(App& app, Hwnd hubWindow);
 void RingBlinkTick(App& app, Hwnd hubWindow);
 

@@ -19,13 +19,13 @@ int SendMcuCommand(App& app, std::uint8_t code, std::uint8_t value) {
     if (!app.device.McuPresent()) return 0;
     if (!KeepsNumberEntry(code)) EndNumberEntry(app);
     app.platform.clock.Sleep(kMcuCommandPauseMs);
-    return app.device.SendMcuReport(static_cast<std::uint8_t>(0x80 | code), value, 0);
+    return app.device.SendReport(0x40, static_cast<std::uint8_t>(0x80 | code), value, 0);
 }
 
 void SendMcuDigit(App& app, std::uint8_t ch) {
     if (!app.device.McuPresent()) return;
     app.platform.clock.Sleep(kMcuCommandPauseMs);
-    app.device.SendMcuReport(0x90, ch, 0);
+    app.device.SendReport(0x40, 0x90, ch, 0);
 }
 
 void SendMcuText(App& app, const std::string& text, std::uint8_t code) {
@@ -36,12 +36,12 @@ void SendMcuText(App& app, const std::string& text, std::uint8_t code) {
     const auto codeByte = static_cast<std::uint8_t>(0x80 | code);
     std::size_t i = 0;
     for (; i + 1 < text.size(); i += 2) {
-        app.device.SendMcuReport(codeByte, static_cast<std::uint8_t>(text[i]),
-                                 static_cast<std::uint8_t>(text[i + 1]));
+        app.device.SendReport(0x40, codeByte, static_cast<std::uint8_t>(text[i]),
+                              static_cast<std::uint8_t>(text[i + 1]));
         app.platform.clock.Sleep(kMcuTextPairPauseMs);
     }
     std::uint8_t last = i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0;
-    app.device.SendMcuReport(codeByte, last, 0);
+    app.device.SendReport(0x40, codeByte, last, 0);
 }
 
 void ClearDisplay(App& app) {

@@ -23,6 +23,8 @@ public:
     virtual bool CreateDirectory(const std::string& path) = 0;
     // Names (not paths) of the files matching a wildcard pattern such as "C:\x\*_N.wav".
     virtual std::vector<std::string> FindFiles(const std::string& pattern) = 0;
+    // The whole content of a file read as text (line breaks as "\n").
+    virtual bool ReadTextFile(const std::string& path, std::string& content) = 0;
 };
 
 }  // namespace calvox

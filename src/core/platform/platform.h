@@ -1,14 +1,20 @@
 // The set of ports one run of the program talks to.
 #pragma once
 
+#include "platform/audio_endpoint_port.h"
 #include "platform/clock_port.h"
+#include "platform/driver_port.h"
 #include "platform/file_port.h"
 #include "platform/hid_port.h"
+#include "platform/mixer_port.h"
 #include "platform/observer_port.h"
 #include "platform/profile_port.h"
+#include "platform/registry_port.h"
 #include "platform/shell_port.h"
+#include "platform/system_port.h"
 #include "platform/text_port.h"
 #include "platform/thread_port.h"
+#include "platform/usb_port.h"
 #include "platform/window_port.h"
 
 namespace calvox {
@@ -22,6 +28,12 @@ struct Platform {
     ShellPort& shell;
     TextPort& text;
     HidPort& hid;
+    UsbPort& usb;
+    AudioEndpointPort& endpoints;
+    RegistryPort& registry;
+    SystemPort& system;
+    MixerPort& mixer;
+    DriverPort& driver;
     ObserverPort* observer = nullptr;
 };
 

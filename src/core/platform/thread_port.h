@@ -27,7 +27,8 @@ public:
     virtual void CloseEvent(EventHandle event) = 0;
     virtual WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) = 0;
 
-    virtual ThreadHandle StartThread(std::function<void()> body) = 0;
+    // `name` tells the workers apart ("reader", "scan", "buzzer", "capture").
+    virtual ThreadHandle StartThread(const std::string& name, std::function<void()> body) = 0;
     // True when the thread has ended within the time limit.
     virtual bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) = 0;
     // The last resort after JoinThread gave up; releases the handle too.

@@ -1,18 +1,111 @@
 #include "skype/call_reactions.h"
 
 #include "answering/recording.h"
+#include "app/hub_messages.h"
+#include "device/leds.h"
 #include "device/mcu_protocol.h"
+#include "skype/notification_parser.h"
+#include "skype/profile.h"
 
 namespace calvox {
 
+namespace {
+
+void SetIndicator(App& app, int& cached, int value) {
+    if (value == cached) return;
+    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(value));
+    cached = value;
+}
+
+void KillPickupTimer(App& app, Hwnd hubWindow) {
+    if (app.hub.amPickupTimer == 0) return;
+    app.platform.clock.KillTimer(hubWindow, app.hub.amPickupTimer);
+    app.hub.amPickupTimer = 0;
+}
+
+}  // namespace
+
+void ReactToCurrentCall(App& app, Hwnd hubWindow, int state) {
+    HubState& hub = app.hub;
+    CallRecord* call = hub.currentCall;
+    if (call == nullptr) return;
+    const Settings& s = app.settings;
+
+    if (state != CALLSTATE_INCOMING && state != CALLSTATE_TALKING) {
+        SwitchVoicemailRecording(app, hubWindow, false);
+        SwitchCallRecording(app, hubWindow, false);
+    }
+    SendMcuText(app, call->partnerDisplayName, static_cast<std::uint8_t>(state));
+    if (const UserRecord* contact = app.directory.FindContactByHandle(call->partnerHandle))
+        SendMcuCommand(app, 0x1A, static_cast<std::uint8_t>(contact->number));
+    SendMcuText(app, call->partnerHandle, 0x1C);
+
+    hub.ringing = state == CALLSTATE_INCOMING;
+    if (!hub.gboxPresent && app.driverPlayer.IsPresent()) {
+        if (hub.ringing && s.voiceMail && hub.amPickupTimer == 0) {
+            app.platform.clock.SetTimer(hubWindow, TIMER_AM_PICKUP, PickupDelayMs(s.ring2Vm));
+            hub.amPickupTimer = TIMER_AM_PICKUP;
+        } else if (!hub.ringing) {
+            KillPickupTimer(app, hubWindow);
+        }
+    }
+    if (s.callRecord && state == CALLSTATE_TALKING && !(hub.gboxPresent && s.callOut) &&
+        app.driverPlayer.IsIdle())
+        SwitchCallRecording(app, hubWindow, true);
+    RingerControl(app, hubWindow, hub.ringing);
+
+    if (call->ended) hub.currentCall = nullptr;
+    if (hub.uiMode != 1) {
+        hub.uiMode = 1;
+        app.directory.SetCallPosition(0);
+        app.directory.SetContactPosition(-1);
+    }
+    UpdateCallingLed(app, hubWindow, state);
+}
+
+void RefreshCallIndicators(App& app) {
+    SetIndicator(app, app.indicators.hold, app.directory.HasLiveHeldCall() ? 8 : 7);
+    SetIndicator(app, app.indicators.conference, app.directory.HasLiveConferenceCall() ? 10 : 9);
+}
+
+void RingerControl(App& app, Hwnd hubWindow, bool ringing) {
+    (void)hubWindow;
+    if (ringing && app.hub.ownStatus == 6) return;  // do not disturb
+    if (app.settings.rightAsRinger) {
+        if (ringing) {
+            app.mixer.SetMasterVolume(-1, 100);
+            if (app.soundPlayer && app.platform.mixer.GetDeviceCount() > 1) {
+                FindRingtone(app);
+                app.soundPlayer->PlayLoop(app.ringtone);
+            }
+        } else {
+            if (app.soundPlayer) app.soundPlayer->Stop();
+            app.mixer.SetMasterVolume(-1, 0);
+        }
+        return;
+    }
+    if (ringing) app.device.BuzzerOn();
+    else app.device.BuzzerOff();
+}
+
 void ResetSkypeState(App& app, Hwnd hubWindow) {
+    HubState& hub = app.hub;
     SwitchVoicemailRecording(app, hubWindow, false);
     SwitchCallRecording(app, hubWindow, false);
-    app.hub.uiMode = 1;
+    // A ringing call goes with the lists: so do its ringer, blink and pick-up timer.
+    if (hub.ringing) {
+        RingerControl(app, hubWindow, false);
+        UpdateCallingLed(app, hubWindow, CALLSTATE_IDLE);
+        KillPickupTimer(app, hubWindow);
+    }
+    hub.currentCall = nullptr;
+    app.directory.DeleteAllContacts();
+    app.directory.DeleteAllCalls();
+    app.historicCallIds.clear();
+    hub.uiMode = 1;
     SendMcuCommand(app, 0x01, 0);
     app.numberEntry.clear();
-    app.hub.currentCall = nullptr;
-    app.hub.ringing = false;
+    hub.ringing = false;
 }
 
 void ResetHandsetMenu(App& app) {
@@ -20,6 +113,8 @@ void ResetHandsetMenu(App& app) {
     app.hub.micMuted = 0;
     app.hub.hookDown = false;
     app.hub.capsActive = false;
+    app.directory.SetCallPosition(0);
+    app.directory.SetContactPosition(-1);
 }
 
 }  // namespace calvox

@@ -1,12 +1,295 @@
 #include "skype/notification_parser.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <memory>
+
+#include "answering/recording.h"
+#include "app/tray.h"
+#include "config/settings.h"
+#include "device/mcu_protocol.h"
+#include "skype/call_reactions.h"
+#include "skype/profile.h"
+#include "skype/text_convert.h"
+#include "skype/transport.h"
 
 namespace calvox {
 
-void HandleNotification(App&, Hwnd, char* text) {
+namespace {
+
+constexpr const char* kDelimiters = " ,\t\n";
+
+bool IsDelimiter(char c) { return c != '\0' && std::strchr(kDelimiters, c) != nullptr; }
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+struct StatusWord {
+    const char* word;
+    int value;
+};
+
+int OwnStatusFrom(const std::string& value, int current) {
+    static constexpr StatusWord kWords[] = {{"ONLINE", 1}, {"OFFLINE", 2},   {"LOGGEDOUT", 2},
+                                            {"SKYPEME", 3}, {"AWAY", 4},     {"NA", 5},
+                                            {"DND", 6},     {"INVISIBLE", 7}};
+    for (const StatusWord& w : kWords)
+        if (value == w.word) return w.value;
+    return current;
+}
+
+void ContactStatusFrom(const std::string& value, int& status, bool& online) {
+    static constexpr StatusWord kWords[] = {{"ONLINE", 1}, {"OFFLINE", 2}, {"SKYPEME", 3},
+                                            {"AWAY", 4},   {"NA", 5},      {"DND", 6},
+                                            {"UNKNOWN", 7}, {"SKYPEOUT", 8}};
+    status = 2;
+    for (const StatusWord& w : kWords)
+        if (value == w.word) status = w.value;
+    online = status != 2 && status != 7;
+}
+
+void Send(App& app, Hwnd hub, const std::string& command) { SendSkypeCommand(app, command, hub); }
+
+void UpdateMissedIndicator(App& app) {
+    const int value = app.directory.HasUnseenMissedCall() ? 4 : 3;
+    if (value == app.indicators.missed) return;
+    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(value));
+    app.indicators.missed = value;
+}
+
+void LoggedOut(App& app, Hwnd hub) {
+    app.hub.ownStatus = 2;
+    ResetSkypeState(app, hub);
+    TraySetIcon(app, hub, app.hub.trayTip, app.hub.disconnectIcon);
+    SendMcuCommand(app, 0x19, 2);
+}
+
+bool IsHistoric(const App& app, const std::string& id) {
+    return std::any_of(app.historicCallIds.begin(), app.historicCallIds.end(),
+                       [&](const std::string& h) { return EqualIgnoringCase(h, id); });
+}
+
+void OnCallStatus(App& app, Hwnd hub, const std::string& id, const std::string& value) {
+    CallRecord* call = app.directory.FindCall(id);
+    if (call == nullptr) {
+        Send(app, hub, "GET CALL " + id + " TIMESTAMP");
+        return;
+    }
+    const int state = HandsetCallStateFor(CallStatusFromName(value).status, call->type);
+    if (state != CALLSTATE_IDLE && IsHistoric(app, id)) {
+        // Over before the last search: it never drives the handset again.
+        app.directory.SetCallProperty(id, CallProperty::Status, "FINISHED");
+        return;
+    }
+    if (state == CALLSTATE_INCOMING) FocusSkypeClient(app, hub);
+    app.directory.SetCallProperty(id, CallProperty::Status, value);
+    if (app.hub.currentCall == nullptr && state != CALLSTATE_IDLE) app.hub.currentCall = call;
+    if (app.hub.currentCall == call) ReactToCurrentCall(app, hub, state);
+    RefreshCallIndicators(app);
+}
+
+void OnCall(App& app, Hwnd hub, NotificationTokens& tokens) {
+    std::string id, property, value;
+    if (!tokens.Next(id) || !tokens.Next(property)) return;
+    if (property == "PARTNER_DISPNAME") {
+        value = tokens.Rest();
+        app.directory.SetCallProperty(id, CallProperty::PartnerDisplayName, value);
+        return;
+    }
+    if (!tokens.Next(value)) return;
+    SkypeDirectory& calls = app.directory;
+    if (property == "TYPE") {
+        calls.SetCallProperty(id, CallProperty::Type, value);
+    } else if (property == "STATUS") {
+        OnCallStatus(app, hub, id, value);
+    } else if (property == "PARTNER_HANDLE") {
+        calls.SetCallProperty(id, CallProperty::PartnerHandle, value);
+    } else if (property == "TIMESTAMP") {
+        const bool isNew = calls.FindCall(id) == nullptr;
+        calls.SetCallProperty(id, CallProperty::Timestamp, value);
+        if (isNew) {
+            for (const char* p : {"TYPE", "PARTNER_DISPNAME", "PARTNER_HANDLE", "CONF_ID", "SEEN",
+                                  "STATUS"})
+                Send(app, hub, "GET CALL " + id + " " + p);
+        }
+    } else if (property == "CONF_ID") {
+        calls.SetCallProperty(id, CallProperty::ConferenceId, value);
+    } else if (property == "SEEN") {
+        calls.SetCallProperty(id, CallProperty::Seen, value);
+        UpdateMissedIndicator(app);
+    }
+}
+
+void OnUsers(App& app, Hwnd hub, NotificationTokens& tokens) {
+    std::vector<std::string> handles;
+    for (std::string handle; tokens.Next(handle);) {
+        Send(app, hub, "GET USER " + handle + " FULLNAME");
+        Send(app, hub, "GET USER " + handle + " ONLINESTATUS");
+        handles.push_back(std::move(handle));
+    }
+    WriteContactHandles(app.platform, handles);
+    app.historicCallIds.clear();
+    Send(app, hub, "SEARCH CALLS");
+    app.callSearchPhase = SEARCH_ALL_CALLS;
+}
+
+void OnCalls(App& app, Hwnd hub, NotificationTokens& tokens) {
+    if (app.callSearchPhase == SEARCH_ALL_CALLS) {
+        for (std::string id; tokens.Next(id);) app.historicCallIds.push_back(std::move(id));
+        Send(app, hub, "SEARCH ACTIVECALLS");
+        app.callSearchPhase = SEARCH_ACTIVE_CALLS;
+        return;
+    }
+    app.callSearchPhase = SEARCH_DONE;
+    for (std::string id; tokens.Next(id);) {
+        auto& historic = app.historicCallIds;
+        auto it = std::find_if(historic.begin(), historic.end(),
+                               [&](const std::string& h) { return EqualIgnoringCase(h, id); });
+        if (it != historic.end()) historic.erase(it);
+        Send(app, hub, "GET CALL " + id + " TIMESTAMP");
+    }
+    for (const std::string& id : app.historicCallIds) Send(app, hub, "GET CALL " + id + " TIMESTAMP");
+}
+
+void ShowPresenceChange(App& app, const UserRecord& contact) {
+    if (contact.displayName.empty()) return;
+    SendMcuText(app, contact.displayName, contact.online ? 0x15 : 0x16);
+    SendMcuCommand(app, 0x1A, static_cast<std::uint8_t>(contact.number));
+    SendMcuCommand(app, 0x1B, static_cast<std::uint8_t>(contact.status));
+    SendMcuText(app, contact.handle, 0x1C);
+}
+
+void OnUser(App& app, Hwnd hub, NotificationTokens& tokens) {
+    std::string handle, property, value;
+    if (!tokens.Next(handle) || !tokens.Next(property)) return;
+    if (property == "FULLNAME") {
+        value = tokens.Rest();
+        app.directory.AddContact(handle, value);
+        WriteDisplayName(app.platform, handle, value);
+        return;
+    }
+    if (!tokens.Next(value)) return;
+    if (property == "ONLINESTATUS") {
+        int status = 2;
+        bool online = false;
+        ContactStatusFrom(value, status, online);
+        const bool changed = app.directory.SetContactStatus(handle, online, status) != 0;
+        const UserRecord* contact = app.directory.FindContactByHandle(handle);
+        if (changed && contact != nullptr && app.hub.uiMode == 1) ShowPresenceChange(app, *contact);
+    } else if (property == "BUDDYSTATUS") {
+        if (value[0] == '1') {
+            app.directory.RemoveContact(handle);
+        } else if (value[0] == '2' || value[0] == '3') {
+            Send(app, hub, "GET USER " + handle + " FULLNAME");
+            Send(app, hub, "GET USER " + handle + " ONLINESTATUS");
+        }
+    }
+}
+
+void OnButtonReleased(App& app, NotificationTokens& tokens) {
+    std::string key;
+    if (!tokens.Next(key)) return;
+    if (key == "NO") {
+        CallRecord* call = app.hub.currentCall;
+        if (call == nullptr || call->ended) {
+            app.numberEntry.clear();
+            SendMcuCommand(app, 0x01, 0);
+        }
+        return;
+    }
+    if (key.size() != 1) return;
+    if (!app.numberEntryActive) {
+        SendMcuCommand(app, 0x02, 0);
+        app.numberEntryActive = true;
+        for (char c : app.numberEntry) SendMcuDigit(app, static_cast<std::uint8_t>(c));
+    }
+    if (app.numberEntry.size() < kNumberEntryChars) {
+        SendMcuDigit(app, static_cast<std::uint8_t>(key[0]));
+        app.numberEntry += key[0];
+    }
+}
+
+}  // namespace
+
+bool NotificationTokens::Next(std::string& token) {
+    while (pos_ < text_.size() && IsDelimiter(text_[pos_])) ++pos_;
+    if (pos_ >= text_.size()) return false;
+    const std::size_t start = pos_;
+    while (pos_ < text_.size() && !IsDelimiter(text_[pos_])) ++pos_;
+    token = text_.substr(start, pos_ - start);
+    if (pos_ < text_.size()) ++pos_;  // the delimiter that ended it
+    return true;
+}
+
+std::string NotificationTokens::Rest() const { return pos_ < text_.size() ? text_.substr(pos_) : ""; }
+
+int HandsetCallStateFor(int status, int type) {
+    switch (status) {
+        case ROUTING:
+        case EARLYMEDIA:
+            return CALLSTATE_OUTGOING;
+        case RINGING:
+            return type == INCOMING_PSTN || type == INCOMING_P2P ? CALLSTATE_INCOMING
+                                                                 : CALLSTATE_OUTGOING;
+        case INPROGRESS:
+        case ONHOLD:
+            return CALLSTATE_TALKING;
+        default:
+            return CALLSTATE_IDLE;
+    }
+}
+
+void HandleNotificationText(App& app, Hwnd hub, const std::string& text) {
+    NotificationTokens tokens(text);
+    std::string keyword, value;
+    if (!tokens.Next(keyword)) return;
+    if (keyword == "CALL") {
+        OnCall(app, hub, tokens);
+    } else if (keyword == "CURRENTUSERHANDLE") {
+        if (!tokens.Next(value)) return;
+        app.currentUserHandle = CutField(value);
+        FindRingtone(app);
+    } else if (keyword == "USERSTATUS") {
+        if (!tokens.Next(value)) return;
+        if (value == "LOGGEDOUT") {
+            LoggedOut(app, hub);
+            return;
+        }
+        app.hub.ownStatus = OwnStatusFrom(value, app.hub.ownStatus);
+        SendMcuCommand(app, 0x19, static_cast<std::uint8_t>(app.hub.ownStatus));
+    } else if (keyword == "CONNSTATUS") {
+        if (tokens.Next(value) && value == "LOGGEDOUT") LoggedOut(app, hub);
+    } else if (keyword == "PROTOCOL") {
+        if (tokens.Next(value)) app.protocolVersion = DecimalValue(value);
+    } else if (keyword == "CALLS") {
+        OnCalls(app, hub, tokens);
+    } else if (keyword == "CALLHISTORYCHANGED") {
+        // The records go; nothing may keep pointing into them.
+        app.hub.currentCall = nullptr;
+        app.directory.DeleteAllCalls();
+        app.historicCallIds.clear();
+        app.callSearchPhase = SEARCH_ALL_CALLS;
+        Send(app, hub, "SEARCH CALLS");
+    } else if (keyword == "USERS") {
+        OnUsers(app, hub, tokens);
+    } else if (keyword == "USER") {
+        OnUser(app, hub, tokens);
+    } else if (keyword == "BTN_RELEASED") {
+        OnButtonReleased(app, tokens);
+    }
+}
+
+void HandleNotification(App& app, Hwnd hub, char* text) {
     std::unique_ptr<char[]> owned(text);
-    // The grammar of calls, users and status arrives with the call table.
+    if (!owned) return;
+    std::string ansi;
+    if (!Utf8ToAnsi(app.platform.text, owned.get(), ansi)) return;
+    HandleNotificationText(app, hub, ansi);
 }
 
 }  // namespace calvox

@@ -59,8 +59,8 @@ class TransportTest : public ::testing::Test {
 protected:
     test::SimPlatform sim;
     FakeClientWindows windows;
-    Platform platform{windows,  sim.sim, sim.sim, sim.sim, sim.sim,
-                      sim.sim, sim.sim, sim.sim, nullptr};
+    Platform platform{windows, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim,
+                      sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, nullptr};
     App app{platform};
     const Hwnd hub = 0x100;
 

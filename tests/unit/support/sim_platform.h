@@ -21,7 +21,7 @@ struct SimPlatform {
     }
     std::ostringstream out, err;
     sim::Simulation sim{out, err};
-    Platform platform{sim, sim, sim, sim, sim, sim, sim, sim, &sim};
+    Platform platform{sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, &sim};
 };
 
 }  // namespace calvox::test

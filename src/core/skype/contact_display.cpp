@@ -1,0 +1,52 @@
+#include "skype/contact_display.h"
+
+#include <cstdio>
+
+#include "device/mcu_protocol.h"
+#include "skype/transport.h"
+
+namespace calvox {
+
+void ShowContactGroup(App& app, const UserRecord& contact, std::uint8_t nameCode) {
+    SendMcuText(app, contact.displayName, nameCode);
+    SendMcuCommand(app, 0x1A, static_cast<std::uint8_t>(contact.number));
+    SendMcuCommand(app, 0x1B, static_cast<std::uint8_t>(contact.status));
+    SendMcuText(app, contact.handle, 0x1C);
+}
+
+void ShowContact(App& app, bool forward, int listKind) {
+    SkypeDirectory& d = app.directory;
+    const UserRecord* contact =
+        listKind == 2 ? d.StepContact(forward) : d.NextContactWithOnline(listKind == 3, forward);
+    if (contact == nullptr || contact->displayName.empty()) return;
+    ShowContactGroup(app, *contact, contact->online ? 0x0A : 0x0B);
+}
+
+std::string HistoryDateText(SystemPort& system, std::int64_t timestamp) {
+    LocalTimeParts t;
+    if (!system.ToLocalTime(timestamp, t)) return "00/00/00 00:00";
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d", t.year % 100, t.month % 100,
+                  t.day % 100, t.hour % 100, t.minute % 100);
+    return text;
+}
+
+void ShowHistoryCall(App& app, Hwnd hubWindow, int delta) {
+    const CallRecord* call = app.directory.StepCall(delta);
+    if (call == nullptr) return;
+    std::uint8_t kind = 0x12;
+    if (call->status == MISSED) kind = 0x13;
+    else if (call->IsIncoming()) kind = 0x11;
+    if (call->status == MISSED && !call->seen)
+        SendSkypeCommand(app, "SET CALL " + std::to_string(DecimalValue(call->id)) + " SEEN",
+                         hubWindow);
+    SendMcuText(app, HistoryDateText(app.platform.system, call->timestamp), kind);
+    SendMcuText(app, call->partnerDisplayName, 0x14);
+    if (const UserRecord* contact = app.directory.FindContactByHandle(call->partnerHandle)) {
+        SendMcuCommand(app, 0x1A, static_cast<std::uint8_t>(contact->number));
+        SendMcuCommand(app, 0x1B, static_cast<std::uint8_t>(contact->status));
+    }
+    SendMcuText(app, call->partnerHandle, 0x1C);
+}
+
+}  // namespace calvox

@@ -1,0 +1,175 @@
+// The virtual devices as the program meets them through the simulation: its
+// threads, waits, registry and system facts.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/sim_platform.h"
+
+namespace calvox::sim {
+namespace {
+
+using test::SimPlatform;
+
+// The reader of the program in brief: one read, then the MCU event when the
+// answer came.
+struct Reader {
+    Simulation& sim;
+    HidHandle handle;
+    EventHandle mcu;
+    std::uint8_t buffer[16] = {};
+    ThreadHandle thread = 0;
+
+    void Start() {
+        thread = sim.StartThread("reader", [this] {
+            const EventHandle input = sim.CreateEvent("", true, false);
+            sim.StartRead(handle, buffer, sizeof buffer, input);
+            sim.WaitEvent(input, kInfinite);
+            std::size_t n = 0;
+            if (sim.FinishRead(handle, n) && n >= 3 && buffer[1] == 0x40) sim.SetEvent(mcu);
+        });
+    }
+};
+
+std::string ProbeAndWait(const std::string& world, std::uint32_t& elapsed) {
+    SimPlatform p(world);
+    Simulation& sim = p.sim;
+    const HidHandle h = sim.OpenDevice(sim.EnumerateHidInterfaces().at(0));
+    Reader reader{sim, h, sim.CreateEvent("mcu", true, false)};
+    reader.Start();
+    const EventHandle output = sim.CreateEvent("", true, false);
+    sim.StartWrite(h, {0, 0x40, 0x9f, 0, 0}, output);
+    const std::uint32_t before = sim.TickCount();
+    const WaitResult answered = sim.WaitEvent(reader.mcu, 100);
+    elapsed = sim.TickCount() - before;
+    sim.CancelIo(h);
+    EXPECT_TRUE(sim.JoinThread(reader.thread, 0));
+    sim.CloseThread(reader.thread);
+    EXPECT_EQ(p.out.str().find("sleep"), std::string::npos) << "waits are not written";
+    return answered == WaitResult::Signaled ? "answered" : "timed out";
+}
+
+TEST(SimWaits, AnAnsweredProbeTakesNoTimeAnUnansweredOneItsTimeOut) {
+    std::uint32_t elapsed = 0;
+    EXPECT_EQ(ProbeAndWait("handset\n", elapsed), "answered");
+    EXPECT_EQ(elapsed, 0u);
+    EXPECT_EQ(ProbeAndWait("handset mcu=none\n", elapsed), "timed out");
+    EXPECT_EQ(elapsed, 100u);
+}
+
+TEST(SimWaits, HubWaitEndsWhenASleepingWorkerSignals) {
+    SimPlatform p;
+    Simulation& sim = p.sim;
+    const EventHandle late = sim.CreateEvent("", false, false);
+    const ThreadHandle t = sim.StartThread("buzzer", [&] {
+        sim.WorkerSleep(30);
+        sim.SetEvent(late);
+    });
+    EXPECT_EQ(sim.WaitEvent(late, 100), WaitResult::Signaled);
+    EXPECT_EQ(sim.TickCount(), 30u);
+    EXPECT_EQ(sim.WaitEvent(late, 0), WaitResult::Timeout) << "the auto-reset event was taken";
+    EXPECT_EQ(sim.WaitEvent(late, 50), WaitResult::Timeout);
+    EXPECT_EQ(sim.TickCount(), 80u);
+    EXPECT_TRUE(sim.JoinThread(t, 0));
+}
+
+// Writes from workers of each name, with or without `trace scan`.
+std::string WritesFromWorkers(const std::string& world) {
+    SimPlatform p(world);
+    Simulation& sim = p.sim;
+    const HidHandle h = sim.OpenDevice(sim.EnumerateHidInterfaces().at(0));
+    const EventHandle done = sim.CreateEvent("", true, false);
+    for (const char* name : {"scan", "buzzer"}) {
+        const std::uint8_t mark = name[0] == 's' ? 0x01 : 0x20;
+        const ThreadHandle t = sim.StartThread(name, [&sim, h, done, mark] {
+            sim.StartWrite(h, {0, mark, 0, 0, 0}, done);
+        });
+        EXPECT_TRUE(sim.JoinThread(t, 0));
+        sim.CloseThread(t);
+    }
+    return p.out.str();
+}
+
+TEST(SimTrace, ScanReportsAppearOnlyAfterTraceScan) {
+    EXPECT_EQ(WritesFromWorkers("handset\n"), "@0 hid< 20 00 00 00\n");
+    EXPECT_EQ(WritesFromWorkers("trace scan\nhandset\n"),
+              "@0 hid< 01 00 00 00\n@0 hid< 20 00 00 00\n");
+}
+
+TEST(SimHandles, CloseTellsMixerHandlesFromUsbHandles) {
+    SimPlatform p("handset\n");
+    Simulation& sim = p.sim;
+    const UsbHandle hcd = sim.OpenHostController(0);
+    const MixerHandle mixer = static_cast<MixerPort&>(sim).Open(0, 0);
+    sim.CloseUsb(hcd);
+    std::string hub;
+    EXPECT_FALSE(sim.GetRootHubName(hcd, hub));
+    EXPECT_EQ(p.out.str(), "@0 mixer open \"USB Audio Device\"\n");
+    static_cast<MixerPort&>(sim).Close(mixer);
+    EXPECT_EQ(p.out.str(), "@0 mixer open \"USB Audio Device\"\n@0 mixer close\n");
+}
+
+TEST(SimRegistry, WorldLinesKeysWithoutCaseAndStringsOnly) {
+    SimPlatform p(
+        "registry HKCU\\Software\\Calvox\\Sound Mapper\\Playback = \"USB Audio Device\"\n"
+        "registry hklm\\SYSTEM\\Media\\Count = 3\n"
+        "registry HKCU\\Software\\Empty\\Text = \"\"\n"
+        "registry HKCU\\Software\\Calvox\\Sound Mapper\\ = \"default\"\n");
+    Simulation& sim = p.sim;
+    std::string out;
+    ASSERT_TRUE(sim.ReadString(RegistryHive::CurrentUser, "software\\CALVOX\\sound mapper",
+                               "PLAYBACK", 260, out));
+    EXPECT_EQ(out, "USB Audio Device");
+    ASSERT_TRUE(sim.ReadString(RegistryHive::CurrentUser, "Software\\Calvox\\Sound Mapper",
+                               "Playback", 4, out));
+    EXPECT_EQ(out, "USB");
+    ASSERT_TRUE(
+        sim.ReadString(RegistryHive::CurrentUser, "Software\\Calvox\\Sound Mapper", "", 260, out));
+    EXPECT_EQ(out, "default");
+    EXPECT_FALSE(sim.ReadString(RegistryHive::LocalMachine, "SYSTEM\\Media", "Count", 260, out));
+    EXPECT_EQ(sim.Registry().Get(RegistryHive::LocalMachine, "system\\media", "count"),
+              RegistryData(std::uint32_t{3}));
+    EXPECT_FALSE(sim.ReadString(RegistryHive::CurrentUser, "Software\\Empty", "Text", 260, out));
+    EXPECT_FALSE(sim.ReadString(RegistryHive::LocalMachine, "Software\\Calvox\\Sound Mapper",
+                                "Playback", 260, out));
+}
+
+TEST(SimSystem, VersionClockAndTextFiles) {
+    SimPlatform p("windows-version 5.0\nfile notes.txt text \"one\\ntwo\"\n");
+    Simulation& sim = p.sim;
+    OsVersion v;
+    ASSERT_TRUE(sim.GetVersion(v));
+    EXPECT_EQ(v.major, 5u);
+    EXPECT_EQ(v.minor, 0u);
+    EXPECT_EQ(v.platformId, 2u);
+    EXPECT_EQ(v.servicePack, "");
+    SimPlatform plain;
+    ASSERT_TRUE(plain.sim.GetVersion(v));
+    EXPECT_EQ(v.major * 10 + v.minor, 51u);
+
+    struct Case {
+        std::int64_t seconds;
+        LocalTimeParts parts;
+    };
+    for (const Case& c :
+         {Case{0, {1970, 1, 1, 0, 0}}, Case{1161234567, {2006, 10, 19, 5, 9}},
+          Case{951825599, {2000, 2, 29, 11, 59}}, Case{4102444799, {2099, 12, 31, 23, 59}}}) {
+        LocalTimeParts t;
+        ASSERT_TRUE(sim.ToLocalTime(c.seconds, t));
+        EXPECT_EQ(std::vector<int>({t.year, t.month, t.day, t.hour, t.minute}),
+                  std::vector<int>(
+                      {c.parts.year, c.parts.month, c.parts.day, c.parts.hour, c.parts.minute}))
+            << c.seconds;
+    }
+    LocalTimeParts t;
+    EXPECT_FALSE(sim.ToLocalTime(-1, t));
+
+    std::string text;
+    ASSERT_TRUE(sim.ReadTextFile("C:\\Calvox\\NOTES.TXT", text));
+    EXPECT_EQ(text, "one\ntwo");
+    EXPECT_FALSE(sim.ReadTextFile("C:\\Calvox\\missing.txt", text));
+    EXPECT_FALSE(sim.ReadTextFile("C:\\Calvox", text));
+}
+
+}  // namespace
+}  // namespace calvox::sim
