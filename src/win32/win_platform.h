@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/platform.h"
-
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
 #include <windows.h>
-// The API's ANSI/wide macros would rename the ports' methods of the same name.
+// After windows.h, which they need.
+#include <dbt.h>
+#include <shellapi.h>
+// The API's ANSI/wide macros would rename the ports' methods of the same name,
+// in the core's headers too, whichever comes first.
 #undef FindWindow
 #undef RegisterClass
 #undef CreateWindow
@@ -30,6 +32,8 @@
 #undef GetWindowsDirectory
 #undef ShellExecute
 
+#include "platform/platform.h"
+
 namespace calvox::win32 {
 
 GUID ToGUID(const Guid& guid);
@@ -43,8 +47,8 @@ public:
     WinWindow& operator=(const WinWindow&) = delete;
 
     Hwnd FindWindow(const std::string& className, const std::string& title) override;
-    bool RegisterClass(const WindowClassSpec& spec, WindowProc proc) override;
-    Hwnd CreateWindow(const WindowCreateSpec& spec) override;
+    bool RegisterClass(const WindowClassSpec& windowClass, WindowProc proc) override;
+    Hwnd CreateWindow(const WindowCreateSpec& creation) override;
     void ShowWindow(Hwnd window, int show) override;
     void UpdateWindow(Hwnd window) override;
 
@@ -124,8 +128,8 @@ public:
                const std::string& path) override;
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& path, std::size_t bufferSize) override;
-    bool WriteString(const std::string& section, const std::string& key,
-                     const std::string& value, const std::string& path) override;
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& path) override;
 };
 
 class WinFiles final : public FilePort {
@@ -141,8 +145,7 @@ public:
 class WinShell final : public ShellPort {
 public:
     void ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
-                      const std::string& parameters, const std::string& folder,
-                      int show) override;
+                      const std::string& parameters, const std::string& folder, int show) override;
     bool NotifyIcon(TrayOp op, const TrayIconRecord& record) override;
     IconHandle LoadIconFile(const std::string& path) override;
     IconHandle LoadIconResource(int id) override;

@@ -7,8 +7,6 @@
 
 #include "win32/win_platform.h"
 
-#include <shellapi.h>
-
 extern "C" {
 #include <hidsdi.h>
 }
@@ -150,10 +148,9 @@ std::vector<std::string> WinFiles::FindFiles(const std::string& pattern) {
 }
 
 void WinShell::ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
-                            const std::string& parameters, const std::string& folder,
-                            int show) {
-    ::ShellExecuteA(reinterpret_cast<HWND>(window), OrNull(verb), file.c_str(),
-                    OrNull(parameters), OrNull(folder), show);
+                            const std::string& parameters, const std::string& folder, int show) {
+    ::ShellExecuteA(reinterpret_cast<HWND>(window), OrNull(verb), file.c_str(), OrNull(parameters),
+                    OrNull(folder), show);
 }
 
 bool WinShell::NotifyIcon(TrayOp op, const TrayIconRecord& record) {
@@ -165,15 +162,13 @@ bool WinShell::NotifyIcon(TrayOp op, const TrayIconRecord& record) {
     data.uCallbackMessage = record.callbackMessage;
     data.hIcon = reinterpret_cast<HICON>(record.icon);
     ::lstrcpynA(data.szTip, record.tip.c_str(), sizeof data.szTip);
-    DWORD message = op == TrayOp::Add      ? NIM_ADD
-                    : op == TrayOp::Modify ? NIM_MODIFY
-                                           : NIM_DELETE;
+    DWORD message = op == TrayOp::Add ? NIM_ADD : op == TrayOp::Modify ? NIM_MODIFY : NIM_DELETE;
     return ::Shell_NotifyIconA(message, &data) != 0;
 }
 
 IconHandle WinShell::LoadIconFile(const std::string& path) {
-    return reinterpret_cast<IconHandle>(::LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0,
-                                                     LR_LOADFROMFILE | LR_DEFAULTSIZE));
+    return reinterpret_cast<IconHandle>(
+        ::LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE | LR_DEFAULTSIZE));
 }
 
 IconHandle WinShell::LoadIconResource(int id) {
@@ -204,8 +199,8 @@ bool WinText::WideToAnsi(const std::u16string& wide, std::string& ansi) {
         ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, nullptr, 0, "?", nullptr);
     if (length <= 0) return false;
     ansi.resize(static_cast<std::size_t>(length));
-    return ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, ansi.data(), length,
-                                 "?", nullptr) == length;
+    return ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text, size, ansi.data(), length, "?",
+                                 nullptr) == length;
 }
 
 Guid WinHid::GetHidGuid() {

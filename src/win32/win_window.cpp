@@ -3,8 +3,6 @@
 
 #include "win32/win_platform.h"
 
-#include <dbt.h>
-
 namespace calvox::win32 {
 
 namespace {
@@ -79,26 +77,27 @@ Hwnd WinWindow::FindWindow(const std::string& className, const std::string& titl
     return FromHwnd(::FindWindowA(className.c_str(), title.c_str()));
 }
 
-bool WinWindow::RegisterClass(const WindowClassSpec& spec, WindowProc proc) {
+bool WinWindow::RegisterClass(const WindowClassSpec& windowClass, WindowProc proc) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.style = spec.style;
+    wc.style = windowClass.style;
     wc.lpfnWndProc = ClassProc;
-    wc.cbClsExtra = spec.classExtraBytes;
-    wc.cbWndExtra = spec.windowExtraBytes;
+    wc.cbClsExtra = windowClass.classExtraBytes;
+    wc.cbWndExtra = windowClass.windowExtraBytes;
     wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(spec.backgroundBrush));
-    wc.lpszClassName = spec.className.c_str();
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.backgroundBrush));
+    wc.lpszClassName = windowClass.className.c_str();
     ATOM atom = ::RegisterClassExA(&wc);
     if (atom == 0) return false;
     procs_[atom] = std::move(proc);
     return true;
 }
 
-Hwnd WinWindow::CreateWindow(const WindowCreateSpec& spec) {
-    return FromHwnd(::CreateWindowExA(spec.exStyle, spec.className.c_str(), spec.title.c_str(),
-                                      spec.style, spec.x, spec.y, spec.width, spec.height,
-                                      nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+Hwnd WinWindow::CreateWindow(const WindowCreateSpec& creation) {
+    return FromHwnd(::CreateWindowExA(creation.exStyle, creation.className.c_str(),
+                                      creation.title.c_str(), creation.style, creation.x,
+                                      creation.y, creation.width, creation.height, nullptr, nullptr,
+                                      ::GetModuleHandleA(nullptr), nullptr));
 }
 
 void WinWindow::ShowWindow(Hwnd window, int show) { ::ShowWindow(ToHwnd(window), show); }
@@ -144,8 +143,7 @@ unsigned WinWindow::RegisterWindowMessage(const std::string& text) {
 void WinWindow::BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
                                         unsigned timeoutMs) {
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, SMTO_NORMAL, timeoutMs,
-                          &result);
+    ::SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result);
 }
 
 LResult WinWindow::SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) {

@@ -53,7 +53,8 @@ TEST_F(CalvoxTest, MakeCallRequestWithoutANumberSendsNothing) {
 TEST_F(CalvoxTest, CompanionDiscoverIsAnsweredAndTheCompanionToldAtExit) {
     // The detach notice at exit goes only to a companion whose program exists.
     ASSERT_TRUE(folder.Write("Velmora.exe", "stand-in"));
-    ASSERT_NO_FATAL_FAILURE(StartCalvox());
+    // Attached, so the window's creation, where the messages are registered, is over.
+    ASSERT_NO_FATAL_FAILURE(StartAttached());
     PeerWindow companion("companion (test)");
     UINT discover = Registered("VMSetting_Discover");
     UINT attach = Registered("VMSetting_Attach");

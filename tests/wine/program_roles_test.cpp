@@ -50,7 +50,6 @@ TEST_F(LauncherTest, OpensTheTextAfterThePrefixWhenAQuoteComesFirst) {
 
 TEST_F(LauncherTest, RunsWhileAnInstanceIsResident) {
     ASSERT_NO_FATAL_FAILURE(StartCalvox());
-    PumpUntil([&] { return client.Commands().size() >= kFirstCommands.size(); }, kStartLimitMs);
     std::string script = WriteMarkerScript("beside");
 
     Process launcher;

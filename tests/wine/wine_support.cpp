@@ -32,7 +32,9 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
 
 UINT Registered(const char* name) { return RegisterWindowMessageA(name); }
 
@@ -111,8 +113,7 @@ CalvoxFolder::CalvoxFolder() {
             std::to_string(GetTickCount()) + "-" + std::to_string(serial++);
     // Calvox.exe is built beside this program.
     std::string built = Folder(self) + "\\Calvox.exe";
-    ok_ = CreateDirectoryA(path_.c_str(), nullptr) &&
-          CopyFileA(built.c_str(), Exe().c_str(), TRUE);
+    ok_ = CreateDirectoryA(path_.c_str(), nullptr) && CopyFileA(built.c_str(), Exe().c_str(), TRUE);
 }
 
 CalvoxFolder::~CalvoxFolder() {
