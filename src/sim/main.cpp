@@ -37,10 +37,8 @@ Steps:
   companion-discover    companion-changing CODE    companion-exit
   tray MOUSEMESSAGE    menu-choose ID|none    trace scan    wait MS    wait-until MS
   expect [@MS] CHANNEL ...    expect none CHANNEL
-Not supported yet: driver (world); driver-status, driver-refuse (steps).
 )";
 
-const std::set<std::string> kNotYet = {"driver", "driver-status", "driver-refuse"};
 
 class ScriptSteps : public StepSource {
 public:
@@ -73,10 +71,6 @@ public:
             ParseError error;
             if (!ParseLine(text, lineNo_, false, step.line, error)) {
                 std::cout << "  ? " << error.reason << '\n';
-                continue;
-            }
-            if (kNotYet.count(step.line.word)) {
-                std::cout << "  ? '" << step.line.word << "' is not supported yet\n";
                 continue;
             }
             if (std::string why = sim_.Refusal(step.line); !why.empty()) {
@@ -114,10 +108,6 @@ int Interactive() {
         bool isStart = text.rfind("start", 0) == 0 && (text.size() == 5 || text[5] == ' ');
         if (!ParseLine(text, lineNo, !isStart, line, error)) {
             std::cout << "  ? " << error.reason << '\n';
-            continue;
-        }
-        if (kNotYet.count(line.word)) {
-            std::cout << "  ? '" << line.word << "' is not supported yet\n";
             continue;
         }
         if (isStart) {
@@ -161,20 +151,6 @@ int main(int argc, char** argv) {
     if (!ParseScript(source.str(), script, error)) {
         std::cerr << "calvox-sim: line " << error.lineNo << ": " << error.reason << '\n';
         return 2;
-    }
-    for (const ScriptLine& line : script.world) {
-        if (kNotYet.count(line.word)) {
-            std::cerr << "calvox-sim: line " << line.lineNo << ": '" << line.word
-                      << "' is not supported yet\n";
-            return 2;
-        }
-    }
-    for (const Step& step : script.steps) {
-        if (kNotYet.count(step.line.word)) {
-            std::cerr << "calvox-sim: line " << step.line.lineNo << ": '" << step.line.word
-                      << "' is not supported yet\n";
-            return 2;
-        }
     }
 
     Simulation sim(std::cout, std::cerr);

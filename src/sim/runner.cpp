@@ -145,6 +145,9 @@ bool Simulation::ApplyWorld(const std::vector<ScriptLine>& world, ParseError& er
         } else if (w == "companion") {
             companionFile_ = true;
             files_.Create("C:\\Calvox\\Velmora.exe", FileKind::Empty);
+        } else if (w == "driver") {
+            driver_.installed = true;
+            driver_.refuse = !line.args.empty() && line.args[0].text == "refuse";
         } else if (w == "windows-version") {
             windowsVersion_ = line.args[0].text;
         } else if (w == "ui-language") {
@@ -510,6 +513,13 @@ bool Simulation::ExecuteStep(const Step& step) {
         std::string error;
         if (!ResolveMessage(line.args[0], mouse, error)) return StepError(step, error);
         PostToHub(HUBM_TRAY, 1, static_cast<LParam>(mouse));
+    } else if (w == "driver-status") {
+        std::int64_t channel = number(0), value = 0;
+        if (line.args[1].text == "fail") driver_.status[static_cast<std::uint32_t>(channel)].reset();
+        else if (ParseNumber(line.args[1].text, value))
+            driver_.status[static_cast<std::uint32_t>(channel)] = static_cast<std::int32_t>(value);
+    } else if (w == "driver-refuse") {
+        driver_.refuse = line.args[0].text == "on";
     } else if (w == "wait") {
         waitTarget_ = now_ + number(0);
     } else if (w == "wait-until") {

@@ -7,6 +7,7 @@
 
 #include "app/hub_messages.h"
 #include "sim/codepage.h"
+#include "answering/driver_wave_player.h"
 
 namespace calvox::sim {
 
@@ -525,6 +526,60 @@ bool Simulation::GetVersion(OsVersion& version) {
 void Simulation::KeyAction(int code, int count, bool released) {
     Write("action " + std::to_string(code) + " " + std::to_string(count) + " " +
           std::to_string(released ? 1 : 0));
+}
+
+}  // namespace calvox::sim
+
+namespace calvox::sim {
+
+// --- the handset driver's control object ------------------------------------------
+
+DriverObject Simulation::Create(const Guid& classId, const Guid& interfaceId) {
+    if (!driver_.installed || !(classId == kDriverClassId) || !(interfaceId == kDriverInterfaceId))
+        return 0;
+    return 1;
+}
+
+int Simulation::Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) {
+    if (object != 1 || property != kDriverProperty || block == nullptr || size < kDriverCommandSize)
+        return 0;
+    const auto* b = static_cast<const std::uint8_t*>(block);
+    auto at = [&](std::size_t o) {
+        return static_cast<std::uint32_t>(b[o] | (b[o + 1] << 8) | (b[o + 2] << 16)) |
+               (std::uint32_t{b[o + 3]} << 24);
+    };
+    const std::uint32_t operation = at(0), channel = at(4);
+    if (operation == DRIVER_QUERY) {
+        Write("driver-query " + std::to_string(channel));
+        auto it = driver_.status.find(channel);
+        if (driver_.refuse || (it != driver_.status.end() && !it->second)) return 0;
+        driver_.lastReply = it == driver_.status.end() ? 0 : *it->second;
+        return 1;
+    }
+    if (operation == DRIVER_START) {
+        std::u16string path;
+        for (std::size_t i = 8; i + 1 < 520; i += 2) {
+            const char16_t c = static_cast<char16_t>(b[i] | (b[i + 1] << 8));
+            if (c == 0) break;
+            path += c;
+        }
+        const std::u16string prefix = u"\\DosDevices\\";
+        if (path.compare(0, prefix.size(), prefix) == 0) path.erase(0, prefix.size());
+        Write("driver start " + std::to_string(channel) + " " +
+              QuoteText(Cp1252ToUtf8(Utf16ToCp1252(path))));
+    } else {
+        Write("driver stop " + std::to_string(channel));
+    }
+    return driver_.refuse ? 0 : 1;
+}
+
+int Simulation::Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) {
+    if (object != 1 || property != kDriverProperty || block == nullptr || size < kDriverCommandSize)
+        return 0;
+    auto* b = static_cast<std::uint8_t*>(block);
+    const auto reply = static_cast<std::uint32_t>(driver_.lastReply);
+    for (int i = 0; i < 4; ++i) b[8 + i] = static_cast<std::uint8_t>(reply >> (8 * i));
+    return 1;
 }
 
 }  // namespace calvox::sim

@@ -259,13 +259,13 @@ public:
         return mixers_.SetValues(mixer, controlId, values);
     }
 
-    // DriverPort: no handset driver is installed.
+    // DriverPort: the handset driver's control object, when `driver` installs it.
     bool InitializeCom() override { return true; }
     void UninitializeCom() override {}
-    DriverObject Create(const Guid&, const Guid&) override { return 0; }
+    DriverObject Create(const Guid& classId, const Guid& interfaceId) override;
     void ReleaseObject(DriverObject) override {}
-    int Set(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
-    int Get(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
+    int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
+    int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
 
     // The virtual devices, for tests that look at them directly.
     VirtualHandsets& Handsets() { return handsets_; }
@@ -364,6 +364,12 @@ private:
     Hwnd companion_ = 0;
     Hwnd foreground_ = 0;
     Client client_;
+    struct Driver {
+        bool installed = false;
+        bool refuse = false;
+        std::map<std::uint32_t, std::optional<std::int32_t>> status;  // nullopt: queries fail
+        std::int32_t lastReply = 0;
+    } driver_;
     bool companionFile_ = false;
     std::string windowsVersion_ = "5.1";
     VirtualHandsets handsets_;

@@ -1,0 +1,189 @@
+// A platform that answers every call at once and remembers nothing but what
+// the benchmarks count, so they measure the program's own work.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace calvox::bench {
+
+class NullPlatform final : public WindowPort, public ClockPort, public ThreadPort,
+                           public ProfilePort, public FilePort, public ShellPort,
+                           public TextPort, public HidPort, public UsbPort,
+                           public AudioEndpointPort, public RegistryPort, public SystemPort,
+                           public MixerPort, public DriverPort {
+public:
+    static constexpr Hwnd kClient = 0x200;
+    std::size_t commandsSent = 0;
+    std::size_t profileWrites = 0;
+
+    Platform ports{*this, *this, *this, *this, *this, *this, *this,
+                   *this, *this, *this, *this, *this, *this, *this, nullptr};
+
+    // WindowPort
+    Hwnd FindWindow(const std::string&, const std::string&) override { return 0; }
+    bool RegisterClass(const WindowClassSpec&, WindowProc) override { return true; }
+    Hwnd CreateWindow(const WindowCreateSpec&) override { return 0; }
+    void ShowWindow(Hwnd, int) override {}
+    void UpdateWindow(Hwnd) override {}
+    bool GetMessage(Msg&) override { return false; }
+    void TranslateMessage(const Msg&) override {}
+    LResult DispatchMessage(const Msg&) override { return 0; }
+    bool PostMessage(Hwnd, unsigned, WParam, LParam) override { return true; }
+    void PostQuitMessage(int) override {}
+    LResult DefWindowProc(Hwnd, unsigned, WParam, LParam) override { return 0; }
+    bool IsWindow(Hwnd w) override { return w == kClient; }
+    Hwnd GetForegroundWindow() override { return 0; }
+    unsigned RegisterWindowMessage(const std::string&) override { return 0xC000; }
+    void BroadcastMessageTimeout(unsigned, WParam, LParam, unsigned) override {}
+    LResult SendCopyData(Hwnd, Hwnd, const CopyDataRecord&) override {
+        ++commandsSent;
+        return 1;
+    }
+    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd, const Guid&) override { return 1; }
+    void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
+
+    // ClockPort
+    void SetTimer(Hwnd, std::uintptr_t, std::uint32_t) override {}
+    void KillTimer(Hwnd, std::uintptr_t) override {}
+    std::uintptr_t SetThreadTimer(std::uint32_t, ThreadTimerProc) override { return 1; }
+    void KillThreadTimer(std::uintptr_t) override {}
+    void Sleep(std::uint32_t) override {}
+    std::int64_t Now() override { return 1161234567; }
+    std::uint32_t TickCount() override { return 0; }
+
+    // ThreadPort
+    EventHandle CreateEvent(const std::string&, bool, bool) override { return 1; }
+    void SetEvent(EventHandle) override {}
+    void ResetEvent(EventHandle) override {}
+    void CloseEvent(EventHandle) override {}
+    WaitResult WaitEvent(EventHandle, std::uint32_t) override { return WaitResult::Timeout; }
+    ThreadHandle StartThread(const std::string&, std::function<void()>) override { return 0; }
+    bool JoinThread(ThreadHandle, std::uint32_t) override { return true; }
+    void TerminateThread(ThreadHandle) override {}
+    void CloseThread(ThreadHandle) override {}
+    void WorkerSleep(std::uint32_t) override {}
+    LockHandle CreateLock() override { return 1; }
+    void Acquire(LockHandle) override {}
+    void Release(LockHandle) override {}
+    void DestroyLock(LockHandle) override {}
+
+    // ProfilePort
+    int GetInt(const std::string&, const std::string&, int value, const std::string&) override {
+        return value;
+    }
+    std::string GetString(const std::string&, const std::string&, const std::string&,
+                          std::size_t) override {
+        return {};
+    }
+    bool WriteString(const std::string&, const std::string&, const std::string&,
+                     const std::string&) override {
+        ++profileWrites;
+        return true;
+    }
+
+    // FilePort
+    std::string GetModuleFileName() override { return "C:\\Calvox\\Calvox.exe"; }
+    std::string GetWindowsDirectory() override { return "C:\\WINDOWS"; }
+    std::uint32_t GetFileAttributes(const std::string&) override { return kInvalidFileAttributes; }
+    bool SetFileAttributes(const std::string&, std::uint32_t) override { return false; }
+    bool CreateDirectory(const std::string&) override { return false; }
+    std::vector<std::string> FindFiles(const std::string&) override { return {}; }
+    bool ReadTextFile(const std::string&, std::string&) override { return false; }
+
+    // ShellPort
+    void ShellExecute(Hwnd, const std::string&, const std::string&, const std::string&,
+                      const std::string&, int) override {}
+    bool NotifyIcon(TrayOp, const TrayIconRecord&) override { return true; }
+    IconHandle LoadIconFile(const std::string&) override { return 0; }
+    IconHandle LoadIconResource(int) override { return 1; }
+    void DestroyIcon(IconHandle) override {}
+
+    // TextPort: the benchmarks' texts are ASCII.
+    bool AnsiToWide(const std::string& ansi, std::u16string& wide) override {
+        wide.assign(ansi.begin(), ansi.end());
+        return true;
+    }
+    bool WideToAnsi(const std::u16string& wide, std::string& ansi) override {
+        ansi.clear();
+        for (char16_t c : wide) ansi += c < 0x100 ? static_cast<char>(c) : '?';
+        return true;
+    }
+
+    // HidPort
+    Guid GetHidGuid() override { return {}; }
+    std::vector<std::string> EnumerateHidInterfaces() override { return {}; }
+    HidHandle OpenDevice(const std::string&) override { return 0; }
+    void CloseDevice(HidHandle) override {}
+    bool GetAttributes(HidHandle, std::uint16_t&, std::uint16_t&) override { return false; }
+    bool GetCaps(HidHandle, std::uint16_t&, std::uint16_t&) override { return false; }
+    bool GetProductString(HidHandle, std::u16string&) override { return false; }
+    void StartWrite(HidHandle, const std::vector<std::uint8_t>&, EventHandle) override {}
+    bool FinishWrite(HidHandle) override { return false; }
+    void StartRead(HidHandle, std::uint8_t*, std::size_t, EventHandle) override {}
+    bool FinishRead(HidHandle, std::size_t&) override { return false; }
+    void CancelIo(HidHandle) override {}
+
+    // UsbPort
+    UsbHandle OpenHostController(int) override { return 0; }
+    std::vector<std::string> EnumerateHostControllers() override { return {}; }
+    UsbHandle OpenPath(const std::string&, bool) override { return 0; }
+    void CloseUsb(UsbHandle) override {}
+    bool GetRootHubName(UsbHandle, std::string&) override { return false; }
+    bool GetPortCount(UsbHandle, int&) override { return false; }
+    bool GetConnection(UsbHandle, int, UsbConnection&) override { return false; }
+    bool GetConnectionName(UsbHandle, int, std::string&) override { return false; }
+    bool GetConfigurationDescriptor(UsbHandle, int, std::vector<std::uint8_t>&) override {
+        return false;
+    }
+
+    // AudioEndpointPort
+    std::vector<std::vector<std::string>> EnumerateCategory(const Guid&, int, int) override {
+        return {};
+    }
+    ComponentIdResult QueryComponentName(const std::string&, Guid&) override {
+        return ComponentIdResult::OpenFailed;
+    }
+
+    // RegistryPort
+    bool ReadString(RegistryHive, const std::string&, const std::string&, std::size_t,
+                    std::string&) override {
+        return false;
+    }
+
+    // SystemPort
+    bool GetVersion(OsVersion&) override { return false; }
+    bool GetUserName(std::string&) override { return false; }
+    bool GetAppDataFolder(std::string&) override { return false; }
+    bool ToLocalTime(std::int64_t, LocalTimeParts&) override { return false; }
+
+    // MixerPort
+    unsigned GetDeviceCount() override { return 0; }
+    bool GetDeviceName(unsigned, std::string&) override { return false; }
+    MixerHandle Open(unsigned, Hwnd) override { return 0; }
+    void Close(MixerHandle) override {}
+    bool GetDestinationCount(MixerHandle, std::uint32_t&) override { return false; }
+    bool GetDestination(MixerHandle, std::uint32_t, MixerLine&) override { return false; }
+    bool GetSource(MixerHandle, std::uint32_t, std::uint32_t, MixerLine&) override { return false; }
+    bool GetControlByType(MixerHandle, std::uint32_t, std::uint32_t, MixerControl&) override {
+        return false;
+    }
+    bool GetAllControls(MixerHandle, const MixerLine&, std::vector<MixerControl>&) override {
+        return false;
+    }
+    bool GetValues(MixerHandle, std::uint32_t, std::uint32_t, std::vector<std::uint32_t>&) override {
+        return false;
+    }
+    bool SetValues(MixerHandle, std::uint32_t, const std::vector<std::uint32_t>&) override {
+        return false;
+    }
+
+    // DriverPort
+    bool InitializeCom() override { return true; }
+    void UninitializeCom() override {}
+    DriverObject Create(const Guid&, const Guid&) override { return 0; }
+    void ReleaseObject(DriverObject) override {}
+    int Set(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
+    int Get(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
+};
+
+}  // namespace calvox::bench
