@@ -17,6 +17,8 @@ bool FindLaunchLink(const std::string& commandLine, std::string& link) {
     std::size_t at = commandLine.find(kLinkPrefix);
     if (at == std::string::npos) return false;
     link = commandLine.substr(at + std::strlen(kLinkPrefix));
+    // A quoted argument ("SKYPELINK-...") ends in the quote that opened it.
+    if (at > 0 && commandLine[at - 1] == '"' && !link.empty() && link.back() == '"') link.pop_back();
     return true;
 }
 

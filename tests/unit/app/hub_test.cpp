@@ -41,7 +41,11 @@ TEST(LaunchLink, TextAfterThePrefixWhereverItStands) {
     EXPECT_TRUE(FindLaunchLink("SKYPELINK-callto://bob", link));
     EXPECT_EQ(link, "callto://bob");
     EXPECT_TRUE(FindLaunchLink("\"SKYPELINK-callto://bob\"", link));
-    EXPECT_EQ(link, "callto://bob\"");
+    EXPECT_EQ(link, "callto://bob");
+    EXPECT_TRUE(FindLaunchLink("\"SKYPELINK-callto://bob", link));
+    EXPECT_EQ(link, "callto://bob");
+    EXPECT_TRUE(FindLaunchLink("SKYPELINK-say \"hi\"", link));
+    EXPECT_EQ(link, "say \"hi\"");
     EXPECT_TRUE(FindLaunchLink("ab SKYPELINK-x", link));
     EXPECT_EQ(link, "x");
     EXPECT_TRUE(FindLaunchLink("SKYPELINK-", link));
