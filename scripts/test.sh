@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Sets up and runs every test: native unit and scenario tests, the same under
-# AddressSanitizer/UndefinedBehaviorSanitizer, and the Win32 tests under Wine.
+# AddressSanitizer/UndefinedBehaviorSanitizer and under ThreadSanitizer, and the
+# Win32 tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
 scripts/setup.sh
 
-for preset in native asan; do
+for preset in native asan tsan; do
   echo "== $preset: build and test"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
