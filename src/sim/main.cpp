@@ -85,9 +85,15 @@ public:
 
 private:
     bool Prompt() {
+        // The handset's display and LEDs, whenever they changed.
+        if (std::string picture = sim_.HandsetPicture(); picture != lastPicture_) {
+            std::cout << picture;
+            lastPicture_ = picture;
+        }
         std::cout << "sim> " << std::flush;
         return true;
     }
+    std::string lastPicture_;
     std::istream& in_;
     int& lineNo_;
     std::optional<Step> first_;
@@ -105,12 +111,11 @@ int Interactive() {
         if (IsBlankOrComment(text)) continue;
         ScriptLine line;
         ParseError error;
-        bool isStart = text.rfind("start", 0) == 0 && (text.size() == 5 || text[5] == ' ');
-        if (!ParseLine(text, lineNo, !isStart, line, error)) {
+        if (!ParseLine(text, lineNo, true, line, error)) {
             std::cout << "  ? " << error.reason << '\n';
             continue;
         }
-        if (isStart) {
+        if (line.word == "start") {
             start = Step{line, {}};
             break;
         }

@@ -267,6 +267,12 @@ public:
     int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
     int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
 
+    // What the handset in use shows; empty without one.
+    std::string HandsetPicture() const {
+        const int i = handsets_.InUse();
+        return i < 0 ? std::string() : handsets_.DisplayPicture(i);
+    }
+
     // The virtual devices, for tests that look at them directly.
     VirtualHandsets& Handsets() { return handsets_; }
     VirtualMixers& Mixers() { return mixers_; }

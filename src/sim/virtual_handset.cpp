@@ -132,7 +132,7 @@ std::string GuidText(const Guid& g) {
 // --- plugging ------------------------------------------------------------------------
 
 int VirtualHandsets::Add(const HandsetSpec& spec) {
-    handsets_.push_back({spec, true});
+    handsets_.push_back({spec, true, {}});
     return Count() - 1;
 }
 
@@ -276,6 +276,11 @@ void VirtualHandsets::StartWrite(HidHandle handle, const std::vector<std::uint8_
             line += hex;
         }
         host_.trace(file.gone ? line + " failed" : line);
+    }
+    if (!file.gone) {
+        std::array<std::uint8_t, 4> bytes{};
+        for (std::size_t i = 1; i <= 4 && i < report.size(); ++i) bytes[i - 1] = report[i];
+        handsets_[static_cast<std::size_t>(file.handset)].display.Feed(bytes);
     }
     // A removed device fails the write at once, so the writer does not wait.
     host_.signal(completion);

@@ -14,7 +14,9 @@
 
 #include "config/settings.h"
 #include "platform/audio_endpoint_port.h"
+#include "sim/handset_display.h"
 #include "platform/hid_port.h"
+#include "sim/handset_display.h"
 #include "platform/usb_port.h"
 #include "sim/script.h"
 
@@ -79,6 +81,8 @@ public:
     void SendReport(int i, const std::array<std::uint8_t, 4>& bytes);
     bool IsUsbHandle(std::uintptr_t handle) const { return usb_.count(handle) > 0; }
 
+    // A picture of what handset i shows.
+    std::string DisplayPicture(int i) const { return handsets_[static_cast<std::size_t>(i)].display.Picture(); }
     std::string HidPath(int i) const;
     std::string EndpointPath(int i) const;
     static std::string HostControllerPath();
@@ -123,6 +127,7 @@ private:
     struct Handset {
         HandsetSpec spec;
         bool plugged = true;
+        HandsetDisplay display;  // what its reports have shown so far
     };
     // One open file handle on a handset's HID interface. Each handle keeps its
     // own queue of input reports, as the HID class driver does.
