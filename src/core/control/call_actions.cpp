@@ -3,6 +3,8 @@
 #include "answering/driver_wave_player.h"
 #include "answering/recording.h"
 #include "app/hub_messages.h"
+#include "audio/handset_mixer.h"
+#include "device/mcu_protocol.h"
 #include "skype/transport.h"
 
 namespace calvox {
@@ -14,13 +16,14 @@ bool FileExists(FilePort& files, const std::string& path) {
 }  // namespace
 
 void AnswerRingingCall(App& app, Hwnd hubWindow) {
-    if (const CallRecord* call = app.hub.currentCall)
+    const CallRecord* call = app.hub.currentCall;
+    if (call != nullptr && app.hub.ringing)
         SendSkypeCommand(app, "SET CALL " + call->id + " STATUS INPROGRESS", hubWindow);
 }
 
 void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld) {
     const CallRecord* call = app.hub.currentCall;
-    if (call == nullptr) return;
+    if (call == nullptr || call->status == ONHOLD) return;
     SendSkypeCommand(app, "SET CALL " + call->id + " STATUS FINISHED", hubWindow);
     if (!resumeHeld) return;
     if (const CallRecord* held = app.directory.FindHeldCall()) {
@@ -28,8 +31,41 @@ void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld) {
         SendSkypeCommand(app, "SET CALL " + held->id + " STATUS INPROGRESS", hubWindow);
     }
 }
-void HandleAudioButtons(App&, Hwnd, unsigned) {}
-void ToggleMicMute(App&) {}
+void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons) {
+    HandsetMixer& mixer = app.mixer;
+    if (app.platform.mixer.GetDeviceCount() < 2) return;
+    std::string handsetName;
+    if (!mixer.GetName(handsetName)) return;
+    // The buttons act on the handset only when it is not the first mixer
+    // device (that one the system's own volume keys already serve).
+    mixer.Close();
+    std::string firstName;
+    const bool readFirst = mixer.GetMixerName(0, firstName);
+    mixer.OpenByName(hubWindow, handsetName);
+    if (!readFirst || firstName == handsetName) return;
+    std::uint32_t mute = 0;
+    switch (buttons) {
+        case 1: mixer.StepMasterVolume(true); break;
+        case 2: mixer.StepMasterVolume(false); break;
+        case 4:
+            if (mixer.SpeakerMute(false, mute)) {
+                mute = mute ? 0 : 1;
+                mixer.SpeakerMute(true, mute);
+            }
+            break;
+        default: break;
+    }
+}
+
+int ToggleMicMute(App& app) {
+    std::uint32_t muted = 0;
+    if (!app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return 0;
+    std::uint32_t toggled = muted ? 0 : 1;
+    app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETMUTE", toggled);
+    const int result = SendMcuCommand(app, 0x0F, toggled ? 2 : 1);
+    app.hub.micMuted = static_cast<int>(toggled);
+    return result;
+}
 // The address bar is found with the client's windows; until then it is unknown.
 void PostKeyToAddressBar(App&, int) {}
 

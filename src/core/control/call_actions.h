@@ -12,7 +12,9 @@ void AnswerRingingCall(App& app, Hwnd hubWindow);
 // resumeHeld: after the hang-up, resume a call on hold.
 void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld);
 void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons);
-void ToggleMicMute(App& app);
+// Flips the microphone mute; the indicator follows.
+// The chip's own volume and speaker-mute buttons (input byte 1, bits 0-2).
+int ToggleMicMute(App& app);
 // Posts one key press (down and up) to the client's address-bar edit.
 void PostKeyToAddressBar(App& app, int virtualKey);
 // The companion asks for the call configured in VM/MAKEACALL; 1 when placed.

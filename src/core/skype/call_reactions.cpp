@@ -92,12 +92,14 @@ void ResetSkypeState(App& app, Hwnd hubWindow) {
     HubState& hub = app.hub;
     SwitchVoicemailRecording(app, hubWindow, false);
     SwitchCallRecording(app, hubWindow, false);
-    // A ringing call goes with the lists: so do its ringer, blink and pick-up timer.
+    // A ringing call goes with the lists: so do its ringer, pick-up timer and
+    // calling LED.
     if (hub.ringing) {
         RingerControl(app, hubWindow, false);
-        UpdateCallingLed(app, hubWindow, CALLSTATE_IDLE);
         KillPickupTimer(app, hubWindow);
     }
+    if (hub.ringBlinkTimer != 0 || (hub.ledOutput & hub.callingMask) != 0)
+        UpdateCallingLed(app, hubWindow, CALLSTATE_IDLE);
     hub.currentCall = nullptr;
     app.directory.DeleteAllContacts();
     app.directory.DeleteAllCalls();
