@@ -42,8 +42,8 @@ void ApplyMixerLevels(App& app) {
         // A one-shot request: cleared in the file before it is applied.
         s.changeDeviceGain = 0;
         WriteDeviceGainCleared(app.platform);
-        if (s.changeMasterVol) mixer.SetMasterVolume(ClampVolume(s.changeMasterVol), -1);
-        if (s.changeRecMicVol) {
+        if (s.changeMasterVol) mixer.SetMasterVolume(ConfiguredVolume(s.changeMasterVol), -1);
+        if (s.changeRecMicVol > 0) {
             value = ClampVolume(s.changeRecMicVol);
             mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETVALUE", value);
         }
@@ -99,7 +99,7 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
         std::uint32_t full = 0xFFFF;
         app.mixer.LineCommand(kDirectionRecording, "LINE0", "SETVALUE", full);
     }
-    if (s.firstMasterVolume) app.mixer.SetMasterVolume(ClampVolume(s.firstMasterVolume), -1);
+    if (s.firstMasterVolume) app.mixer.SetMasterVolume(ConfiguredVolume(s.firstMasterVolume), -1);
     if (s.micBoostOff) {
         std::uint32_t off = 0;
         app.mixer.LineCommand(kDirectionRecording, "LINE0", "SETAGC", off);

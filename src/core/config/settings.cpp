@@ -230,6 +230,8 @@ std::uint16_t ClampVolume(int value) {
     return static_cast<std::uint16_t>(std::clamp(value, 0, 0xFFFF));
 }
 
+std::int64_t ConfiguredVolume(int value) { return value < 0 ? -1 : ClampVolume(value); }
+
 std::uint32_t PickupDelayMs(int ring2Vm) {
     if (ring2Vm <= 0) return 0;
     std::uint64_t ms = static_cast<std::uint64_t>(ring2Vm) * 2 * 1000;

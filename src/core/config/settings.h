@@ -123,6 +123,8 @@ std::vector<McuCommandItem> VoiceMailSettingsCommands(const Settings& settings);
 // Values used where integers from the file meet arithmetic.
 std::uint32_t DurationMs(int value);  // a negative duration counts as 0
 std::uint16_t ClampVolume(int value);
+// A volume from the file for a mixer write: negative keeps the current volume (-1).
+std::int64_t ConfiguredVolume(int value);
 std::uint32_t PickupDelayMs(int ring2Vm);  // 2 s a ring, without overflow
 
 // Write-backs.

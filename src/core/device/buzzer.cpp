@@ -9,8 +9,9 @@ void BuzzerThreadBody(App& app) {
     for (;;) {
         if (threads.WaitEvent(app.hub.buzzerEvent, kInfinite) != WaitResult::Signaled) return;
         if (app.buzzerStop.load()) return;
-        threads.ResetEvent(app.hub.buzzerEvent);
+        // Presses during the beep are part of it.
         app.device.Beep();
+        threads.ResetEvent(app.hub.buzzerEvent);
     }
 }
 

@@ -47,6 +47,8 @@ TEST(Clamping, IntegersFromTheFileStayInRange) {
     EXPECT_EQ(DurationMs(90), 90u);
     EXPECT_EQ(ClampVolume(-1), 0);
     EXPECT_EQ(ClampVolume(70000), 65535);
+    EXPECT_EQ(ConfiguredVolume(-1), -1);  // keeps the current volume
+    EXPECT_EQ(ConfiguredVolume(70000), 65535);
     EXPECT_EQ(PickupDelayMs(12), 24000u);
     EXPECT_EQ(PickupDelayMs(-3), 0u);
     EXPECT_GT(PickupDelayMs(2000000000), 24000u);  // no wrap-around
