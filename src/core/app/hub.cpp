@@ -127,9 +127,9 @@ LResult OnTimer(App& app, Hwnd window, WParam id) {
             SwitchVoicemailRecording(app, window, true);
         }
     } else if (hub.ringBlinkTimer != 0 && id == hub.ringBlinkTimer) {
-        RingBlinkTick(app, window);
+        RingBlinkTick(app);
     } else if (hub.muteBlinkTimer != 0 && id == hub.muteBlinkTimer) {
-        MuteBlinkTick(app, window);
+        MuteBlinkTick(app);
     } else if (id == TIMER_KEY_FLOOD) {
         OnKeyFloodCheck(app, window);
     } else if (id == TIMER_HANDSET_REINIT) {
@@ -169,7 +169,7 @@ LResult OnDeviceChange(App& app, Hwnd window, WParam event, LParam lParam) {
     return 0;
 }
 
-void OnMcuReady(App& app, Hwnd window, WParam code) {
+void OnMcuReady(App& app, WParam code) {
     HubState& hub = app.hub;
     app.device.SetMcuPresent(true);
     hub.gboxPresent = code == 0x81;
@@ -187,7 +187,6 @@ void OnMcuReady(App& app, Hwnd window, WParam code) {
     SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(indicators.hold));
     SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(indicators.conference));
     SendMcuCommand(app, 0x19, static_cast<std::uint8_t>(hub.ownStatus));
-    (void)window;
 }
 
 void OnMixerLineChange(App& app, Hwnd window) {
@@ -346,7 +345,7 @@ LResult HubWindowProc(App& app, Hwnd window, unsigned message, WParam wParam, LP
             KeyEventFilter(app, window, HUBM_MCU_ACTION, 0, 0);
             return 0;
         case HUBM_MCU_READY:
-            OnMcuReady(app, window, wParam);
+            OnMcuReady(app, wParam);
             return 0;
         case HUBM_MCU_EVENT:
             if (wParam != 0xC0) SendMcuCommand(app, 0x1E, 0);

@@ -21,8 +21,7 @@ void SetLed(App& app, std::uint8_t mask, bool on) {
     else app.hub.ledOutput = static_cast<std::uint8_t>(app.hub.ledOutput & ~mask);
 }
 
-void Blink(App& app, Hwnd hubWindow, std::uint8_t mask, bool& phase) {
-    (void)hubWindow;
+void Blink(App& app, std::uint8_t mask, bool& phase) {
     SetLed(app, mask, phase);
     SendLeds(app);
     phase = !phase;
@@ -70,12 +69,8 @@ void UpdateCallingLed(App& app, Hwnd hubWindow, int callState) {
     SendLeds(app);
 }
 
-void MuteBlinkTick(App& app, Hwnd hubWindow) {
-    Blink(app, hubWindow, app.hub.mutingMask, app.hub.muteBlinkPhase);
-}
+void MuteBlinkTick(App& app) { Blink(app, app.hub.mutingMask, app.hub.muteBlinkPhase); }
 
-void RingBlinkTick(App& app, Hwnd hubWindow) {
-    Blink(app, hubWindow, app.hub.callingMask, app.hub.ringBlinkPhase);
-}
+void RingBlinkTick(App& app) { Blink(app, app.hub.callingMask, app.hub.ringBlinkPhase); }
 
 }  // namespace calvox

@@ -9,7 +9,8 @@ namespace calvox {
 void UpdateMutingLed(App& app, Hwnd hubWindow);
 // After a change of the current call's state (a HandsetCallState).
 void UpdateCallingLed(App& app, Hwnd hubWindow, int callState);
-void MuteBlinkTick(App& app, Hwnd hubWindow);
-void RingBlinkTick(App& app, Hwnd hubWindow);
+// A tick of the blink timers.
+void MuteBlinkTick(App& app);
+void RingBlinkTick(App& app);
 
 }  // namespace calvox

@@ -52,7 +52,7 @@ void ReactToCurrentCall(App& app, Hwnd hubWindow, int state) {
     if (s.callRecord && state == CALLSTATE_TALKING && !(hub.gboxPresent && s.callOut) &&
         app.driverPlayer.IsIdle())
         SwitchCallRecording(app, hubWindow, true);
-    RingerControl(app, hubWindow, hub.ringing);
+    RingerControl(app, hub.ringing);
 
     if (call->ended) hub.currentCall = nullptr;
     if (hub.uiMode != 1) {
@@ -68,8 +68,7 @@ void RefreshCallIndicators(App& app) {
     SetIndicator(app, app.indicators.conference, app.directory.HasLiveConferenceCall() ? 10 : 9);
 }
 
-void RingerControl(App& app, Hwnd hubWindow, bool ringing) {
-    (void)hubWindow;
+void RingerControl(App& app, bool ringing) {
     if (ringing && app.hub.ownStatus == 6) return;  // do not disturb
     if (app.settings.rightAsRinger) {
         if (ringing) {
@@ -95,7 +94,7 @@ void ResetSkypeState(App& app, Hwnd hubWindow) {
     // A ringing call goes with the lists: so do its ringer, pick-up timer and
     // calling LED.
     if (hub.ringing) {
-        RingerControl(app, hubWindow, false);
+        RingerControl(app, false);
         KillPickupTimer(app, hubWindow);
     }
     if (hub.ringBlinkTimer != 0 || (hub.ledOutput & hub.callingMask) != 0)

@@ -10,7 +10,7 @@ namespace calvox {
 void ReactToCurrentCall(App& app, Hwnd hubWindow, int state);
 // The hold and conference indicators, sent only when they change.
 void RefreshCallIndicators(App& app);
-void RingerControl(App& app, Hwnd hubWindow, bool ringing);
+void RingerControl(App& app, bool ringing);
 // The client connection starts over: no calls, contacts, recordings or
 // number entry; the display is cleared and the ringer stops.
 void ResetSkypeState(App& app, Hwnd hubWindow);
