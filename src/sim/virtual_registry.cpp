@@ -48,8 +48,9 @@ bool VirtualRegistry::ReadString(RegistryHive hive, const std::string& key,
                                  const std::string& value, std::size_t maxBytes, std::string& out) {
     std::optional<RegistryData> data = Get(hive, key, value);
     const std::string* text = data ? std::get_if<std::string>(&*data) : nullptr;
-    if (text == nullptr || text->empty() || maxBytes == 0) return false;
-    out = text->substr(0, maxBytes - 1);
+    // Like RegQueryValueEx, a value that does not fit the buffer is not read at all.
+    if (text == nullptr || text->empty() || text->size() + 1 > maxBytes) return false;
+    out = *text;
     return true;
 }
 
