@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,7 @@
 #undef GetModuleFileName
 #undef GetWindowsDirectory
 #undef ShellExecute
+#undef GetUserName
 
 #include "platform/platform.h"
 
@@ -110,7 +113,7 @@ public:
     void CloseEvent(EventHandle event) override;
     WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
 
-    ThreadHandle StartThread(std::function<void()> body) override;
+    ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
     bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
     void TerminateThread(ThreadHandle thread) override;
     void CloseThread(ThreadHandle thread) override;
@@ -140,6 +143,7 @@ public:
     bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
     bool CreateDirectory(const std::string& path) override;
     std::vector<std::string> FindFiles(const std::string& pattern) override;
+    bool ReadTextFile(const std::string& path, std::string& content) override;
 };
 
 class WinShell final : public ShellPort {
@@ -160,7 +164,100 @@ public:
 
 class WinHid final : public HidPort {
 public:
+    WinHid();
+    ~WinHid() override;
+    WinHid(const WinHid&) = delete;
+    WinHid& operator=(const WinHid&) = delete;
+
     Guid GetHidGuid() override;
+    std::vector<std::string> EnumerateHidInterfaces() override;
+    HidHandle OpenDevice(const std::string& path) override;
+    void CloseDevice(HidHandle handle) override;
+    bool GetAttributes(HidHandle handle, std::uint16_t& vendorId,
+                       std::uint16_t& productId) override;
+    bool GetCaps(HidHandle handle, std::uint16_t& inputLength,
+                 std::uint16_t& outputLength) override;
+    bool GetProductString(HidHandle handle, std::u16string& text) override;
+    void StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
+                    EventHandle completion) override;
+    bool FinishWrite(HidHandle handle) override;
+    void StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
+                   EventHandle completion) override;
+    bool FinishRead(HidHandle handle, std::size_t& bytesRead) override;
+    void CancelIo(HidHandle handle) override;
+
+private:
+    // The overlapped records of one open handle, one per direction.
+    struct Transfers;
+    Transfers* TransfersOf(HidHandle handle);
+
+    std::mutex lock_;  // the reader, the writers and the hub thread share the table
+    std::map<HidHandle, std::unique_ptr<Transfers>> transfers_;
+};
+
+class WinUsb final : public UsbPort {
+public:
+    UsbHandle OpenHostController(int n) override;
+    std::vector<std::string> EnumerateHostControllers() override;
+    UsbHandle OpenPath(const std::string& path, bool isHubName) override;
+    void CloseUsb(UsbHandle handle) override;
+    bool GetRootHubName(UsbHandle controller, std::string& name) override;
+    bool GetPortCount(UsbHandle hub, int& ports) override;
+    bool GetConnection(UsbHandle hub, int port, UsbConnection& connection) override;
+    bool GetConnectionName(UsbHandle hub, int port, std::string& name) override;
+    bool GetConfigurationDescriptor(UsbHandle hub, int port,
+                                    std::vector<std::uint8_t>& bytes) override;
+};
+
+class WinEndpoints final : public AudioEndpointPort {
+public:
+    std::vector<std::vector<std::string>> EnumerateCategory(const Guid& category, int maxDevices,
+                                                            int maxInterfaces) override;
+    ComponentIdResult QueryComponentName(const std::string& path, Guid& nameGuid) override;
+};
+
+class WinRegistry final : public RegistryPort {
+public:
+    bool ReadString(RegistryHive hive, const std::string& key, const std::string& value,
+                    std::size_t maxBytes, std::string& out) override;
+};
+
+class WinSystem final : public SystemPort {
+public:
+    bool GetVersion(OsVersion& version) override;
+    bool GetUserName(std::string& name) override;
+    bool GetAppDataFolder(std::string& folder) override;
+    bool ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) override;
+};
+
+class WinMixer final : public MixerPort {
+public:
+    unsigned GetDeviceCount() override;
+    bool GetDeviceName(unsigned id, std::string& name) override;
+    MixerHandle Open(unsigned id, Hwnd callbackWindow) override;
+    void Close(MixerHandle mixer) override;
+    bool GetDestinationCount(MixerHandle mixer, std::uint32_t& count) override;
+    bool GetDestination(MixerHandle mixer, std::uint32_t destination, MixerLine& line) override;
+    bool GetSource(MixerHandle mixer, std::uint32_t destination, std::uint32_t source,
+                   MixerLine& line) override;
+    bool GetControlByType(MixerHandle mixer, std::uint32_t lineId, std::uint32_t type,
+                          MixerControl& control) override;
+    bool GetAllControls(MixerHandle mixer, const MixerLine& line,
+                        std::vector<MixerControl>& controls) override;
+    bool GetValues(MixerHandle mixer, std::uint32_t controlId, std::uint32_t channels,
+                   std::vector<std::uint32_t>& values) override;
+    bool SetValues(MixerHandle mixer, std::uint32_t controlId,
+                   const std::vector<std::uint32_t>& values) override;
+};
+
+class WinDriver final : public DriverPort {
+public:
+    bool InitializeCom() override;
+    void UninitializeCom() override;
+    DriverObject Create(const Guid& classId, const Guid& interfaceId) override;
+    void ReleaseObject(DriverObject object) override;
+    int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
+    int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
 };
 
 // Every port of one process, as the entry point hands them to the core.
@@ -173,7 +270,14 @@ struct WinPlatform {
     WinShell shell;
     WinText text;
     WinHid hid;
-    Platform ports{window, clock, threads, profile, files, shell, text, hid, nullptr};
+    WinUsb usb;
+    WinEndpoints endpoints;
+    WinRegistry registry;
+    WinSystem system;
+    WinMixer mixer;
+    WinDriver driver;
+    Platform ports{window, clock,     threads,  profile, files, shell,  text,   hid,
+                   usb,    endpoints, registry, system,  mixer, driver, nullptr};
 };
 
 }  // namespace calvox::win32

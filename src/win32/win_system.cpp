@@ -1,15 +1,14 @@
-// Threads, events, profile, files, shell, text and HID through KERNEL32,
-// SHELL32 and HID.DLL.
+// Threads, events, profile, files, shell, text, registry and system facts
+// through KERNEL32, ADVAPI32, SHELL32 and the C runtime.
+#include <lmcons.h>
 #include <process.h>
+#include <shlobj.h>
 
 #include <algorithm>
+#include <ctime>
 #include <memory>
 
 #include "win32/win_platform.h"
-
-extern "C" {
-#include <hidsdi.h>
-}
 
 namespace calvox::win32 {
 
@@ -27,6 +26,16 @@ CRITICAL_SECTION* ToLock(LockHandle lock) { return reinterpret_cast<CRITICAL_SEC
 
 // The port's empty text stands for "none", which the API takes as null.
 const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+
+// Names the thread for debuggers where the system can (Windows 10 1607 on).
+void DescribeThread(HANDLE thread, const std::string& name) {
+    using Describe = HRESULT(WINAPI*)(HANDLE, PCWSTR);
+    static const auto describe = reinterpret_cast<Describe>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "SetThreadDescription")));
+    if (describe == nullptr || name.empty()) return;
+    std::wstring wide(name.begin(), name.end());
+    describe(thread, wide.c_str());
+}
 
 }  // namespace
 
@@ -53,10 +62,14 @@ WaitResult WinThreads::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
     }
 }
 
-ThreadHandle WinThreads::StartThread(std::function<void()> body) {
+ThreadHandle WinThreads::StartThread(const std::string& name, std::function<void()> body) {
     auto* context = new std::function<void()>(std::move(body));
     std::uintptr_t thread = ::_beginthreadex(nullptr, 0, ThreadStart, context, 0, nullptr);
-    if (thread == 0) delete context;
+    if (thread == 0) {
+        delete context;
+        return 0;
+    }
+    DescribeThread(ToHandle(thread), name);
     return thread;
 }
 
@@ -147,6 +160,27 @@ std::vector<std::string> WinFiles::FindFiles(const std::string& pattern) {
     return names;
 }
 
+bool WinFiles::ReadTextFile(const std::string& path, std::string& content) {
+    content.clear();
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string bytes;
+    char chunk[4096];
+    DWORD read = 0;
+    bool ok = true;
+    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &read, nullptr) != 0) && read > 0)
+        bytes.append(chunk, read);
+    ::CloseHandle(file);
+    if (!ok) return false;
+    content.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        content += bytes[i];
+    }
+    return true;
+}
+
 void WinShell::ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
                             const std::string& parameters, const std::string& folder, int show) {
     ::ShellExecuteA(reinterpret_cast<HWND>(window), OrNull(verb), file.c_str(), OrNull(parameters),
@@ -203,10 +237,62 @@ bool WinText::WideToAnsi(const std::u16string& wide, std::string& ansi) {
                                  nullptr) == length;
 }
 
-Guid WinHid::GetHidGuid() {
-    GUID guid;
-    ::HidD_GetHidGuid(&guid);
-    return FromGUID(guid);
+bool WinRegistry::ReadString(RegistryHive hive, const std::string& key, const std::string& value,
+                             std::size_t maxBytes, std::string& out) {
+    if (maxBytes == 0) return false;
+    HKEY root = hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    std::vector<char> buffer(maxBytes, '\0');
+    DWORD size = static_cast<DWORD>(maxBytes);
+    LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, nullptr,
+                                     reinterpret_cast<BYTE*>(buffer.data()), &size);
+    ::RegCloseKey(opened);
+    if (result != ERROR_SUCCESS) return false;
+    buffer[maxBytes - 1] = '\0';
+    if (buffer[0] == '\0') return false;
+    out = buffer.data();
+    return true;
+}
+
+bool WinSystem::GetVersion(OsVersion& version) {
+    OSVERSIONINFOA info{};
+    static_assert(sizeof info == 148, "the basic record, without the service pack numbers");
+    info.dwOSVersionInfoSize = sizeof info;
+    if (!::GetVersionExA(&info)) return false;
+    version.major = info.dwMajorVersion;
+    version.minor = info.dwMinorVersion;
+    version.platformId = info.dwPlatformId;
+    version.servicePack = info.szCSDVersion;
+    return true;
+}
+
+bool WinSystem::GetUserName(std::string& name) {
+    char buffer[UNLEN + 1];
+    DWORD size = sizeof buffer;
+    if (!::GetUserNameA(buffer, &size)) return false;
+    name = buffer;
+    return true;
+}
+
+bool WinSystem::GetAppDataFolder(std::string& folder) {
+    char path[MAX_PATH];
+    if (::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+        return false;
+    folder = path;
+    return true;
+}
+
+bool WinSystem::ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) {
+    const __time64_t time = seconds;
+    std::tm local{};
+    if (::_localtime64_s(&local, &time) != 0) return false;
+    parts.year = local.tm_year + 1900;
+    parts.month = local.tm_mon + 1;
+    parts.day = local.tm_mday;
+    parts.hour = local.tm_hour;
+    parts.minute = local.tm_min;
+    return true;
 }
 
 }  // namespace calvox::win32

@@ -18,6 +18,11 @@ export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 # Code page 1252 for the text conversion tests.
 export LC_ALL=C.UTF-8
 unset WINELOADER
+# A home of the run's own whose ALSA default device is the null device, so
+# Wine shows its mixers (one per direction) without a sound card.
+export HOME="$BUILD_DIR/wine-home"
+mkdir -p "$HOME"
+echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
 
 XVFB_PID=
 XVFB_LOG="$BUILD_DIR/xvfb.log"

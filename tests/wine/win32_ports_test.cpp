@@ -137,7 +137,7 @@ TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
     EXPECT_EQ(threads.WaitEvent(same, 0), WaitResult::Timeout);
 
     std::atomic<bool> woke{false};
-    ThreadHandle worker = threads.StartThread([&] {
+    ThreadHandle worker = threads.StartThread("worker", [&] {
         if (threads.WaitEvent(same, kInfinite) == WaitResult::Signaled) woke = true;
     });
     ASSERT_NE(worker, 0u);
@@ -156,7 +156,7 @@ TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
 
     // A thread that never answers is ended by force.
     EventHandle never = threads.CreateEvent("", true, false);
-    ThreadHandle stuck = threads.StartThread([&] { threads.WaitEvent(never, kInfinite); });
+    ThreadHandle stuck = threads.StartThread("stuck", [&] { threads.WaitEvent(never, kInfinite); });
     EXPECT_FALSE(threads.JoinThread(stuck, 50));
     threads.TerminateThread(stuck);
 

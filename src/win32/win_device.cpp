@@ -1,0 +1,411 @@
+// HID devices, the USB topology and audio device interfaces through SETUPAPI,
+// HID.DLL and device I/O controls.
+#include "win32/win_platform.h"
+// After windows.h, which they need.
+#include <cfgmgr32.h>
+#include <setupapi.h>
+#include <usbioctl.h>
+// mingw's HID headers (hidsdi.h brings hidpi.h) lack the C linkage of their functions.
+extern "C" {
+#include <hidsdi.h>
+}
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <cstring>
+
+namespace calvox::win32 {
+
+struct WinHid::Transfers {
+    OVERLAPPED read{};
+    OVERLAPPED write{};
+    std::vector<std::uint8_t> written;  // the copy WriteFile works from
+    std::atomic<bool> readStarted{false};
+    std::atomic<bool> writeStarted{false};
+};
+
+namespace {
+
+HANDLE ToHandle(std::uintptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+std::uintptr_t FromOpened(HANDLE handle) {
+    return handle == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<std::uintptr_t>(handle);
+}
+
+constexpr DWORD kPresentInterfaces = DIGCF_PRESENT | DIGCF_DEVICEINTERFACE;
+
+bool InterfacePath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data, std::string& path) {
+    DWORD required = 0;
+    ::SetupDiGetDeviceInterfaceDetailA(set, &data, nullptr, 0, &required, nullptr);
+    if (required < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A)) return false;
+    std::vector<std::uint8_t> block(required, 0);
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(block.data());
+    // The size of the fixed part, not of the block: SetupAPI checks it.
+    detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+    if (!::SetupDiGetDeviceInterfaceDetailA(set, &data, detail, required, nullptr, nullptr))
+        return false;
+    path = detail->DevicePath;
+    return true;
+}
+
+// Paths of the present interfaces of a class; `device` narrows them to one
+// device instance.
+std::vector<std::string> InterfacePaths(const GUID& interfaceClass, const char* device,
+                                        std::size_t limit) {
+    std::vector<std::string> paths;
+    HDEVINFO set = ::SetupDiGetClassDevsA(&interfaceClass, device, nullptr, kPresentInterfaces);
+    if (set == INVALID_HANDLE_VALUE) return paths;
+    for (DWORD index = 0; paths.size() < limit; ++index) {
+        SP_DEVICE_INTERFACE_DATA data{};
+        data.cbSize = sizeof data;
+        if (!::SetupDiEnumDeviceInterfaces(set, nullptr, &interfaceClass, index, &data)) break;
+        std::string path;
+        if (InterfacePath(set, data, path)) paths.push_back(std::move(path));
+    }
+    ::SetupDiDestroyDeviceInfoList(set);
+    return paths;
+}
+
+bool Pending(bool started, const OVERLAPPED& transfer) {
+    return started && !HasOverlappedIoCompleted(&transfer);
+}
+
+}  // namespace
+
+// --- HID ---------------------------------------------------------------------
+
+WinHid::WinHid() = default;
+
+WinHid::~WinHid() {
+    while (!transfers_.empty()) CloseDevice(transfers_.begin()->first);
+}
+
+WinHid::Transfers* WinHid::TransfersOf(HidHandle handle) {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto it = transfers_.find(handle);
+    return it == transfers_.end() ? nullptr : it->second.get();
+}
+
+Guid WinHid::GetHidGuid() {
+    GUID guid;
+    ::HidD_GetHidGuid(&guid);
+    return FromGUID(guid);
+}
+
+std::vector<std::string> WinHid::EnumerateHidInterfaces() {
+    GUID guid;
+    ::HidD_GetHidGuid(&guid);
+    return InterfacePaths(guid, nullptr, SIZE_MAX);
+}
+
+HidHandle WinHid::OpenDevice(const std::string& path) {
+    HidHandle handle = FromOpened(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+    if (handle != 0) {
+        std::lock_guard<std::mutex> hold(lock_);
+        transfers_[handle] = std::make_unique<Transfers>();
+    }
+    return handle;
+}
+
+void WinHid::CloseDevice(HidHandle handle) {
+    std::unique_ptr<Transfers> transfers;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        auto it = transfers_.find(handle);
+        if (it == transfers_.end()) return;
+        transfers = std::move(it->second);
+        transfers_.erase(it);
+    }
+    // The system writes into the records until their transfers end: they may
+    // go only after that, or never when a transfer will not end.
+    ::CancelIoEx(ToHandle(handle), nullptr);
+    auto pending = [&] {
+        return Pending(transfers->readStarted, transfers->read) ||
+               Pending(transfers->writeStarted, transfers->write);
+    };
+    for (int i = 0; i < 100 && pending(); ++i) ::Sleep(10);
+    if (pending()) transfers.release();
+    ::CloseHandle(ToHandle(handle));
+}
+
+bool WinHid::GetAttributes(HidHandle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
+    HIDD_ATTRIBUTES attributes{};
+    attributes.Size = sizeof attributes;
+    if (!::HidD_GetAttributes(ToHandle(handle), &attributes)) return false;
+    vendorId = attributes.VendorID;
+    productId = attributes.ProductID;
+    return true;
+}
+
+bool WinHid::GetCaps(HidHandle handle, std::uint16_t& inputLength, std::uint16_t& outputLength) {
+    PHIDP_PREPARSED_DATA preparsed = nullptr;
+    if (!::HidD_GetPreparsedData(ToHandle(handle), &preparsed)) return false;
+    HIDP_CAPS caps{};
+    const bool read = ::HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS;
+    ::HidD_FreePreparsedData(preparsed);
+    if (!read) return false;
+    inputLength = caps.InputReportByteLength;
+    outputLength = caps.OutputReportByteLength;
+    return true;
+}
+
+bool WinHid::GetProductString(HidHandle handle, std::u16string& text) {
+    wchar_t buffer[130] = {};  // 260 bytes
+    if (!::HidD_GetIndexedString(ToHandle(handle), 1, buffer, sizeof buffer)) return false;
+    buffer[129] = L'\0';
+    text = reinterpret_cast<const char16_t*>(buffer);
+    return true;
+}
+
+void WinHid::StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
+                        EventHandle completion) {
+    Transfers* transfers = TransfersOf(handle);
+    if (transfers == nullptr) return;
+    transfers->written = report;
+    transfers->write = OVERLAPPED{};
+    transfers->write.hEvent = ToHandle(completion);
+    const BOOL done =
+        ::WriteFile(ToHandle(handle), transfers->written.data(),
+                    static_cast<DWORD>(transfers->written.size()), nullptr, &transfers->write);
+    // A write refused at once never signals its event.
+    transfers->writeStarted = done || ::GetLastError() == ERROR_IO_PENDING;
+}
+
+bool WinHid::FinishWrite(HidHandle handle) {
+    Transfers* transfers = TransfersOf(handle);
+    if (transfers == nullptr || !transfers->writeStarted) return false;
+    DWORD written = 0;
+    const BOOL done = ::GetOverlappedResult(ToHandle(handle), &transfers->write, &written, TRUE);
+    transfers->writeStarted = false;
+    return done && written == transfers->written.size();
+}
+
+void WinHid::StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
+                       EventHandle completion) {
+    Transfers* transfers = TransfersOf(handle);
+    if (transfers == nullptr) return;
+    transfers->read = OVERLAPPED{};
+    transfers->read.hEvent = ToHandle(completion);
+    const BOOL done =
+        ::ReadFile(ToHandle(handle), buffer, static_cast<DWORD>(length), nullptr, &transfers->read);
+    transfers->readStarted = done || ::GetLastError() == ERROR_IO_PENDING;
+}
+
+bool WinHid::FinishRead(HidHandle handle, std::size_t& bytesRead) {
+    Transfers* transfers = TransfersOf(handle);
+    if (transfers == nullptr || !transfers->readStarted) return false;
+    DWORD read = 0;
+    const BOOL done = ::GetOverlappedResult(ToHandle(handle), &transfers->read, &read, TRUE);
+    transfers->readStarted = false;
+    bytesRead = read;
+    return done != 0;
+}
+
+// CancelIoEx: the read to cancel belongs to the reader thread, and CancelIo
+// would reach only the caller's own transfers.
+void WinHid::CancelIo(HidHandle handle) { ::CancelIoEx(ToHandle(handle), nullptr); }
+
+// --- USB ---------------------------------------------------------------------
+
+namespace {
+
+// {3ABF6F2D-71C4-462A-8A92-1E6861E6AF27}
+constexpr GUID kHostControllerClass = {
+    0x3ABF6F2D, 0x71C4, 0x462A, {0x8A, 0x92, 0x1E, 0x68, 0x61, 0xE6, 0xAF, 0x27}};
+
+// The records as the USB stack lays them out (byte-packed).
+static_assert(sizeof(USB_ROOT_HUB_NAME) == 6);
+static_assert(sizeof(USB_NODE_INFORMATION) == 76);
+static_assert(offsetof(USB_NODE_INFORMATION, u.HubInformation.HubDescriptor.bNumberOfPorts) == 6);
+static_assert(sizeof(USB_NODE_CONNECTION_INFORMATION) == 35);
+static_assert(sizeof(USB_NODE_CONNECTION_NAME) == 10);
+static_assert(sizeof(USB_DESCRIPTOR_REQUEST) == 12);
+
+constexpr std::size_t kDescriptorData = 1024;
+constexpr USHORT kConfigurationDescriptor = 0x0200;  // type 2, index 0
+constexpr USHORT kDescriptorLength = 256;
+
+UsbHandle OpenForControl(const std::string& path) {
+    return FromOpened(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+}
+
+bool Control(UsbHandle device, DWORD code, void* in, std::size_t inSize, void* out,
+             std::size_t outSize, DWORD& returned) {
+    returned = 0;
+    return ::DeviceIoControl(ToHandle(device), code, in, static_cast<DWORD>(inSize), out,
+                             static_cast<DWORD>(outSize), &returned, nullptr) != 0;
+}
+
+// The wide name from `offset` to the end of a record, in the ANSI code page.
+bool NameAt(const std::vector<std::uint8_t>& record, std::size_t offset, std::string& name) {
+    std::u16string wide;
+    for (std::size_t at = offset; at + 1 < record.size(); at += 2) {
+        const char16_t c = static_cast<char16_t>(record[at] | (record[at + 1] << 8));
+        if (c == u'\0') break;
+        wide += c;
+    }
+    return WinText().WideToAnsi(wide, name);
+}
+
+}  // namespace
+
+UsbHandle WinUsb::OpenHostController(int n) {
+    return OpenForControl("\\\\.\\HCD" + std::to_string(n));
+}
+
+std::vector<std::string> WinUsb::EnumerateHostControllers() {
+    return InterfacePaths(kHostControllerClass, nullptr, SIZE_MAX);
+}
+
+UsbHandle WinUsb::OpenPath(const std::string& path, bool isHubName) {
+    return OpenForControl(isHubName ? "\\\\.\\" + path : path);
+}
+
+void WinUsb::CloseUsb(UsbHandle handle) { ::CloseHandle(ToHandle(handle)); }
+
+bool WinUsb::GetRootHubName(UsbHandle controller, std::string& name) {
+    // First the length of the whole record, then the record.
+    USB_ROOT_HUB_NAME head{};
+    DWORD returned = 0;
+    if (!Control(controller, IOCTL_USB_GET_ROOT_HUB_NAME, nullptr, 0, &head, sizeof head,
+                 returned) ||
+        head.ActualLength <= sizeof head.ActualLength)
+        return false;
+    std::vector<std::uint8_t> record(head.ActualLength, 0);
+    if (!Control(controller, IOCTL_USB_GET_ROOT_HUB_NAME, nullptr, 0, record.data(), record.size(),
+                 returned))
+        return false;
+    const auto* full = reinterpret_cast<const USB_ROOT_HUB_NAME*>(record.data());
+    if (full->ActualLength > record.size()) return false;
+    return NameAt(record, offsetof(USB_ROOT_HUB_NAME, RootHubName), name);
+}
+
+bool WinUsb::GetPortCount(UsbHandle hub, int& ports) {
+    USB_NODE_INFORMATION node{};
+    DWORD returned = 0;
+    if (!Control(hub, IOCTL_USB_GET_NODE_INFORMATION, &node, sizeof node, &node, sizeof node,
+                 returned))
+        return false;
+    ports = node.u.HubInformation.HubDescriptor.bNumberOfPorts;
+    return true;
+}
+
+bool WinUsb::GetConnection(UsbHandle hub, int port, UsbConnection& connection) {
+    USB_NODE_CONNECTION_INFORMATION info{};
+    info.ConnectionIndex = static_cast<ULONG>(port);
+    DWORD returned = 0;
+    if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_INFORMATION, &info, sizeof info, &info,
+                 sizeof info, returned))
+        return false;
+    connection.isHub = info.DeviceIsHub != 0;
+    connection.status = static_cast<std::uint32_t>(info.ConnectionStatus);
+    connection.vendorId = info.DeviceDescriptor.idVendor;
+    connection.productId = info.DeviceDescriptor.idProduct;
+    return true;
+}
+
+bool WinUsb::GetConnectionName(UsbHandle hub, int port, std::string& name) {
+    USB_NODE_CONNECTION_NAME head{};
+    head.ConnectionIndex = static_cast<ULONG>(port);
+    DWORD returned = 0;
+    if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_NAME, &head, sizeof head, &head, sizeof head,
+                 returned) ||
+        head.ActualLength <= sizeof head)
+        return false;
+    std::vector<std::uint8_t> record(head.ActualLength, 0);
+    auto* full = reinterpret_cast<USB_NODE_CONNECTION_NAME*>(record.data());
+    full->ConnectionIndex = static_cast<ULONG>(port);
+    if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_NAME, full, record.size(), full, record.size(),
+                 returned) ||
+        full->ActualLength > record.size())
+        return false;
+    return NameAt(record, offsetof(USB_NODE_CONNECTION_NAME, NodeName), name);
+}
+
+bool WinUsb::GetConfigurationDescriptor(UsbHandle hub, int port, std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint8_t> record(sizeof(USB_DESCRIPTOR_REQUEST) + kDescriptorData, 0);
+    auto* request = reinterpret_cast<USB_DESCRIPTOR_REQUEST*>(record.data());
+    request->ConnectionIndex = static_cast<ULONG>(port);
+    request->SetupPacket.bmRequest = 0x80;  // device to host, standard, device
+    request->SetupPacket.bRequest = USB_REQUEST_GET_DESCRIPTOR;
+    request->SetupPacket.wValue = kConfigurationDescriptor;
+    request->SetupPacket.wIndex = 0;
+    request->SetupPacket.wLength = kDescriptorLength;
+    DWORD returned = 0;
+    if (!Control(hub, IOCTL_USB_GET_DESCRIPTOR_FROM_NODE_CONNECTION, record.data(), record.size(),
+                 record.data(), record.size(), returned) ||
+        returned < sizeof(USB_DESCRIPTOR_REQUEST) || returned > record.size())
+        return false;
+    bytes.assign(record.begin() + sizeof(USB_DESCRIPTOR_REQUEST), record.begin() + returned);
+    return true;
+}
+
+// --- Audio device interfaces ---------------------------------------------------
+
+namespace {
+
+// {1464EDA5-6A8F-11D1-9AA7-00A0C9223196}
+constexpr GUID kGeneralPropertySet = {
+    0x1464EDA5, 0x6A8F, 0x11D1, {0x9A, 0xA7, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
+constexpr ULONG kComponentIdProperty = 0;
+constexpr ULONG kPropertyGet = 0x00000001;
+constexpr DWORD kKsPropertyControl = CTL_CODE(0x0000002F, 0x000, METHOD_NEITHER, FILE_ANY_ACCESS);
+
+// KSPROPERTY, the request of a kernel-streaming property.
+struct KsProperty {
+    GUID set;
+    ULONG id;
+    ULONG flags;
+};
+static_assert(sizeof(KsProperty) == 24);
+
+// KSCOMPONENTID: manufacturer, product, component and name GUIDs, version, revision.
+constexpr std::size_t kComponentIdSize = 72;
+constexpr std::size_t kNameGuidOffset = 48;
+
+}  // namespace
+
+std::vector<std::vector<std::string>> WinEndpoints::EnumerateCategory(const Guid& category,
+                                                                      int maxDevices,
+                                                                      int maxInterfaces) {
+    std::vector<std::vector<std::string>> devices;
+    const GUID categoryGuid = ToGUID(category);
+    HDEVINFO all = ::SetupDiGetClassDevsA(&categoryGuid, nullptr, nullptr, kPresentInterfaces);
+    if (all == INVALID_HANDLE_VALUE) return devices;
+    for (DWORD index = 0; static_cast<int>(index) < maxDevices; ++index) {
+        SP_DEVINFO_DATA device{};
+        device.cbSize = sizeof device;
+        if (!::SetupDiEnumDeviceInfo(all, index, &device)) break;
+        devices.emplace_back();
+        char instance[MAX_DEVICE_ID_LEN] = {};
+        if (!::SetupDiGetDeviceInstanceIdA(all, &device, instance, sizeof instance, nullptr))
+            continue;
+        devices.back() = InterfacePaths(categoryGuid, instance,
+                                        static_cast<std::size_t>(std::max(maxInterfaces, 0)));
+    }
+    ::SetupDiDestroyDeviceInfoList(all);
+    return devices;
+}
+
+ComponentIdResult WinEndpoints::QueryComponentName(const std::string& path, Guid& nameGuid) {
+    HANDLE device = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+    if (device == INVALID_HANDLE_VALUE) return ComponentIdResult::OpenFailed;
+    KsProperty property{kGeneralPropertySet, kComponentIdProperty, kPropertyGet};
+    std::uint8_t reply[kComponentIdSize] = {};
+    DWORD returned = 0;
+    const BOOL read = ::DeviceIoControl(device, kKsPropertyControl, &property, sizeof property,
+                                        reply, sizeof reply, &returned, nullptr);
+    ::CloseHandle(device);
+    if (!read || returned < kNameGuidOffset + sizeof(GUID)) return ComponentIdResult::NotRead;
+    GUID name;
+    std::memcpy(&name, reply + kNameGuidOffset, sizeof name);
+    nameGuid = FromGUID(name);
+    return ComponentIdResult::Read;
+}
+
+}  // namespace calvox::win32
