@@ -267,6 +267,9 @@ public:
     int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
     int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
 
+    // The client's API window (0 without a client), for tests that attach by hand.
+    Hwnd ClientApiWindow() const { return client_.exists ? client_.api : 0; }
+
     // What the handset in use shows; empty without one.
     std::string HandsetPicture() const {
         const int i = handsets_.InUse();

@@ -68,6 +68,7 @@ int ToggleMicMute(App& app) {
 }
 // The address bar is found with the client's windows; until then it is unknown.
 void PostKeyToAddressBar(App&, int) {}
+void ClearAddressBar(App&) {}
 
 int MakeConfiguredCall(App& app, Hwnd hubWindow) {
     if (app.hub.currentCall != nullptr) return 0;

@@ -17,6 +17,8 @@ void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons);
 int ToggleMicMute(App& app);
 // Posts one key press (down and up) to the client's address-bar edit.
 void PostKeyToAddressBar(App& app, int virtualKey);
+// Empties the client's address-bar edit.
+void ClearAddressBar(App& app);
 // The companion asks for the call configured in VM/MAKEACALL; 1 when placed.
 int MakeConfiguredCall(App& app, Hwnd hubWindow);
 // A voicemail message ("*_N.wav") waits in the voicemail folder.

@@ -1,5 +1,7 @@
 #include "device/mcu_protocol.h"
 
+#include "control/call_actions.h"
+
 namespace calvox {
 
 namespace {
@@ -45,6 +47,7 @@ void SendMcuText(App& app, const std::string& text, std::uint8_t code) {
 }
 
 void ClearDisplay(App& app) {
+    ClearAddressBar(app);
     app.numberEntry.clear();
     app.numberEntryActive = false;
     SendMcuCommand(app, 0x01, 0);
