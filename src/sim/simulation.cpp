@@ -344,7 +344,18 @@ ThreadHandle Simulation::StartThread(const std::string& name, std::function<void
     return scheduler_.StartThread(name, std::move(body));
 }
 
-bool Simulation::JoinThread(ThreadHandle thread, std::uint32_t) {
+bool Simulation::JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) {
+    // Like a wait for an event: a worker that is asleep is waited for until it
+    // wakes and ends, within the time limit.
+    const std::int64_t limit = now_ + timeoutMs;
+    for (;;) {
+        scheduler_.RunReady();
+        if (scheduler_.IsFinished(thread)) return true;
+        std::optional<std::int64_t> wake = scheduler_.NextWake();
+        if (!wake || *wake > limit) break;
+        now_ = std::max(now_, *wake);
+    }
+    now_ = std::max(now_, limit);
     scheduler_.RunReady();
     return scheduler_.IsFinished(thread);
 }
