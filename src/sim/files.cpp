@@ -1,5 +1,7 @@
 #include "sim/files.h"
 
+#include "config/text_case.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -8,10 +10,6 @@ namespace calvox::sim {
 namespace {
 constexpr const char* kProgramFolder = "C:\\Calvox";
 
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string Parent(const std::string& path) {
     std::size_t slash = path.rfind('\\');
@@ -45,7 +43,7 @@ std::string FileSystem::Resolve(const std::string& path) {
 }
 
 std::string FileSystem::Normalize(const std::string& path) {
-    std::string p = Upper(path);
+    std::string p = ToUpperAscii(path);
     while (p.size() > 3 && p.back() == '\\') p.pop_back();
     return p;
 }
@@ -107,9 +105,9 @@ std::optional<std::string> FileSystem::ReadProfile(const std::string& path,
     VirtualFile* f = Find(path);
     if (f == nullptr || f->kind != FileKind::Profile) return std::nullopt;
     for (const IniSection& s : f->sections) {
-        if (Upper(s.name) != Upper(section)) continue;
+        if (!EqualIgnoringCase(s.name, section)) continue;
         for (const IniEntry& e : s.entries) {
-            if (Upper(Trim(e.key)) != Upper(key)) continue;
+            if (!EqualIgnoringCase(Trim(e.key), key)) continue;
             std::string v = Trim(e.value);
             if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
             return v;
@@ -127,9 +125,9 @@ void FileSystem::WriteProfile(const std::string& path, const std::string& sectio
         f->attributes = attributes;
     }
     for (IniSection& s : f->sections) {
-        if (Upper(s.name) != Upper(section)) continue;
+        if (!EqualIgnoringCase(s.name, section)) continue;
         for (IniEntry& e : s.entries) {
-            if (Upper(Trim(e.key)) == Upper(key)) {
+            if (EqualIgnoringCase(Trim(e.key), key)) {
                 e.value = value;
                 return;
             }
@@ -145,8 +143,8 @@ void FileSystem::DeleteProfileKey(const std::string& path, const std::string& se
     VirtualFile* f = Find(path);
     if (f == nullptr || f->kind != FileKind::Profile) return;
     for (IniSection& s : f->sections) {
-        if (Upper(s.name) != Upper(section)) continue;
-        std::erase_if(s.entries, [&](const IniEntry& e) { return Upper(Trim(e.key)) == Upper(key); });
+        if (!EqualIgnoringCase(s.name, section)) continue;
+        std::erase_if(s.entries, [&](const IniEntry& e) { return EqualIgnoringCase(Trim(e.key), key); });
     }
 }
 

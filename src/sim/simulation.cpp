@@ -7,6 +7,7 @@
 
 #include "app/hub_messages.h"
 #include "sim/codepage.h"
+#include "config/text_case.h"
 #include "answering/driver_wave_player.h"
 
 namespace calvox::sim {
@@ -197,15 +198,8 @@ bool Simulation::IsWindow(Hwnd window) {
 }
 
 unsigned Simulation::RegisterWindowMessage(const std::string& text) {
-    auto same = [&](const std::string& name) {
-        return name.size() == text.size() &&
-               std::equal(name.begin(), name.end(), text.begin(), [](char a, char b) {
-                   return std::toupper(static_cast<unsigned char>(a)) ==
-                          std::toupper(static_cast<unsigned char>(b));
-               });
-    };
     for (std::size_t i = 0; i < registered_.size(); ++i)
-        if (same(registered_[i])) return static_cast<unsigned>(0xC000 + i);
+        if (EqualIgnoringCase(registered_[i], text)) return static_cast<unsigned>(0xC000 + i);
     registered_.push_back(text);
     return static_cast<unsigned>(0xC000 + registered_.size() - 1);
 }

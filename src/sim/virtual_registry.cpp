@@ -2,14 +2,11 @@
 
 #include <cctype>
 
+#include "config/text_case.h"
+
 namespace calvox::sim {
 
 namespace {
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 std::string TrimSlashes(std::string key) {
     while (!key.empty() && key.back() == '\\') key.pop_back();
     std::size_t first = key.find_first_not_of('\\');
@@ -18,12 +15,12 @@ std::string TrimSlashes(std::string key) {
 }  // namespace
 
 std::string VirtualRegistry::Fold(RegistryHive hive, const std::string& key) {
-    return (hive == RegistryHive::CurrentUser ? "HKCU\\" : "HKLM\\") + Upper(TrimSlashes(key));
+    return (hive == RegistryHive::CurrentUser ? "HKCU\\" : "HKLM\\") + ToUpperAscii(TrimSlashes(key));
 }
 
 bool VirtualRegistry::Set(const std::string& path, const std::string& value,
                           const RegistryData& data) {
-    const std::string hive = Upper(path.substr(0, 5));
+    const std::string hive = ToUpperAscii(path.substr(0, 5));
     if (hive != "HKCU\\" && hive != "HKLM\\") return false;
     Set(hive == "HKCU\\" ? RegistryHive::CurrentUser : RegistryHive::LocalMachine, path.substr(5),
         value, data);
@@ -32,14 +29,14 @@ bool VirtualRegistry::Set(const std::string& path, const std::string& value,
 
 void VirtualRegistry::Set(RegistryHive hive, const std::string& key, const std::string& value,
                           const RegistryData& data) {
-    keys_[Fold(hive, key)][Upper(value)] = data;
+    keys_[Fold(hive, key)][ToUpperAscii(value)] = data;
 }
 
 std::optional<RegistryData> VirtualRegistry::Get(RegistryHive hive, const std::string& key,
                                                  const std::string& value) const {
     auto k = keys_.find(Fold(hive, key));
     if (k == keys_.end()) return std::nullopt;
-    auto v = k->second.find(Upper(value));
+    auto v = k->second.find(ToUpperAscii(value));
     if (v == k->second.end()) return std::nullopt;
     return v->second;
 }

@@ -1,4 +1,5 @@
 #include "config/key_table.h"
+#include "config/text_case.h"
 
 #include <cctype>
 
@@ -18,16 +19,6 @@ constexpr const char* kKeyFunctionNames[] = {
     "ENABLECR",       "DISABLECR",      "PLAYLASTCR",       "STOPPLAYCR",
     "VOLUMESTEPUP",   "VOLUMESTEPDOWN", "VOLUMEMUTE",
 };
-
-bool EqualIgnoringCase(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
 
 }  // namespace
 

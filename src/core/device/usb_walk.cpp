@@ -1,4 +1,5 @@
 #include "device/usb_walk.h"
+#include "config/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,11 +14,6 @@ constexpr std::uint16_t kHandsetTotalLengths[] = {110, 113, 135, 138, 193, 199, 
                                                   228, 231, 240, 246, 247, 253};
 constexpr int kMaxHubDepth = 7;  // USB allows five tiers of hubs
 constexpr std::size_t kRegistryTextBytes = 260;
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 }  // namespace
 
@@ -48,7 +44,7 @@ DeviceFingerprint ClassifyConfiguration(const std::vector<std::uint8_t>& d) {
 std::string DeviceIdText(std::uint32_t vendorId, std::uint32_t productId) {
     char text[32];
     std::snprintf(text, sizeof text, "VID_%04x&PID_%04x", vendorId & 0xFFFF, productId & 0xFFFF);
-    return Upper(text);
+    return ToUpperAscii(text);
 }
 
 void UsbDeviceList::Walk(Platform& platform) {
@@ -153,12 +149,12 @@ bool FindAudioEndpointName(Platform& platform, const Guid& category, const std::
                            std::string& name) {
     if (idText.empty()) return false;
     name.clear();
-    const std::string id = Upper(idText);
+    const std::string id = ToUpperAscii(idText);
     const std::string categoryText = FormatGuid(category);
     for (const auto& interfaces : platform.endpoints.EnumerateCategory(category, 16, 16)) {
         if (!name.empty()) break;
         for (const std::string& interfacePath : interfaces) {
-            const std::string path = Upper(interfacePath);
+            const std::string path = ToUpperAscii(interfacePath);
             if (path.find(id) == std::string::npos) continue;
             Guid nameGuid;
             ComponentIdResult component = platform.endpoints.QueryComponentName(interfacePath, nameGuid);

@@ -1,4 +1,5 @@
 #include "skype/notification_parser.h"
+#include "config/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,13 +22,6 @@ namespace {
 constexpr const char* kDelimiters = " ,\t\n";
 
 bool IsDelimiter(char c) { return c != '\0' && std::strchr(kDelimiters, c) != nullptr; }
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 struct StatusWord {
     const char* word;
