@@ -258,12 +258,14 @@ std::string OneLine(std::string value) {
 }
 }  // namespace
 
-void WriteContactHandles(Platform& platform, const std::vector<std::string>& handles) {
-    const std::string path = GetSettingsPath(platform.files);
-    for (std::size_t i = 0; i < handles.size(); ++i)
-        platform.profile.WriteString("HANDLES", KeyName(static_cast<int>(i)), OneLine(handles[i]),
-                                     path);
-    platform.profile.WriteString("HANDLES", "COUNT", std::to_string(handles.size()), path);
+void WriteContactHandle(Platform& platform, std::size_t index, const std::string& handle) {
+    platform.profile.WriteString("HANDLES", "KEY" + std::to_string(index), OneLine(handle),
+                                 GetSettingsPath(platform.files));
+}
+
+void WriteContactCount(Platform& platform, std::size_t count) {
+    platform.profile.WriteString("HANDLES", "COUNT", std::to_string(count),
+                                 GetSettingsPath(platform.files));
 }
 
 void WriteDisplayName(Platform& platform, const std::string& handle, const std::string& name) {

@@ -130,7 +130,9 @@ std::uint32_t PickupDelayMs(int ring2Vm);  // 2 s a ring, without overflow
 // Write-backs.
 void WriteCallRecord(Platform& platform, int callRecord);
 void WriteDeviceGainCleared(Platform& platform);
-void WriteContactHandles(Platform& platform, const std::vector<std::string>& handles);
+// HANDLES/KEYn and HANDLES/COUNT, the contact list exported for other readers.
+void WriteContactHandle(Platform& platform, std::size_t index, const std::string& handle);
+void WriteContactCount(Platform& platform, std::size_t count);
 void WriteDisplayName(Platform& platform, const std::string& handle, const std::string& name);
 
 // Bounded copy into a fixed text buffer of `bufferSize` bytes; false (and

@@ -120,13 +120,13 @@ void OnCall(App& app, Hwnd hub, NotificationTokens& tokens) {
 }
 
 void OnUsers(App& app, Hwnd hub, NotificationTokens& tokens) {
-    std::vector<std::string> handles;
-    for (std::string handle; tokens.Next(handle);) {
+    std::size_t count = 0;
+    for (std::string handle; tokens.Next(handle); ++count) {
         Send(app, hub, "GET USER " + handle + " FULLNAME");
         Send(app, hub, "GET USER " + handle + " ONLINESTATUS");
-        handles.push_back(std::move(handle));
+        WriteContactHandle(app.platform, count, handle);
     }
-    WriteContactHandles(app.platform, handles);
+    WriteContactCount(app.platform, count);
     app.historicCallIds.clear();
     Send(app, hub, "SEARCH CALLS");
     app.callSearchPhase = SEARCH_ALL_CALLS;

@@ -178,7 +178,8 @@ TEST(WriteBack, ValuesNeverBreakTheirLine) {
     WriteDisplayName(sim.platform, "bob", "Bob\r\n[CUSTOMER]\nHIDETRAYICON=1");
     EXPECT_EQ(sim.sim.GetString("DISPLAYNAME", "bob", "C:\\Calvox\\Calvox.ini", 260),
               "Bob  [CUSTOMER] HIDETRAYICON=1");
-    WriteContactHandles(sim.platform, {"alice", "bob"});
+    WriteContactHandle(sim.platform, 1, "bob\n");
+    WriteContactCount(sim.platform, 2);
     EXPECT_NE(sim.out.str().find("ini-write [HANDLES] KEY1=bob"), std::string::npos);
     EXPECT_NE(sim.out.str().find("ini-write [HANDLES] COUNT=2"), std::string::npos);
 }
