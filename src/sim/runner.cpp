@@ -182,7 +182,7 @@ bool Simulation::ApplyWorld(const std::vector<ScriptLine>& world, ParseError& er
                 registry_.Set(key, value, static_cast<std::uint32_t>(number));
             }
         } else {
-            error = {line.lineNo, "'" + w + "' is not supported yet"};
+            error = {line.lineNo, "unknown command '" + w + "'"};
             return false;
         }
     }
@@ -546,7 +546,7 @@ bool Simulation::ExecuteStep(const Step& step) {
     } else if (w == "mixer-set") {
         if (!SetMixerFromStep(step)) return false;
     } else {
-        return StepError(step, "'" + w + "' is not supported yet");
+        return StepError(step, "unknown command '" + w + "'");
     }
     return true;
 }
