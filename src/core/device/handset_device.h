@@ -82,7 +82,7 @@ private:
     std::atomic<int> scanMode_{0};
     std::uint16_t vendorId_ = 0;
     std::uint16_t productId_ = 0;
-    int kind_ = 0;
+    std::atomic<int> kind_{0};  // read by the buzzer thread while the hub opens
     std::atomic<int> productType_{kProductGeneric};
     std::string path_;
     HidHandle readHandle_ = 0;
