@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "app/app.h"
-#include "null_platform.h"
+#include "support/null_platform.h"
 #include "skype/notification_parser.h"
 
 namespace calvox::bench {
 namespace {
+
+using test::NullPlatform;
 
 std::string Handle(int i) { return "contact." + std::to_string(i * 7919 % 100003); }
 

@@ -143,7 +143,6 @@ bool Simulation::ApplyWorld(const std::vector<ScriptLine>& world, ParseError& er
         } else if (w == "client-windows") {
             client_.layout = line.args[0].text;
         } else if (w == "companion") {
-            companionFile_ = true;
             files_.Create("C:\\Calvox\\Velmora.exe", FileKind::Empty);
         } else if (w == "driver") {
             driver_.installed = true;
@@ -199,7 +198,6 @@ int Simulation::Run(StepSource& steps) {
         const Step& step = *step_;
         if (step.line.word == "start" && processes_.empty()) {
             RunProcess(step.line.text, false);
-            programEnded_ = true;
             if (exitCode_ == 2) break;
         }
         if (step_) EndStep();

@@ -295,7 +295,6 @@ private:
         WindowProc proc;
         std::deque<Msg> queue;
         bool destroyed = false;
-        bool quitPosted = false;
         bool ended = false;
         bool nested = false;
     };
@@ -379,7 +378,6 @@ private:
         std::map<std::uint32_t, std::optional<std::int32_t>> status;  // nullopt: queries fail
         std::int32_t lastReply = 0;
     } driver_;
-    bool companionFile_ = false;
     std::string windowsVersion_ = "5.1";
     VirtualHandsets handsets_;
     VirtualMixers mixers_;
@@ -395,7 +393,6 @@ private:
     std::optional<Step> step_;
     std::size_t stepFirstLine_ = 0;
     std::optional<std::int64_t> waitTarget_;
-    bool programEnded_ = false;
     bool sourceDone_ = false;
     int exitCode_ = 0;
 };

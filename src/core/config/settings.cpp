@@ -259,7 +259,7 @@ std::string OneLine(std::string value) {
 }  // namespace
 
 void WriteContactHandle(Platform& platform, std::size_t index, const std::string& handle) {
-    platform.profile.WriteString("HANDLES", "KEY" + std::to_string(index), OneLine(handle),
+    platform.profile.WriteString("HANDLES", KeyName(static_cast<int>(index)), OneLine(handle),
                                  GetSettingsPath(platform.files));
 }
 

@@ -5,13 +5,14 @@
 #include <deque>
 
 #include "app/hub_messages.h"
+#include "support/null_platform.h"
 #include "support/sim_platform.h"
 
 namespace calvox {
 namespace {
 
 // The client's side of WM_COPYDATA and the discover broadcast.
-class FakeClientWindows : public WindowPort {
+class FakeClientWindows : public test::NullPlatform {
 public:
     struct Sent {
         std::string bytes;
@@ -38,21 +39,6 @@ public:
         posted.push_back({w, m, wp, lp});
         return true;
     }
-
-    Hwnd FindWindow(const std::string&, const std::string&) override { return 0; }
-    bool RegisterClass(const WindowClassSpec&, WindowProc) override { return true; }
-    Hwnd CreateWindow(const WindowCreateSpec&) override { return 0; }
-    void ShowWindow(Hwnd, int) override {}
-    void UpdateWindow(Hwnd) override {}
-    bool GetMessage(Msg&) override { return false; }
-    void TranslateMessage(const Msg&) override {}
-    LResult DispatchMessage(const Msg&) override { return 0; }
-    void PostQuitMessage(int) override {}
-    LResult DefWindowProc(Hwnd, unsigned, WParam, LParam) override { return 0; }
-    Hwnd GetForegroundWindow() override { return 0; }
-    unsigned RegisterWindowMessage(const std::string&) override { return 0xC000; }
-    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd, const Guid&) override { return 1; }
-    void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
 };
 
 class TransportTest : public ::testing::Test {

@@ -1,12 +1,13 @@
 // A platform that answers every call at once and remembers nothing but what
-// the benchmarks count, so they measure the program's own work.
+// the benchmarks count, so they measure the program's own work. Tests derive
+// from it to fake one service and leave the rest inert.
 #pragma once
 
 #include "platform/platform.h"
 
-namespace calvox::bench {
+namespace calvox::test {
 
-class NullPlatform final : public WindowPort, public ClockPort, public ThreadPort,
+class NullPlatform : public WindowPort, public ClockPort, public ThreadPort,
                            public ProfilePort, public FilePort, public ShellPort,
                            public TextPort, public HidPort, public UsbPort,
                            public AudioEndpointPort, public RegistryPort, public SystemPort,
@@ -186,4 +187,4 @@ public:
     int Get(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
 };
 
-}  // namespace calvox::bench
+}  // namespace calvox::test
