@@ -62,7 +62,7 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
     Settings& s = app.settings;
     app.device.Close();
     app.mixer.Close();
-    if (app.soundPlayer) app.soundPlayer->StopAndRelease();
+    if (app.soundPlayer) app.soundPlayer->ReleaseDevice();
     app.driverPlayer.StopAndRelease();
 
     ResetHandsetMenu(app);

@@ -38,7 +38,7 @@ LResult OnCreate(App& app, Hwnd window) {
     hub.devicePid = app.settings.devicePid;
 
     LoadVoiceMailSettings(platform, app.settings, true);
-    app.answeringMachine.BuildPromptNames(app.settings);
+    app.answeringMachine.BuildPrompts(app.settings);
 
     if (hub.scanMode == SCAN_2X2 || hub.scanMode == SCAN_1X8) {
         LedMasks masks = LedMasksFromKeyTable(app.settings.keyTable);
@@ -73,10 +73,10 @@ LResult OnDestroy(App& app, Hwnd window) {
     HubState& hub = app.hub;
     OpenCompanion(app, window, false);
     app.driverPlayer.StopAndRelease();
-    app.answeringMachine.EndDialogue();
+    app.answeringMachine.Stop();
     DestroyTrayIcons(app);
     if (app.soundPlayer) {
-        app.soundPlayer->StopAndRelease();
+        app.soundPlayer->ReleaseDevice();
         app.soundPlayer.reset();
     }
     TrayRemove(app, window);

@@ -111,11 +111,11 @@ void OnMcuAction(App& app, Hwnd hubWindow, int action) {
     if (action == kActionIgnored) return;
     if (app.answeringMachine.IsBusy()) {
         if (action >= 0xA1 && action <= 0xA9) {
-            app.answeringMachine.DigitInput(static_cast<char>('1' + action - 0xA1));
+            app.answeringMachine.OnDigit(static_cast<char>('1' + action - 0xA1));
             return;
         }
         if (action == 0xAB) {
-            app.answeringMachine.DigitInput('0');
+            app.answeringMachine.OnDigit('0');
             return;
         }
     }

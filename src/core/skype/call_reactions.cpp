@@ -75,7 +75,8 @@ void RingerControl(App& app, bool ringing) {
             app.mixer.SetMasterVolume(-1, 100);
             if (app.soundPlayer && app.platform.mixer.GetDeviceCount() > 1) {
                 FindRingtone(app);
-                app.soundPlayer->PlayLoop(app.ringtone);
+                app.soundPlayer->Load(app.hub.hubWindow, app.ringtone);
+                app.soundPlayer->Play(true);
             }
         } else {
             if (app.soundPlayer) app.soundPlayer->Stop();
