@@ -148,6 +148,28 @@ void FileSystem::DeleteProfileKey(const std::string& path, const std::string& se
     }
 }
 
+std::string SilentWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+                       std::uint32_t dataBytes) {
+    auto le = [](std::string& s, std::uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    const std::uint32_t align = channels * bits / 8u;
+    std::string b = "RIFF";
+    le(b, 36ull + dataBytes, 4);
+    b += "WAVEfmt ";
+    le(b, 16, 4);
+    le(b, 1, 2);
+    le(b, channels, 2);
+    le(b, rate, 4);
+    le(b, std::uint64_t{align} * rate, 4);
+    le(b, align, 2);
+    le(b, bits, 2);
+    b += "data";
+    le(b, dataBytes, 4);
+    b.append(dataBytes, bits == 8 ? '\x80' : '\0');
+    return b;
+}
+
 bool WildcardMatch(const std::string& pattern, const std::string& name) {
     std::size_t p = 0, n = 0, star = std::string::npos, mark = 0;
     auto same = [](char a, char b) {

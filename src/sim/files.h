@@ -57,6 +57,10 @@ private:
     std::map<std::string, VirtualFile> files_;  // by normalized path
 };
 
+// The bytes of a PCM WAVE file of silence.
+std::string SilentWave(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+                       std::uint32_t dataBytes);
+
 // Windows wildcard match of one name, without regard to case.
 bool WildcardMatch(const std::string& pattern, const std::string& name);
 

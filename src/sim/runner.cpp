@@ -101,24 +101,11 @@ void Simulation::ApplyFileLine(const ScriptLine& line) {
         ParseNumber(line.args[3].text, rate);
         ParseNumber(line.args[4].text, bits);
         ParseNumber(line.args[5].text, seconds);
-        std::int64_t align = channels * bits / 8;
-        std::int64_t data = align * rate * seconds;
-        auto le = [](std::string& s, std::uint64_t v, int n) {
-            for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-        };
-        std::string b = "RIFF";
-        le(b, static_cast<std::uint64_t>(36 + data), 4);
-        b += "WAVEfmt ";
-        le(b, 16, 4);
-        le(b, 1, 2);
-        le(b, static_cast<std::uint64_t>(channels), 2);
-        le(b, static_cast<std::uint64_t>(rate), 4);
-        le(b, static_cast<std::uint64_t>(align * rate), 4);
-        le(b, static_cast<std::uint64_t>(align), 2);
-        le(b, static_cast<std::uint64_t>(bits), 2);
-        b += "data";
-        le(b, static_cast<std::uint64_t>(data), 4);
-        b.append(static_cast<std::size_t>(data), bits == 8 ? '\x80' : '\0');
+        const std::int64_t align = channels * bits / 8;
+        std::string b = SilentWave(static_cast<std::uint16_t>(channels),
+                                   static_cast<std::uint32_t>(rate),
+                                   static_cast<std::uint16_t>(bits),
+                                   static_cast<std::uint32_t>(align * rate * seconds));
         files_.Create(path, FileKind::Wave).content = std::move(b);
     } else {
         files_.Create(path, FileKind::Empty);
@@ -214,8 +201,8 @@ void Simulation::RunProcess(const std::string& commandLine, bool nested) {
     processes_.push_back(std::move(process));
     std::string line;
     Utf8ToCp1252(commandLine, line);
-    Platform platform{*this, *this, *this, *this, *this, *this, *this,
-                      *this, *this, *this, *this, *this, *this, *this, this};
+    Platform platform{*this, *this, *this, *this, *this, *this, *this, *this,
+                      *this, *this, *this, *this, *this, *this, sound_, *this, this};
     RunProgram(platform, line);
     current_->ended = true;
     current_->destroyed = true;

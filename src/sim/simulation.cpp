@@ -28,7 +28,20 @@ Simulation::Simulation(std::ostream& out, std::ostream& err)
               return scheduler_.OnWorker() &&
                      scheduler_.WaitEvent(e, kInfinite) == WaitResult::Signaled;
           }}),
-      mixers_([this](const std::string& line) { Write(line); }) {
+      mixers_([this](const std::string& line) { Write(line); }),
+      registry_([this](const std::string& line) { Write(line); }),
+      sound_(now_, SoundHost{[this](const std::string& line) { Write(line); },
+                             [this] {
+                                 std::vector<std::string> names(mixers_.GetDeviceCount());
+                                 for (unsigned i = 0; i < names.size(); ++i)
+                                     mixers_.GetDeviceName(i, names[i]);
+                                 return names;
+                             },
+                             [this](std::function<void()> body) {
+                                 scheduler_.StartThread("sound device", std::move(body));
+                             },
+                             [this](std::uint32_t ms) { scheduler_.Sleep(ms); },
+                             [this](EventHandle event) { scheduler_.SetEvent(event); }}) {
     other_ = nextWindow_;
     nextWindow_ += 0x10;
     roles_[other_] = "other";
@@ -532,6 +545,16 @@ void Simulation::KeyAction(int code, int count, bool released) {
     Write("action " + std::to_string(code) + " " + std::to_string(count) + " " +
           std::to_string(released ? 1 : 0));
 }
+
+void Simulation::SoundLoad(const std::string& file) {
+    Write("sound load " + QuoteText(Cp1252ToUtf8(file)));
+}
+
+void Simulation::RecorderStart(const std::string& device, const std::string& file) {
+    Write("recorder start " + QuoteText(Cp1252ToUtf8(device)) + " " + QuoteText(Cp1252ToUtf8(file)));
+}
+
+void Simulation::RecorderStop() { Write("recorder stop"); }
 
 }  // namespace calvox::sim
 

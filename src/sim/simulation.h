@@ -20,6 +20,7 @@
 #include "sim/virtual_handset.h"
 #include "sim/virtual_mixer.h"
 #include "sim/virtual_registry.h"
+#include "sim/virtual_sound.h"
 
 namespace calvox::sim {
 
@@ -49,6 +50,7 @@ class Simulation : public WindowPort,
                    public SystemPort,
                    public MixerPort,
                    public DriverPort,
+                   public BinaryFilePort,
                    public ObserverPort {
 public:
     explicit Simulation(std::ostream& out, std::ostream& err);
@@ -210,6 +212,28 @@ public:
                     std::size_t maxBytes, std::string& out) override {
         return registry_.ReadString(hive, key, value, maxBytes, out);
     }
+    bool KeyExists(RegistryHive hive, const std::string& key) override {
+        return registry_.KeyExists(hive, key);
+    }
+    bool CreateKey(RegistryHive hive, const std::string& key) override {
+        return registry_.CreateKey(hive, key);
+    }
+    bool EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
+                         std::string& name) override {
+        return registry_.EnumerateSubkey(hive, key, index, name);
+    }
+    bool ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
+                   std::uint32_t& out) override {
+        return registry_.ReadDword(hive, key, value, out);
+    }
+    bool WriteString(RegistryHive hive, const std::string& key, const std::string& value,
+                     const std::string& text) override {
+        return registry_.WriteString(hive, key, value, text);
+    }
+    bool WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
+                    std::uint32_t data) override {
+        return registry_.WriteDword(hive, key, value, data);
+    }
 
     // SystemPort
     bool GetVersion(OsVersion& version) override;
@@ -267,6 +291,19 @@ public:
     int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
     int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
 
+    // BinaryFilePort: the virtual files; the built-in ring is silence.
+    FileHandle OpenFile(const std::string& path, FileOpenMode mode) override;
+    bool FileSize(FileHandle file, std::uint64_t& size) override;
+    bool SeekFile(FileHandle file, std::uint64_t offset) override;
+    bool ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) override;
+    bool WriteFile(FileHandle file, const void* src, std::size_t bytes) override;
+    void CloseFile(FileHandle file) override { openFiles_.erase(file); }
+    bool LoadResource(const std::string& name, const std::string& type,
+                      std::vector<std::uint8_t>& bytes) override;
+
+    // The sound devices.
+    SoundPort& Sound() { return sound_; }
+
     // The client's API window (0 without a client), for tests that attach by hand.
     Hwnd ClientApiWindow() const { return client_.exists ? client_.api : 0; }
 
@@ -288,6 +325,9 @@ public:
 
     // ObserverPort
     void KeyAction(int code, int count, bool released) override;
+    void SoundLoad(const std::string& file) override;
+    void RecorderStart(const std::string& device, const std::string& file) override;
+    void RecorderStop() override;
 
 private:
     struct Process {
@@ -382,6 +422,13 @@ private:
     VirtualHandsets handsets_;
     VirtualMixers mixers_;
     VirtualRegistry registry_;
+    VirtualSound sound_;
+    struct OpenFileState {
+        std::string path;
+        std::uint64_t position = 0;
+    };
+    std::map<FileHandle, OpenFileState> openFiles_;
+    FileHandle nextFile_ = 0x900;
     bool traceScan_ = false;
     std::string uiLanguage_ = "en-US";
     bool trayPresent_ = false;

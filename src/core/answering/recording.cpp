@@ -13,11 +13,11 @@ bool IsFolder(FilePort& files, const std::string& path) {
     return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) != 0;
 }
 
+}  // namespace
+
 void EnsureFolder(FilePort& files, const std::string& folder) {
     if (!folder.empty() && !IsFolder(files, folder)) files.CreateDirectory(folder);
 }
-
-}  // namespace
 
 std::string SafeFileNamePart(const std::string& text) {
     std::string safe = text;
@@ -59,7 +59,8 @@ void SwitchCallRecording(App& app, Hwnd, bool on) {
     const Settings& s = app.settings;
     const std::int64_t now = app.platform.clock.Now();
     EnsureFolder(app.platform.files, s.crFolder);
-    app.driverPlayer.StartRecording(true, RecordingFileName(s.crFolder, call->partnerHandle, now, 'W'));
+    app.driverPlayer.StartRecording(true,
+                                    RecordingFileName(s.crFolder, call->partnerHandle, now, 'W'));
 }
 
 bool ListFiles(FilePort& files, std::vector<std::string>& list, const std::string& folder,

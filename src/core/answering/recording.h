@@ -18,6 +18,8 @@ void SwitchCallRecording(App& app, Hwnd hubWindow, bool on);
 std::string RecordingFileName(const std::string& folder, const std::string& caller,
                               std::int64_t seconds, char kind);
 std::string SafeFileNamePart(const std::string& text);
+// Creates a folder (one level) that is not there yet.
+void EnsureFolder(FilePort& files, const std::string& folder);
 
 // Appends the files of `folder` matching `pattern` ("*.*" when empty); false
 // when the folder is empty or no existing directory.

@@ -1,30 +1,56 @@
-// Playback on the handset's own audio device (ringtone, prompts, recordings).
+// Playback on the handset's own audio device (ringtone, prompts, recordings):
+// one whole WAVE file in one sound buffer, played once or in a loop.
 #pragma once
 
+#include <optional>
 #include <string>
 
-#include "platform/types.h"
+#include "answering/riff_wave_file.h"
+#include "platform/platform.h"
 
 namespace calvox {
 
+// The built-in ring, a WAVE resource of the program.
+inline constexpr const char* kBuiltInRing = "#133";
+
+// The format a WAVE file's samples are played with: the extensible layout
+// with PCM samples; false when the file's format cannot be played.
+bool PlaybackFormat(const WaveFormat& file, WaveFormat& out);
+
+// The first device whose description holds `name`; none means the default.
+std::optional<Guid> MatchSoundDevice(const std::vector<SoundDevice>& devices,
+                                     const std::string& name);
+
 class SoundPlayer {
 public:
+    explicit SoundPlayer(Platform& platform) : platform_(platform), wave_(platform.binaryFiles) {}
+    ~SoundPlayer() { ReleaseDevice(); }
+    SoundPlayer(const SoundPlayer&) = delete;
+    SoundPlayer& operator=(const SoundPlayer&) = delete;
+
     // The audio device (by name) later sounds play on.
     void SetDevice(const std::string& name) { device_ = name; }
     const std::string& Device() const { return device_; }
     // Replaces the loaded sound with a WAVE file (the built-in ring when empty).
-    // Sound output comes with the WAVE player; until then nothing loads.
-    void Load(Hwnd, const std::string&) {}
-    bool Play(bool) { return false; }
-    bool Stop() { return true; }
-    bool IsPlaying() const { return false; }
+    void Load(Hwnd owner, const std::string& file);
+    bool Play(bool loop);
+    bool Stop();
+    bool IsPlaying();
     // The loaded sound's length in whole seconds.
-    unsigned Length() const { return 0; }
+    unsigned Length() const { return length_; }
     // Stops what plays and lets go of the output device; the object stays.
-    void ReleaseDevice() {}
+    void ReleaseDevice();
 
 private:
+    bool Prepare(Hwnd owner, const WaveFormat& format, std::uint32_t bytes);
+
+    Platform& platform_;
+    RiffWaveFile wave_;
     std::string device_;
+    std::optional<Guid> deviceId_;
+    SoundObject sound_ = 0;
+    SoundBuffer buffer_ = 0;
+    unsigned length_ = 0;
 };
 
 }  // namespace calvox

@@ -21,7 +21,12 @@ namespace calvox {
 
 struct App {
     explicit App(Platform& p)
-        : platform(p), device(p), mixer(p), driverPlayer(p), observer(p.observer) {}
+        : platform(p),
+          device(p),
+          mixer(p),
+          driverPlayer(p),
+          answeringMachine(p, settings, soundPlayer),
+          observer(p.observer) {}
 
     Platform& platform;
     HubState hub;
@@ -29,9 +34,9 @@ struct App {
     HandsetDevice device;
     HandsetMixer mixer;
     DriverWavePlayer driverPlayer;
-    AnsweringMachine answeringMachine;
     // Created by the first handset set-up, kept for the run.
     std::unique_ptr<SoundPlayer> soundPlayer;
+    AnsweringMachine answeringMachine;
     // Digits the user is typing, echoed on the handset display.
     std::string numberEntry;
     bool numberEntryActive = false;

@@ -93,7 +93,8 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
     app.mixer.GetName(name);
 
     ApplyMixerLevels(app);
-    if (s.beDefaultAudio == 0) KeepHandsetNonDefault(app, name);
+    if (s.beDefaultAudio == 0)
+        KeepHandsetNonDefault(app.platform.registry, app.platform.mixer, app.mixer);
     if (s.rightAsRinger) app.mixer.SetMasterVolume(-1, 0);
     if (IsWindows2000(app.platform.system)) {
         std::uint32_t full = 0xFFFF;
@@ -105,7 +106,7 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
         app.mixer.LineCommand(kDirectionRecording, "LINE0", "SETAGC", off);
     }
 
-    if (!app.soundPlayer) app.soundPlayer = std::make_unique<SoundPlayer>();
+    if (!app.soundPlayer) app.soundPlayer = std::make_unique<SoundPlayer>(app.platform);
     app.soundPlayer->SetDevice(name);
     app.driverPlayer.Create();
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/audio_endpoint_port.h"
+#include "platform/binary_file_port.h"
 #include "platform/clock_port.h"
 #include "platform/driver_port.h"
 #include "platform/file_port.h"
@@ -11,6 +12,7 @@
 #include "platform/profile_port.h"
 #include "platform/registry_port.h"
 #include "platform/shell_port.h"
+#include "platform/sound_port.h"
 #include "platform/system_port.h"
 #include "platform/text_port.h"
 #include "platform/thread_port.h"
@@ -34,6 +36,8 @@ struct Platform {
     SystemPort& system;
     MixerPort& mixer;
     DriverPort& driver;
+    SoundPort& sound;
+    BinaryFilePort& binaryFiles;
     ObserverPort* observer = nullptr;
 };
 

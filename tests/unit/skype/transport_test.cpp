@@ -46,7 +46,8 @@ protected:
     test::SimPlatform sim;
     FakeClientWindows windows;
     Platform platform{windows, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim,
-                      sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, nullptr};
+                      sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim.Sound(),
+                      sim.sim, nullptr};
     App app{platform};
     const Hwnd hub = 0x100;
 

@@ -11,13 +11,14 @@ class NullPlatform : public WindowPort, public ClockPort, public ThreadPort,
                            public ProfilePort, public FilePort, public ShellPort,
                            public TextPort, public HidPort, public UsbPort,
                            public AudioEndpointPort, public RegistryPort, public SystemPort,
-                           public MixerPort, public DriverPort {
+                           public MixerPort, public DriverPort, public SoundPort,
+                           public BinaryFilePort {
 public:
     static constexpr Hwnd kClient = 0x200;
     std::size_t commandsSent = 0;
     std::size_t profileWrites = 0;
 
-    Platform ports{*this, *this, *this, *this, *this, *this, *this,
+    Platform ports{*this, *this, *this, *this, *this, *this, *this, *this, *this,
                    *this, *this, *this, *this, *this, *this, *this, nullptr};
 
     // WindowPort
@@ -151,6 +152,22 @@ public:
         return false;
     }
 
+    bool KeyExists(RegistryHive, const std::string&) override { return false; }
+    bool CreateKey(RegistryHive, const std::string&) override { return false; }
+    bool EnumerateSubkey(RegistryHive, const std::string&, std::uint32_t, std::string&) override {
+        return false;
+    }
+    bool ReadDword(RegistryHive, const std::string&, const std::string&, std::uint32_t&) override {
+        return false;
+    }
+    bool WriteString(RegistryHive, const std::string&, const std::string&,
+                     const std::string&) override {
+        return false;
+    }
+    bool WriteDword(RegistryHive, const std::string&, const std::string&, std::uint32_t) override {
+        return false;
+    }
+
     // SystemPort
     bool GetVersion(OsVersion&) override { return false; }
     bool GetUserName(std::string&) override { return false; }
@@ -185,6 +202,57 @@ public:
     void ReleaseObject(DriverObject) override {}
     int Set(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
     int Get(DriverObject, std::uint32_t, void*, std::uint32_t) override { return 0; }
+
+    // SoundPort: no sound library.
+    HResult EnumeratePlaybackDevices(std::vector<SoundDevice>&) override { return kEFail; }
+    HResult CreatePlayback(const Guid*, SoundObject&) override { return kEFail; }
+    HResult SetCooperativeLevel(SoundObject, Hwnd, CooperativeLevel) override { return kEFail; }
+    HResult SetPrimaryFormat(SoundObject, const WaveFormat&) override { return kEFail; }
+    HResult CreateBuffer(SoundObject, std::uint32_t, std::uint32_t, const WaveFormat&,
+                         SoundBuffer&) override {
+        return kEFail;
+    }
+    HResult GetBufferStatus(SoundBuffer, std::uint32_t&) override { return kEFail; }
+    HResult RestoreBuffer(SoundBuffer) override { return kEFail; }
+    HResult LockBuffer(SoundBuffer, std::uint32_t, std::uint32_t, LockedRegion&) override {
+        return kEFail;
+    }
+    HResult UnlockBuffer(SoundBuffer, const LockedRegion&) override { return kEFail; }
+    HResult PlayBuffer(SoundBuffer, bool) override { return kEFail; }
+    HResult StopBuffer(SoundBuffer) override { return kEFail; }
+    void ReleaseBuffer(SoundBuffer) override {}
+    void ReleaseSound(SoundObject) override {}
+    HResult EnumerateCaptureDevices(std::vector<SoundDevice>&) override { return kEFail; }
+    HResult CreateCapture(const Guid*, SoundObject&) override { return kEFail; }
+    HResult CreateCaptureBuffer(SoundObject, std::uint32_t, const WaveFormat&,
+                                SoundBuffer&) override {
+        return kEFail;
+    }
+    HResult GetCaptureFormat(SoundBuffer, WaveFormat&) override { return kEFail; }
+    HResult SetNotifications(SoundBuffer, const std::vector<std::uint32_t>&, EventHandle) override {
+        return kEFail;
+    }
+    HResult StartCapture(SoundBuffer) override { return kEFail; }
+    HResult StopCapture(SoundBuffer) override { return kEFail; }
+    HResult GetReadPosition(SoundBuffer, std::uint32_t&) override { return kEFail; }
+    HResult LockCapture(SoundBuffer, std::uint32_t, std::uint32_t, LockedRegion&) override {
+        return kEFail;
+    }
+    HResult UnlockCapture(SoundBuffer, const LockedRegion&) override { return kEFail; }
+    void ReleaseCaptureBuffer(SoundBuffer) override {}
+    void ReleaseCapture(SoundObject) override {}
+
+    // BinaryFilePort
+    FileHandle OpenFile(const std::string&, FileOpenMode) override { return 0; }
+    bool FileSize(FileHandle, std::uint64_t&) override { return false; }
+    bool SeekFile(FileHandle, std::uint64_t) override { return false; }
+    bool ReadFile(FileHandle, void*, std::size_t, std::size_t&) override { return false; }
+    bool WriteFile(FileHandle, const void*, std::size_t) override { return false; }
+    void CloseFile(FileHandle) override {}
+    bool LoadResource(const std::string&, const std::string&,
+                      std::vector<std::uint8_t>&) override {
+        return false;
+    }
 };
 
 }  // namespace calvox::test

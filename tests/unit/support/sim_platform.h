@@ -39,7 +39,8 @@ struct SimPlatform {
 
     std::ostringstream out, err;
     sim::Simulation sim{out, err};
-    Platform platform{sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, sim, &sim};
+    Platform platform{sim, sim, sim, sim, sim,         sim, sim, sim, sim,
+                      sim, sim, sim, sim, sim, sim.Sound(), sim, &sim};
 };
 
 }  // namespace calvox::test

@@ -1,0 +1,63 @@
+// Capture from the handset's input device into a WAVE file: a circular
+// capture buffer with 16 notifications, drained by a capture thread.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "answering/riff_wave_file.h"
+#include "platform/platform.h"
+
+namespace calvox {
+
+inline constexpr std::uint32_t kCaptureNotifications = 16;
+
+// Bytes between two notifications for a capture format: an eighth of a
+// second where that is large enough, in whole sample blocks.
+std::uint32_t CaptureNotifySize(const WaveFormat& format);
+
+class SoundRecorder {
+public:
+    explicit SoundRecorder(Platform& platform);
+    ~SoundRecorder();
+    SoundRecorder(const SoundRecorder&) = delete;
+    SoundRecorder& operator=(const SoundRecorder&) = delete;
+
+    // Opens the capture device whose description holds `deviceName` (the
+    // default one when none does) and the output file.
+    HResult Start(const std::string& deviceName, const WaveFormat& format, const std::string& file);
+    HResult StartCapture();
+    // Takes the last whole blocks and finishes the file.
+    HResult StopCapture();
+
+private:
+    HResult CreateCaptureBuffer(const WaveFormat& format);
+    HResult DrainCaptureBuffer();
+    void ReleaseCaptureObjects();
+    void CaptureThread();
+
+    Platform& platform_;
+    std::string deviceName_;
+    std::string file_;
+    std::optional<Guid> deviceId_;
+    SoundObject capture_ = 0;
+    SoundBuffer buffer_ = 0;
+    std::uint32_t notifySize_ = 0;
+    std::uint32_t bufferSize_ = 0;
+    std::uint32_t nextOffset_ = 0;
+    std::uint64_t totalCaptured_ = 0;
+    std::optional<WaveFormat> format_;
+    bool capturing_ = false;
+    std::unique_ptr<RiffWaveFile> output_;
+
+    // The capture thread drains under the lock; the hub thread opens, stops and
+    // re-creates under it.
+    LockHandle lock_ = 0;
+    EventHandle event_ = 0;
+    ThreadHandle thread_ = 0;
+    std::atomic<bool> quit_{false};
+};
+
+}  // namespace calvox

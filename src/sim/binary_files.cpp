@@ -1,0 +1,80 @@
+// Byte-level access to the virtual files, and the program's resources.
+#include <algorithm>
+#include <cstring>
+
+#include "sim/simulation.h"
+
+namespace calvox::sim {
+
+namespace {
+// The built-in ring's format and size, as the program's resource has them.
+constexpr std::uint32_t kRingDataBytes = 350580;
+}  // namespace
+
+FileHandle Simulation::OpenFile(const std::string& path, FileOpenMode mode) {
+    if (mode == FileOpenMode::Read) {
+        VirtualFile* f = files_.Find(path);
+        if (f == nullptr || f->kind == FileKind::Folder) return 0;
+    } else {
+        const std::size_t slash = path.rfind('\\');
+        VirtualFile* f = files_.Find(path);
+        if (slash == std::string::npos || !files_.FolderExists(path.substr(0, slash)) ||
+            (f != nullptr && f->kind == FileKind::Folder))
+            return 0;
+        files_.Create(path, FileKind::Wave);
+    }
+    const FileHandle handle = nextFile_++;
+    openFiles_[handle] = {path, 0};
+    return handle;
+}
+
+bool Simulation::FileSize(FileHandle file, std::uint64_t& size) {
+    auto it = openFiles_.find(file);
+    VirtualFile* f = it == openFiles_.end() ? nullptr : files_.Find(it->second.path);
+    if (f == nullptr) return false;
+    size = f->content.size();
+    return true;
+}
+
+bool Simulation::SeekFile(FileHandle file, std::uint64_t offset) {
+    auto it = openFiles_.find(file);
+    if (it == openFiles_.end()) return false;
+    it->second.position = offset;
+    return true;
+}
+
+bool Simulation::ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) {
+    got = 0;
+    auto it = openFiles_.find(file);
+    VirtualFile* f = it == openFiles_.end() ? nullptr : files_.Find(it->second.path);
+    if (f == nullptr) return false;
+    const std::uint64_t position = it->second.position;
+    if (position < f->content.size()) {
+        got =
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes, f->content.size() - position));
+        std::memcpy(dst, f->content.data() + position, got);
+    }
+    it->second.position += got;
+    return true;
+}
+
+bool Simulation::WriteFile(FileHandle file, const void* src, std::size_t bytes) {
+    auto it = openFiles_.find(file);
+    VirtualFile* f = it == openFiles_.end() ? nullptr : files_.Find(it->second.path);
+    if (f == nullptr) return false;
+    const std::uint64_t position = it->second.position;
+    if (f->content.size() < position + bytes) f->content.resize(position + bytes, '\0');
+    std::memcpy(f->content.data() + position, src, bytes);
+    it->second.position += bytes;
+    return true;
+}
+
+bool Simulation::LoadResource(const std::string& name, const std::string& type,
+                              std::vector<std::uint8_t>& bytes) {
+    if (name != "#133" || type != "WAVE") return false;
+    const std::string ring = SilentWave(2, 44100, 16, kRingDataBytes);
+    bytes.assign(ring.begin(), ring.end());
+    return true;
+}
+
+}  // namespace calvox::sim
