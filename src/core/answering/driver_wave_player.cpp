@@ -110,8 +110,7 @@ void DriverWavePlayer::StartVoicemail(bool on, const std::string& file) {
         SendDriverCommand(DRIVER_START, CHANNEL_GREETING, greetingPath_, nullptr);
     if (pollTimer_ == 0) {
         elapsed_ = 0;
-        pollTimer_ =
-            platform_.clock.SetThreadTimer(kPollPeriodMs, [this](std::uintptr_t) { PollTick(); });
+        pollTimer_ = platform_.clock.SetThreadTimer(kPollPeriodMs, [this](std::uintptr_t) { PollTick(); });
     }
 }
 

@@ -20,17 +20,13 @@ inline constexpr Guid kDriverInterfaceId = {
 inline constexpr std::uint32_t kDriverProperty = 47;
 inline constexpr std::size_t kDriverCommandSize = 528;
 
-enum DriverChannel : std::uint32_t {
-    CHANNEL_MESSAGE = 0,
-    CHANNEL_GREETING = 1,
-    CHANNEL_RECORDING = 2
-};
+enum DriverChannel : std::uint32_t { CHANNEL_MESSAGE = 0, CHANNEL_GREETING = 1, CHANNEL_RECORDING = 2 };
 enum DriverOperation : std::uint32_t { DRIVER_STOP = 0, DRIVER_START = 1, DRIVER_QUERY = 2 };
 
 using DriverCommand = std::array<std::uint8_t, kDriverCommandSize>;
 // The command block; false when a start path does not fit its field.
-bool BuildDriverCommand(std::uint32_t operation, std::uint32_t channel, const std::u16string& path,
-                        DriverCommand& block);
+bool BuildDriverCommand(std::uint32_t operation, std::uint32_t channel,
+                        const std::u16string& path, DriverCommand& block);
 
 class DriverWavePlayer {
 public:
