@@ -7,11 +7,15 @@ list(FILTER CALVOX_WIN32_SOURCES EXCLUDE REGEX ".*/main\\.cpp$")
 add_library(calvox_win32 STATIC ${CALVOX_WIN32_SOURCES})
 target_include_directories(calvox_win32 PUBLIC src/core src)
 target_link_libraries(calvox_win32 PUBLIC calvox_core)
-target_link_libraries(calvox_win32 PUBLIC user32 shell32 gdi32 setupapi hid ole32 winmm advapi32 version)
+target_link_libraries(calvox_win32 PUBLIC user32 shell32 gdi32 setupapi hid ole32 winmm advapi32 version uuid)
 
 add_executable(Calvox WIN32 src/win32/main.cpp src/win32/resources/calvox.rc)
 target_link_libraries(Calvox PRIVATE calvox_win32)
 set_target_properties(Calvox PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} OUTPUT_NAME Calvox)
+# The answering machine's prompts live beside Calvox.exe.
+file(GLOB CALVOX_PROMPTS CONFIGURE_DEPENDS src/win32/resources/sounds/AM*.wav)
+add_custom_command(TARGET Calvox POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CALVOX_PROMPTS} ${CMAKE_BINARY_DIR})
 
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
   add_subdirectory(tests/wine)

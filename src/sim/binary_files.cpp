@@ -8,7 +8,7 @@ namespace calvox::sim {
 
 namespace {
 // The built-in ring's format and size, as the program's resource has them.
-constexpr std::uint32_t kRingDataBytes = 350580;
+constexpr std::uint32_t kRingDataBytes = 350596;
 }  // namespace
 
 FileHandle Simulation::OpenFile(const std::string& path, FileOpenMode mode) {

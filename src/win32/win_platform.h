@@ -220,6 +220,16 @@ class WinRegistry final : public RegistryPort {
 public:
     bool ReadString(RegistryHive hive, const std::string& key, const std::string& value,
                     std::size_t maxBytes, std::string& out) override;
+    bool KeyExists(RegistryHive hive, const std::string& key) override;
+    bool CreateKey(RegistryHive hive, const std::string& key) override;
+    bool EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
+                         std::string& name) override;
+    bool ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
+                   std::uint32_t& out) override;
+    bool WriteString(RegistryHive hive, const std::string& key, const std::string& value,
+                     const std::string& text) override;
+    bool WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
+                    std::uint32_t data) override;
 };
 
 class WinSystem final : public SystemPort {
@@ -260,6 +270,67 @@ public:
     int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
 };
 
+// DirectSound and DirectSoundCapture from the system's "dsound.dll", loaded
+// on first use; every call fails with E_FAIL where the library or an entry
+// point is missing.
+class WinSound final : public SoundPort {
+public:
+    WinSound();
+    ~WinSound() override;
+    WinSound(const WinSound&) = delete;
+    WinSound& operator=(const WinSound&) = delete;
+
+    HResult EnumeratePlaybackDevices(std::vector<SoundDevice>& devices) override;
+    HResult CreatePlayback(const Guid* device, SoundObject& object) override;
+    HResult SetCooperativeLevel(SoundObject object, Hwnd owner, CooperativeLevel level) override;
+    HResult SetPrimaryFormat(SoundObject object, const WaveFormat& format) override;
+    HResult CreateBuffer(SoundObject object, std::uint32_t flags, std::uint32_t bytes,
+                         const WaveFormat& format, SoundBuffer& buffer) override;
+    HResult GetBufferStatus(SoundBuffer buffer, std::uint32_t& status) override;
+    HResult RestoreBuffer(SoundBuffer buffer) override;
+    HResult LockBuffer(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
+                       LockedRegion& region) override;
+    HResult UnlockBuffer(SoundBuffer buffer, const LockedRegion& region) override;
+    HResult PlayBuffer(SoundBuffer buffer, bool loop) override;
+    HResult StopBuffer(SoundBuffer buffer) override;
+    void ReleaseBuffer(SoundBuffer buffer) override;
+    void ReleaseSound(SoundObject object) override;
+
+    HResult EnumerateCaptureDevices(std::vector<SoundDevice>& devices) override;
+    HResult CreateCapture(const Guid* device, SoundObject& object) override;
+    HResult CreateCaptureBuffer(SoundObject object, std::uint32_t bytes, const WaveFormat& format,
+                                SoundBuffer& buffer) override;
+    HResult GetCaptureFormat(SoundBuffer buffer, WaveFormat& format) override;
+    HResult SetNotifications(SoundBuffer buffer, const std::vector<std::uint32_t>& positions,
+                             EventHandle event) override;
+    HResult StartCapture(SoundBuffer buffer) override;
+    HResult StopCapture(SoundBuffer buffer) override;
+    HResult GetReadPosition(SoundBuffer buffer, std::uint32_t& position) override;
+    HResult LockCapture(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
+                        LockedRegion& region) override;
+    HResult UnlockCapture(SoundBuffer buffer, const LockedRegion& region) override;
+    void ReleaseCaptureBuffer(SoundBuffer buffer) override;
+    void ReleaseCapture(SoundObject object) override;
+
+private:
+    FARPROC Entry(const char* name);
+    std::mutex lock_;  // the capture thread and the hub thread both load entries
+    HMODULE library_ = nullptr;
+    bool tried_ = false;
+};
+
+class WinBinaryFiles final : public BinaryFilePort {
+public:
+    FileHandle OpenFile(const std::string& path, FileOpenMode mode) override;
+    bool FileSize(FileHandle file, std::uint64_t& size) override;
+    bool SeekFile(FileHandle file, std::uint64_t offset) override;
+    bool ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) override;
+    bool WriteFile(FileHandle file, const void* src, std::size_t bytes) override;
+    void CloseFile(FileHandle file) override;
+    bool LoadResource(const std::string& name, const std::string& type,
+                      std::vector<std::uint8_t>& bytes) override;
+};
+
 // Every port of one process, as the entry point hands them to the core.
 struct WinPlatform {
     WinWindow window;
@@ -276,8 +347,10 @@ struct WinPlatform {
     WinSystem system;
     WinMixer mixer;
     WinDriver driver;
-    Platform ports{window, clock,     threads,  profile, files, shell,  text,   hid,
-                   usb,    endpoints, registry, system,  mixer, driver, nullptr};
+    WinSound sound;
+    WinBinaryFiles binaryFiles;
+    Platform ports{window, clock,  threads,  profile, files,  shell, text,        hid,    usb,
+                   endpoints, registry, system, mixer, driver, sound, binaryFiles, nullptr};
 };
 
 }  // namespace calvox::win32

@@ -255,6 +255,88 @@ bool WinRegistry::ReadString(RegistryHive hive, const std::string& key, const st
     return true;
 }
 
+namespace {
+HKEY Root(RegistryHive hive) {
+    return hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+// The user's keys are opened to be read and written; the machine's to be read.
+REGSAM Access(RegistryHive hive) {
+    return hive == RegistryHive::CurrentUser ? KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE
+                                             : KEY_READ;
+}
+}  // namespace
+
+bool WinRegistry::KeyExists(RegistryHive hive, const std::string& key) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, Access(hive), &opened) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(opened);
+    return true;
+}
+
+bool WinRegistry::CreateKey(RegistryHive hive, const std::string& key) {
+    HKEY created = nullptr;
+    if (::RegCreateKeyExA(Root(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          Access(hive), nullptr, &created, nullptr) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(created);
+    return true;
+}
+
+bool WinRegistry::EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
+                                  std::string& name) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    char buffer[256] = {};
+    DWORD size = sizeof buffer;
+    const LONG result =
+        ::RegEnumKeyExA(opened, index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
+    ::RegCloseKey(opened);
+    if (result != ERROR_SUCCESS) return false;
+    name.assign(buffer, std::min<std::size_t>(size, sizeof buffer - 1));
+    return true;
+}
+
+bool WinRegistry::ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
+                            std::uint32_t& out) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, data = 0, size = sizeof data;
+    const LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, &type,
+                                           reinterpret_cast<BYTE*>(&data), &size);
+    ::RegCloseKey(opened);
+    if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return false;
+    out = data;
+    return true;
+}
+
+bool WinRegistry::WriteString(RegistryHive hive, const std::string& key, const std::string& value,
+                              const std::string& text) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+        return false;
+    // With the terminator, so a reader always finds one.
+    const LONG result =
+        ::RegSetValueExA(opened, value.c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
+    ::RegCloseKey(opened);
+    return result == ERROR_SUCCESS;
+}
+
+bool WinRegistry::WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
+                             std::uint32_t data) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+        return false;
+    const DWORD number = data;
+    const LONG result = ::RegSetValueExA(opened, value.c_str(), 0, REG_DWORD,
+                                         reinterpret_cast<const BYTE*>(&number), sizeof number);
+    ::RegCloseKey(opened);
+    return result == ERROR_SUCCESS;
+}
+
 bool WinSystem::GetVersion(OsVersion& version) {
     OSVERSIONINFOA info{};
     static_assert(sizeof info == 148, "the basic record, without the service pack numbers");
