@@ -15,9 +15,6 @@ namespace calvox {
 
 namespace {
 
-// How an answering-machine dialogue begins.
-enum class DialogueStart : int { Choice = 1, Pin = 2, Greeting = 3 };
-
 constexpr unsigned kSkypeKeyPauseMs = 200;
 constexpr unsigned kContactTabPauseMs = 100;
 
@@ -263,10 +260,10 @@ void OnCursorKey(App& app, bool right) {
 void StartAnsweringMachine(App& app, Hwnd hubWindow) {
     const Settings& s = app.settings;
     if (s.enableAm != 0) {
-        const DialogueStart start = s.voiceMail != 0 ? DialogueStart::Choice : DialogueStart::Pin;
+        const DialogueMode start = s.voiceMail != 0 ? DialogueMode::Choice : DialogueMode::Pin;
         app.answeringMachine.Start(hubWindow, static_cast<int>(start));
     } else if (s.voiceMail != 0) {
-        app.answeringMachine.Start(hubWindow, static_cast<int>(DialogueStart::Greeting));
+        app.answeringMachine.Start(hubWindow, static_cast<int>(DialogueMode::Message));
     }
 }
 
