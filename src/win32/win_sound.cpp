@@ -1,9 +1,10 @@
 // DirectSound, DirectSoundCapture, byte files and resources on Win32.
-#include <mmreg.h>
-
 #include "win32/win_platform.h"
-// After windows.h and mmreg.h.
+// After windows.h, which they need.
+// clang-format off
+#include <mmreg.h>
 #include <dsound.h>
+// clang-format on
 
 #include <cstring>
 
@@ -56,11 +57,23 @@ IDirectSoundCaptureBuffer* CaptureBuffer(SoundBuffer b) {
     return reinterpret_cast<IDirectSoundCaptureBuffer*>(b);
 }
 
-void ToRegion(void* p1, DWORD n1, void* p2, DWORD n2, LockedRegion& region) {
+// Playback and capture buffers lock alike.
+template <class Interface>
+HResult LockRegion(Interface* buffer, std::uint32_t offset, std::uint32_t bytes,
+                   LockedRegion& region) {
+    void *p1 = nullptr, *p2 = nullptr;
+    DWORD n1 = 0, n2 = 0;
+    const HRESULT hr = buffer->Lock(offset, bytes, &p1, &n1, &p2, &n2, 0);
     region.first = static_cast<std::uint8_t*>(p1);
     region.firstBytes = n1;
     region.second = static_cast<std::uint8_t*>(p2);
     region.secondBytes = n2;
+    return hr;
+}
+
+template <class Interface>
+HResult UnlockRegion(Interface* buffer, const LockedRegion& region) {
+    return buffer->Unlock(region.first, region.firstBytes, region.second, region.secondBytes);
 }
 
 }  // namespace
@@ -149,16 +162,11 @@ HResult WinSound::RestoreBuffer(SoundBuffer buffer) { return Buffer(buffer)->Res
 
 HResult WinSound::LockBuffer(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
                              LockedRegion& region) {
-    void *p1 = nullptr, *p2 = nullptr;
-    DWORD n1 = 0, n2 = 0;
-    const HRESULT hr = Buffer(buffer)->Lock(offset, bytes, &p1, &n1, &p2, &n2, 0);
-    ToRegion(p1, n1, p2, n2, region);
-    return hr;
+    return LockRegion(Buffer(buffer), offset, bytes, region);
 }
 
 HResult WinSound::UnlockBuffer(SoundBuffer buffer, const LockedRegion& region) {
-    return Buffer(buffer)->Unlock(region.first, region.firstBytes, region.second,
-                                  region.secondBytes);
+    return UnlockRegion(Buffer(buffer), region);
 }
 
 HResult WinSound::PlayBuffer(SoundBuffer buffer, bool loop) {
@@ -252,16 +260,11 @@ HResult WinSound::GetReadPosition(SoundBuffer buffer, std::uint32_t& position) {
 
 HResult WinSound::LockCapture(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
                               LockedRegion& region) {
-    void *p1 = nullptr, *p2 = nullptr;
-    DWORD n1 = 0, n2 = 0;
-    const HRESULT hr = CaptureBuffer(buffer)->Lock(offset, bytes, &p1, &n1, &p2, &n2, 0);
-    ToRegion(p1, n1, p2, n2, region);
-    return hr;
+    return LockRegion(CaptureBuffer(buffer), offset, bytes, region);
 }
 
 HResult WinSound::UnlockCapture(SoundBuffer buffer, const LockedRegion& region) {
-    return CaptureBuffer(buffer)->Unlock(region.first, region.firstBytes, region.second,
-                                         region.secondBytes);
+    return UnlockRegion(CaptureBuffer(buffer), region);
 }
 
 void WinSound::ReleaseCaptureBuffer(SoundBuffer buffer) { CaptureBuffer(buffer)->Release(); }

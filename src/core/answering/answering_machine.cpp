@@ -13,18 +13,6 @@ namespace {
 constexpr std::uint32_t kPlayingPollMs = 1000;
 constexpr std::size_t kPinLength = 4;
 
-// The message format: 8 kHz mono 16-bit PCM.
-WaveFormat MessageFormat() {
-    WaveFormat f;
-    f.formatTag = kWaveFormatPcm;
-    f.channels = 1;
-    f.samplesPerSec = 8000;
-    f.avgBytesPerSec = 16000;
-    f.blockAlign = 2;
-    f.bitsPerSample = 16;
-    return f;
-}
-
 }  // namespace
 
 void AnsweringMachine::BuildPrompts(const Settings& settings) {
@@ -187,7 +175,8 @@ void AnsweringMachine::StartMessage() {
     ArmStepTimer(static_cast<std::uint32_t>(std::max(settings_.vmDuration, 0)) * 1000);
     state_ = DialogueState::Recording;
     recorder_ = std::make_unique<SoundRecorder>(platform_);
-    recorder_->Start(player_->Device(), MessageFormat(), file);
+    // The message: 8 kHz mono 16-bit PCM.
+    recorder_->Start(player_->Device(), PcmFormat(1, 8000, 16), file);
     recorder_->StartCapture();
 }
 

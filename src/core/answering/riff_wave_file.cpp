@@ -29,6 +29,17 @@ void PutId(std::vector<std::uint8_t>& out, const char* id) {
 
 }  // namespace
 
+WaveFormat PcmFormat(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits) {
+    WaveFormat f;
+    f.formatTag = kWaveFormatPcm;
+    f.channels = channels;
+    f.samplesPerSec = rate;
+    f.blockAlign = static_cast<std::uint16_t>(channels * bits / 8);
+    f.avgBytesPerSec = rate * f.blockAlign;
+    f.bitsPerSample = bits;
+    return f;
+}
+
 std::vector<std::uint8_t> FormatBytes(const WaveFormat& format) {
     std::vector<std::uint8_t> out;
     Put16(out, format.formatTag);

@@ -13,6 +13,9 @@ namespace calvox {
 
 enum class WaveFileMode { Closed, Read, Write };
 
+// A PCM format of whole bytes per sample.
+WaveFormat PcmFormat(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits);
+
 // A format laid out as WAVEFORMATEX: 18 bytes and its extra bytes.
 std::vector<std::uint8_t> FormatBytes(const WaveFormat& format);
 

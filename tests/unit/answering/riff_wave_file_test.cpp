@@ -12,23 +12,13 @@ std::uint32_t At32(const std::vector<std::uint8_t>& b, std::size_t o) {
            (std::uint32_t{b[o + 3]} << 24);
 }
 
-WaveFormat MessageFormat() {
-    WaveFormat f;
-    f.channels = 1;
-    f.samplesPerSec = 8000;
-    f.avgBytesPerSec = 16000;
-    f.blockAlign = 2;
-    f.bitsPerSample = 16;
-    return f;
-}
-
 TEST(RiffWaveFile, WrittenFileReadsBackWithItsSizesAndFinishedFact) {
     test::SoundBench bench;
     std::vector<std::uint8_t> samples(40001);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
     {
         RiffWaveFile out(bench);
-        ASSERT_EQ(out.OpenWrite("m.wav", MessageFormat()), kSOk);
+        ASSERT_EQ(out.OpenWrite("m.wav", PcmFormat(1, 8000, 16)), kSOk);
         std::uint32_t written = 0;
         // More than the write buffer holds, in two parts.
         ASSERT_EQ(out.Write(30000, samples.data(), written), kSOk);
@@ -68,7 +58,7 @@ TEST(RiffWaveFile, WrittenFileReadsBackWithItsSizesAndFinishedFact) {
 
 TEST(RiffWaveFile, ExtendedFormatKeepsItsExtraBytes) {
     test::SoundBench bench;
-    WaveFormat f = MessageFormat();
+    WaveFormat f = PcmFormat(1, 8000, 16);
     f.formatTag = kWaveFormatExtensible;
     f.extra = {16, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0, 0, 16, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
     {

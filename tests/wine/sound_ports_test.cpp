@@ -1,0 +1,111 @@
+// The sound player and recorder on the real DirectSound of Wine, which plays
+// to and captures from the ALSA null device that run-wine-tests.sh sets up.
+#include <gtest/gtest.h>
+
+#include "answering/riff_wave_file.h"
+#include "answering/sound_player.h"
+#include "answering/sound_recorder.h"
+#include "win32/win_platform.h"
+#include "wine_support.h"
+
+namespace wine_test {
+namespace {
+
+using namespace calvox;
+using namespace calvox::win32;
+
+std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.rfind('\\'));
+}
+
+class OwnerWindow {
+public:
+    OwnerWindow()
+        : window_(CreateWindowExA(0, "STATIC", "sound owner", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                  nullptr, nullptr, nullptr)) {}
+    ~OwnerWindow() { DestroyWindow(window_); }
+    Hwnd handle() const { return reinterpret_cast<Hwnd>(window_); }
+
+private:
+    HWND window_;
+};
+
+bool PlaysToItsEnd(SoundPlayer& player, DWORD limitMs) {
+    const DWORD start = GetTickCount();
+    while (player.IsPlaying()) {
+        if (GetTickCount() - start > limitMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+TEST(SoundPlayer, PromptPlaysThroughDirectSoundToItsEnd) {
+    WinPlatform platform;
+    OwnerWindow owner;
+    ASSERT_NE(owner.handle(), 0u);
+    SoundPlayer player(platform.ports);
+    player.SetDevice("no such device");  // the default device then
+    player.Load(owner.handle(), ProgramFolder() + "\\AMPswdPass.wav");
+    EXPECT_EQ(player.Length(), 1u);
+    ASSERT_TRUE(player.Play(false));
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_TRUE(PlaysToItsEnd(player, 10000));
+    EXPECT_TRUE(player.Stop()) << "stopping a sound that ended is no failure";
+
+    // The built-in ring, from the program's resources, in a loop until stopped.
+    player.Load(owner.handle(), "");
+    EXPECT_EQ(player.Length(), 1u);
+    ASSERT_TRUE(player.Play(true));
+    Sleep(300);
+    EXPECT_TRUE(player.IsPlaying());
+    EXPECT_TRUE(player.Stop());
+    EXPECT_FALSE(player.IsPlaying());
+
+    player.Load(owner.handle(), ProgramFolder() + "\\NoSuchPrompt.wav");
+    EXPECT_EQ(player.Length(), 0u);
+    EXPECT_FALSE(player.Play(false));
+}
+
+TEST(SoundRecorder, CapturesASecondIntoAFinishedWaveFile) {
+    CalvoxFolder folder;
+    ASSERT_TRUE(folder.ok());
+    const std::string file = folder.File("PSTN_1_N.wav");
+    WinPlatform platform;
+    const WaveFormat format = PcmFormat(1, 8000, 16);
+    {
+        SoundRecorder recorder(platform.ports);
+        ASSERT_EQ(recorder.Start("", format, file), kSOk);
+        ASSERT_EQ(recorder.StartCapture(), kSOk);
+        Sleep(1000);
+        EXPECT_EQ(recorder.StopCapture(), kSOk);
+    }
+    RiffWaveFile wave(platform.binaryFiles);
+    ASSERT_EQ(wave.OpenRead(file), kSOk);
+    EXPECT_EQ(wave.Format().formatTag, kWaveFormatPcm);
+    EXPECT_EQ(wave.Format().samplesPerSec, 8000u);
+    EXPECT_EQ(wave.Format().blockAlign, 2);
+    // Whole notification blocks of 2000 bytes; Wine's null device captures
+    // faster than real time, so a second gives at least a second's worth.
+    EXPECT_EQ(wave.DataSize() % 2000, 0u);
+    EXPECT_GE(wave.DataSize(), 8000u);
+    wave.Close();
+
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::uint32_t header[14] = {};
+    DWORD read = 0;
+    ReadFile(h, header, sizeof header, &read, nullptr);
+    const DWORD size = GetFileSize(h, nullptr);
+    CloseHandle(h);
+    ASSERT_EQ(read, sizeof header);
+    EXPECT_EQ(header[1], size - 8) << "the RIFF size";
+    EXPECT_EQ(header[11], 0u) << "the fact value of a finished file";
+    EXPECT_EQ(header[13], size - 56) << "the data size";
+}
+
+}  // namespace
+}  // namespace wine_test
