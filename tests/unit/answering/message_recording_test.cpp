@@ -4,7 +4,6 @@
 #include <sstream>
 
 #include "answering/riff_wave_file.h"
-#include "answering/sound_recorder.h"
 #include "sim/script.h"
 #include "sim/simulation.h"
 
@@ -24,21 +23,6 @@ private:
     std::vector<sim::Step> steps_;
     std::size_t next_ = 0;
 };
-
-TEST(SoundRecorder, NotifySizeIsAnEighthOfASecondInWholeBlocks) {
-    const struct {
-        std::uint32_t average;
-        std::uint16_t align;
-        std::uint32_t notify;
-    } cases[] = {{16000, 2, 2000}, {176400, 4, 22048}, {8000, 1, 1024},
-                 {8191, 1, 1024},  {44100, 2, 5512},   {48000, 6, 6000}};
-    for (const auto& c : cases) {
-        WaveFormat f;
-        f.avgBytesPerSec = c.average;
-        f.blockAlign = c.align;
-        EXPECT_EQ(CaptureNotifySize(f), c.notify) << c.average;
-    }
-}
 
 // The dialogue's message, recorded in the simulator for VMDURATION seconds:
 // a finished PCM WAVE file of that much silence.

