@@ -36,6 +36,7 @@ Steps:
   ini-set [SECTION] KEY=VALUE    ini-delete [SECTION] KEY    file ...    delete PATH
   companion-discover    companion-changing CODE    companion-exit
   tray MOUSEMESSAGE    menu-choose ID|none    trace scan    wait MS    wait-until MS
+  show-handset [CAPTION]  print the handset's display (outside the trace)
   expect [@MS] CHANNEL ...    expect none CHANNEL
 )";
 
