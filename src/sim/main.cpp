@@ -20,6 +20,7 @@ constexpr const char* kHelp = R"(calvox-sim: the Calvox program on a virtual Win
 
 World lines (before start):
   ini [SECTION] KEY=VALUE      file PATH [wav CH RATE BITS SECONDS | text "TEXT" | icon]
+                               [created=SECONDS]
   time EPOCH    client    client-windows standard|filterbar|tntedit|nopages|none
   companion    windows-version MAJOR.MINOR    ui-language en-US|zh-TW
   instance-running    trace scan    mixer "NAME"    registry KEY\VALUE = DATA
