@@ -1,7 +1,7 @@
-// A stand-in for the Skype client's windows, run as a process of its own for
-// the window automation tests: an API window, then a main form without pages
-// in front of a main form with the page control, the two lists and the
-// address bar holding a real edit control. Ends when its API window closes.
+// A stand-in for the Skype client's windows, run as a process of its own: an
+// API window, a main form without pages in front of a main form with the page
+// control, the two lists and the address bar around a real edit control.
+// Ends when its API window closes.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -12,22 +12,8 @@
 namespace {
 
 LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE && GetParent(window) == nullptr) {
-        DestroyWindow(window);
-        return 0;
-    }
     if (message == WM_DESTROY && GetWindowLongPtrA(window, GWLP_USERDATA) == 1) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void Register(const char* name) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = name;
-    RegisterClassA(&wc);
 }
 
 HWND Make(const char* className, const char* title, HWND parent, int x, int y, int w, int h) {
@@ -42,15 +28,19 @@ HWND Make(const char* className, const char* title, HWND parent, int x, int y, i
 int main() {
     for (const char* name :
          {"tSkApiWindow", "tSkMainForm.UnicodeClass", "TTntPageControl.UnicodeClass",
-          "tSkContactList.UnicodeClass", "tSkBgGrid.UnicodeClass", "tSkAddressbar.UnicodeClass"})
-        Register(name);
+          "tSkContactList.UnicodeClass", "tSkBgGrid.UnicodeClass", "tSkAddressbar.UnicodeClass"}) {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = name;
+        RegisterClassA(&wc);
+    }
     HWND api = Make("tSkApiWindow", "api", nullptr, 0, 0, 100, 50);
     SetWindowLongPtrA(api, GWLP_USERDATA, 1);
     ShowWindow(api, SW_HIDE);
-
     HWND form = Make("tSkMainForm.UnicodeClass", "form with pages", nullptr, 100, 100, 600, 400);
-    HWND bar = Make("tSkAddressbar.UnicodeClass", "address bar", form, 10, 10, 560, 40);
-    Make("Edit", "", bar, 5, 5, 500, 24);
+    Make("Edit", "", Make("tSkAddressbar.UnicodeClass", "address bar", form, 10, 10, 560, 40), 5, 5,
+         500, 24);
     HWND pages = Make("TTntPageControl.UnicodeClass", "pages", form, 10, 60, 300, 300);
     Make("tSkContactList.UnicodeClass", "contacts", pages, 0, 30, 300, 270);
     Make("tSkBgGrid.UnicodeClass", "history", pages, 0, 30, 300, 270);
