@@ -464,9 +464,19 @@ bool Simulation::ExecuteStep(const Step& step) {
         client_.exists = false;
     } else if (w == "client-start") {
         StartClient();
-    } else if (w == "client-page" || w == "addressbar" || w == "menu-choose") {
-        // The client's pages, its address bar and the tray menu are looked
-        // at by the window automation and the tray menu.
+    } else if (w == "menu-choose") {
+        if (line.args[0].text == "none") menuChoice_ = 0;
+        else menuChoice_ = static_cast<unsigned>(number(0));
+    } else if (w == "explorer-restart") {
+        // The new taskbar starts empty and tells every top-level window.
+        trayPresent_ = false;
+        SendToHub(RegisterWindowMessage("TaskbarCreated"), 0, 0);
+    } else if (w == "right-click") {
+        // The person at the prompt right-clicks the icon and chooses from the menu.
+        PostToHub(HUBM_TRAY, 1, static_cast<LParam>(wm::kRButtonUp));
+    } else if (w == "client-page" || w == "addressbar") {
+        // The client's pages and its address bar are looked at by the window
+        // automation.
     } else if (w == "foreground") {
         foreground_ = line.args[0].text == "client" ? client_.mainForm : other_;
     } else if (w == "post") {

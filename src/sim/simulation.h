@@ -81,6 +81,14 @@ public:
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
                                                            const Guid& classGuid) override;
     void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
+    MenuHandle CreatePopupMenu() override;
+    bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override;
+    bool GetCursorPos(int& x, int& y) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) override;
+    void DestroyMenu(MenuHandle menu) override { menus_.erase(menu); }
+    void DialogBox(int resourceId, Hwnd owner,
+                   const std::function<void(DialogItems&)>& init) override;
 
     // ClockPort
     void SetTimer(Hwnd window, std::uintptr_t id, std::uint32_t periodMs) override;
@@ -132,6 +140,9 @@ public:
     IconHandle LoadIconFile(const std::string& path) override;
     IconHandle LoadIconResource(int id) override;
     void DestroyIcon(IconHandle) override {}
+    std::u16string LoadString(int id) override;
+    bool GetVersionTranslations(std::vector<VersionTranslation>& translations) override;
+    bool QueryVersionString(const std::string& subBlock, std::u16string& value) override;
 
     // TextPort
     bool AnsiToWide(const std::string& ansi, std::u16string& wide) override;
@@ -289,6 +300,16 @@ public:
     // ObserverPort
     void KeyAction(int code, int count, bool released) override;
 
+    // A popup menu's items, as the person at the prompt is shown them.
+    struct MenuItem {
+        unsigned id = 0;
+        std::string text;  // UTF-8
+    };
+    // Who chooses from a popup menu that no `menu-choose` answered (the
+    // person at the prompt); without one such a menu returns nothing.
+    using MenuChooser = std::function<unsigned(const std::vector<MenuItem>&)>;
+    void SetMenuChooser(MenuChooser chooser) { menuChooser_ = std::move(chooser); }
+
 private:
     struct Process {
         Hwnd hub = 0;
@@ -387,6 +408,10 @@ private:
     bool trayPresent_ = false;
     std::map<IconHandle, std::string> icons_;
     IconHandle nextIcon_ = 0x100;
+    std::map<MenuHandle, std::vector<MenuItem>> menus_;
+    MenuHandle nextMenu_ = 0x2000;
+    std::optional<unsigned> menuChoice_;  // from `menu-choose`, for the next menu
+    MenuChooser menuChooser_;
 
     // Step machine.
     StepSource* steps_ = nullptr;

@@ -14,6 +14,7 @@ using LParam = std::intptr_t;
 using LResult = std::intptr_t;
 using IconHandle = std::uintptr_t;     // 0 = no icon
 using DeviceNotifyHandle = std::uintptr_t;
+using MenuHandle = std::uintptr_t;  // 0 = no menu
 
 struct Guid {
     std::uint32_t data1 = 0;
@@ -30,6 +31,8 @@ inline constexpr unsigned kDestroy = 0x0002;
 inline constexpr unsigned kClose = 0x0010;
 inline constexpr unsigned kQuit = 0x0012;
 inline constexpr unsigned kCopyData = 0x004A;
+inline constexpr unsigned kLButtonDblClk = 0x0203;
+inline constexpr unsigned kRButtonUp = 0x0205;
 inline constexpr unsigned kTimer = 0x0113;
 inline constexpr unsigned kDeviceChange = 0x0219;
 inline constexpr unsigned kMixmLineChange = 0x03D0;

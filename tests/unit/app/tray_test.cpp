@@ -1,0 +1,69 @@
+#include "app/tray.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/null_platform.h"
+
+namespace calvox {
+namespace {
+
+TEST(AboutVersionLine, EveryDefaultNameReplacedThenTheVersion) {
+    struct Case {
+        std::u16string text, title, version, line;
+    };
+    const Case cases[] = {
+        {u"Zorvik Quillon Version ", u"Phone", u"1.2.3.4", u"Phone Version  1.2.3.4"},
+        // Replacement text holding the name is not searched again.
+        {u"Zorvik Quillon / Zorvik Quillon", u"Zorvik Quillon X", u"1",
+         u"Zorvik Quillon X / Zorvik Quillon X 1"},
+        {u"No name here", u"Phone", u"", u"No name here "},
+        {u"Zorvik Quillon 版本 ", u"電話", u"1.0", u"電話 版本  1.0"},
+        // Long titles are never cut.
+        {u"Zorvik Quillon Version ", std::u16string(300, u'x'), u"9",
+         std::u16string(300, u'x') + u" Version  9"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(AboutVersionLine(c.text, c.title, c.version), c.line);
+}
+
+// A version resource with a given translation list and string values.
+class VersionResource : public test::NullPlatform {
+public:
+    std::vector<VersionTranslation> translations;
+    std::map<std::string, std::u16string> values;
+    std::vector<std::string> queried;
+
+    bool GetVersionTranslations(std::vector<VersionTranslation>& out) override {
+        out = translations;
+        return !translations.empty();
+    }
+    bool QueryVersionString(const std::string& subBlock, std::u16string& value) override {
+        queried.push_back(subBlock);
+        auto it = values.find(subBlock);
+        if (it == values.end()) return false;
+        value = it->second;
+        return true;
+    }
+};
+
+TEST(ReadFileVersion, FirstTranslationThatHasAFileVersion) {
+    VersionResource r;
+    EXPECT_EQ(ReadFileVersion(r), u"");  // no resource at all
+
+    r.translations = {{0x0404, 0x03b6}, {0x0409, 0x04b0}};
+    r.values["\\StringFileInfo\\040904b0\\FileVersion"] = u"2.5.0.1";
+    r.values["\\StringFileInfo\\040904b0\\ProductVersion"] = u"9.9";
+    EXPECT_EQ(ReadFileVersion(r), u"2.5.0.1");
+    EXPECT_EQ(r.queried, (std::vector<std::string>{"\\StringFileInfo\\040403b6\\FileVersion",
+                                                   "\\StringFileInfo\\040904b0\\FileVersion"}));
+
+    r.values["\\StringFileInfo\\040403b6\\FileVersion"] = u"3.0";
+    EXPECT_EQ(ReadFileVersion(r), u"3.0");
+
+    r.values.clear();
+    EXPECT_EQ(ReadFileVersion(r), u"");
+}
+
+}  // namespace
+}  // namespace calvox
