@@ -34,6 +34,8 @@
 #undef GetWindowsDirectory
 #undef ShellExecute
 #undef GetUserName
+#undef LoadString
+#undef DialogBox
 
 #include "platform/platform.h"
 
@@ -73,6 +75,15 @@ public:
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
                                                            const Guid& classGuid) override;
     void UnregisterDeviceNotification(DeviceNotifyHandle handle) override;
+
+    MenuHandle CreatePopupMenu() override;
+    bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override;
+    bool GetCursorPos(int& x, int& y) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) override;
+    void DestroyMenu(MenuHandle menu) override;
+    void DialogBox(int resourceId, Hwnd owner,
+                   const std::function<void(DialogItems&)>& init) override;
 
     // The class procedure of a window, for the shared WNDPROC; null when the
     // class is not one of ours.
@@ -154,6 +165,9 @@ public:
     IconHandle LoadIconFile(const std::string& path) override;
     IconHandle LoadIconResource(int id) override;
     void DestroyIcon(IconHandle icon) override;
+    std::u16string LoadString(int id) override;
+    bool GetVersionTranslations(std::vector<VersionTranslation>& translations) override;
+    bool QueryVersionString(const std::string& subBlock, std::u16string& value) override;
 };
 
 class WinText final : public TextPort {
