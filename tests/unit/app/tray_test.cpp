@@ -65,5 +65,45 @@ TEST(ReadFileVersion, FirstTranslationThatHasAFileVersion) {
     EXPECT_EQ(ReadFileVersion(r), u"");
 }
 
+// An About box that opens, initialises and closes; the icons it is given.
+class AboutBoxPlatform : public test::NullPlatform, public DialogItems {
+public:
+    static constexpr IconHandle kFileIcon = 0x77;
+    std::map<int, std::u16string> texts{{kAboutVersionItem, u"Zorvik Quillon Version "}};
+    std::vector<IconHandle> set, destroyed;
+
+    void DialogBox(int id, Hwnd, const std::function<void(DialogItems&)>& init) override {
+        if (id == kAboutDialog) init(*this);
+    }
+    std::u16string GetText(int id) override { return texts[id]; }
+    void SetText(int id, const std::u16string& text) override { texts[id] = text; }
+    void SetIcon(int id, IconHandle icon) override {
+        if (id == kAboutIconItem) set.push_back(icon);
+    }
+    IconHandle LoadIconFile(const std::string& path) override {
+        return path == "C:\\Calvox\\Icons\\on.ico" ? kFileIcon : 0;
+    }
+    void DestroyIcon(IconHandle icon) override { destroyed.push_back(icon); }
+};
+
+TEST(ShowAboutBox, TheConnectIconFileIsShownAndDestroyedWithTheBox) {
+    struct Case {
+        std::string path;
+        std::vector<IconHandle> icons;  // set, then destroyed
+    };
+    const Case cases[] = {
+        {"C:\\Calvox\\Icons\\on.ico", {AboutBoxPlatform::kFileIcon}},
+        {"", {}},                             // no icon file: the built-in icon stays
+        {"C:\\Calvox\\Icons\\gone.ico", {}},  // a file that does not load
+    };
+    for (const Case& c : cases) {
+        AboutBoxPlatform p;
+        ShowAboutBox(p.ports, 0x100, "Phone", c.path);
+        EXPECT_EQ(p.set, c.icons) << c.path;
+        EXPECT_EQ(p.destroyed, c.icons) << c.path;
+        EXPECT_EQ(p.texts[kAboutVersionItem], u"Phone Version  ");  // no version resource
+    }
+}
+
 }  // namespace
 }  // namespace calvox
