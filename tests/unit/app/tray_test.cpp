@@ -9,24 +9,6 @@
 namespace calvox {
 namespace {
 
-TEST(AboutVersionLine, EveryDefaultNameReplacedThenTheVersion) {
-    struct Case {
-        std::u16string text, title, version, line;
-    };
-    const Case cases[] = {
-        {u"Zorvik Quillon Version ", u"Phone", u"1.2.3.4", u"Phone Version  1.2.3.4"},
-        // Replacement text holding the name is not searched again.
-        {u"Zorvik Quillon / Zorvik Quillon", u"Zorvik Quillon X", u"1",
-         u"Zorvik Quillon X / Zorvik Quillon X 1"},
-        {u"No name here", u"Phone", u"", u"No name here "},
-        {u"Zorvik Quillon 版本 ", u"電話", u"1.0", u"電話 版本  1.0"},
-        // Long titles are never cut.
-        {u"Zorvik Quillon Version ", std::u16string(300, u'x'), u"9",
-         std::u16string(300, u'x') + u" Version  9"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(AboutVersionLine(c.text, c.title, c.version), c.line);
-}
-
 // A version resource with a given translation list and string values.
 class VersionResource : public test::NullPlatform {
 public:
