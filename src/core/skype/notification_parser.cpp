@@ -1,5 +1,4 @@
 #include "skype/notification_parser.h"
-#include "config/text_case.h"
 
 #include <algorithm>
 #include <cctype>
@@ -63,11 +62,6 @@ void LoggedOut(App& app, Hwnd hub) {
     SendMcuCommand(app, 0x19, 2);
 }
 
-bool IsHistoric(const App& app, const std::string& id) {
-    return std::any_of(app.historicCallIds.begin(), app.historicCallIds.end(),
-                       [&](const std::string& h) { return EqualIgnoringCase(h, id); });
-}
-
 void OnCallStatus(App& app, Hwnd hub, const std::string& id, const std::string& value) {
     CallRecord* call = app.directory.FindCall(id);
     if (call == nullptr) {
@@ -75,7 +69,7 @@ void OnCallStatus(App& app, Hwnd hub, const std::string& id, const std::string& 
         return;
     }
     const int state = HandsetCallStateFor(CallStatusFromName(value).status, call->type);
-    if (state != CALLSTATE_IDLE && IsHistoric(app, id)) {
+    if (state != CALLSTATE_IDLE && app.historicCallIds.Contains(id)) {
         // Over before the last search: it never drives the handset again.
         app.directory.SetCallProperty(id, CallProperty::Status, "FINISHED");
         return;
@@ -127,27 +121,25 @@ void OnUsers(App& app, Hwnd hub, NotificationTokens& tokens) {
         WriteContactHandle(app.platform, count, handle);
     }
     WriteContactCount(app.platform, count);
-    app.historicCallIds.clear();
+    app.historicCallIds.Clear();
     Send(app, hub, "SEARCH CALLS");
     app.callSearchPhase = SEARCH_ALL_CALLS;
 }
 
 void OnCalls(App& app, Hwnd hub, NotificationTokens& tokens) {
     if (app.callSearchPhase == SEARCH_ALL_CALLS) {
-        for (std::string id; tokens.Next(id);) app.historicCallIds.push_back(std::move(id));
+        for (std::string id; tokens.Next(id);) app.historicCallIds.Add(std::move(id));
         Send(app, hub, "SEARCH ACTIVECALLS");
         app.callSearchPhase = SEARCH_ACTIVE_CALLS;
         return;
     }
     app.callSearchPhase = SEARCH_DONE;
     for (std::string id; tokens.Next(id);) {
-        auto& historic = app.historicCallIds;
-        auto it = std::find_if(historic.begin(), historic.end(),
-                               [&](const std::string& h) { return EqualIgnoringCase(h, id); });
-        if (it != historic.end()) historic.erase(it);
+        app.historicCallIds.Remove(id);
         Send(app, hub, "GET CALL " + id + " TIMESTAMP");
     }
-    for (const std::string& id : app.historicCallIds) Send(app, hub, "GET CALL " + id + " TIMESTAMP");
+    app.historicCallIds.ForEach(
+        [&](const std::string& id) { Send(app, hub, "GET CALL " + id + " TIMESTAMP"); });
 }
 
 void ShowPresenceChange(App& app, const UserRecord& contact) {
@@ -266,7 +258,7 @@ void HandleNotificationText(App& app, Hwnd hub, const std::string& text) {
         // The records go; nothing may keep pointing into them.
         app.hub.currentCall = nullptr;
         app.directory.DeleteAllCalls();
-        app.historicCallIds.clear();
+        app.historicCallIds.Clear();
         app.callSearchPhase = SEARCH_ALL_CALLS;
         Send(app, hub, "SEARCH CALLS");
     } else if (keyword == "USERS") {
