@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <memory>
 
 #include "answering/recording.h"
@@ -18,9 +17,7 @@ namespace calvox {
 
 namespace {
 
-constexpr const char* kDelimiters = " ,\t\n";
-
-bool IsDelimiter(char c) { return c != '\0' && std::strchr(kDelimiters, c) != nullptr; }
+bool IsDelimiter(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\n'; }
 
 struct StatusWord {
     const char* word;
@@ -165,8 +162,9 @@ void OnUser(App& app, Hwnd hub, NotificationTokens& tokens) {
         bool online = false;
         ContactStatusFrom(value, status, online);
         const bool changed = app.directory.SetContactStatus(handle, online, status) != 0;
-        const UserRecord* contact = app.directory.FindContactByHandle(handle);
-        if (changed && contact != nullptr && app.hub.uiMode == 1) ShowPresenceChange(app, *contact);
+        if (!changed || app.hub.uiMode != 1) return;
+        if (const UserRecord* contact = app.directory.FindContactByHandle(handle))
+            ShowPresenceChange(app, *contact);
     } else if (property == "BUDDYSTATUS") {
         if (value[0] == '1') {
             app.directory.RemoveContact(handle);
@@ -207,7 +205,7 @@ bool NotificationTokens::Next(std::string& token) {
     if (pos_ >= text_.size()) return false;
     const std::size_t start = pos_;
     while (pos_ < text_.size() && !IsDelimiter(text_[pos_])) ++pos_;
-    token = text_.substr(start, pos_ - start);
+    token.assign(text_, start, pos_ - start);
     if (pos_ < text_.size()) ++pos_;  // the delimiter that ended it
     return true;
 }
