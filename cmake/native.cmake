@@ -37,6 +37,7 @@ add_test(NAME scenario.demo_story COMMAND calvox-sim ${CMAKE_SOURCE_DIR}/demo/st
 
 # Benchmarks: built with the native preset, run by hand (scripts/bench.sh).
 find_package(benchmark REQUIRED)
-add_executable(calvox_bench bench/notification_bench.cpp)
+file(GLOB CALVOX_BENCH_SOURCES CONFIGURE_DEPENDS bench/*.cpp)
+add_executable(calvox_bench ${CALVOX_BENCH_SOURCES})
 target_include_directories(calvox_bench PRIVATE tests/unit)
 target_link_libraries(calvox_bench PRIVATE calvox_core benchmark::benchmark)

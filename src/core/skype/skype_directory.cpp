@@ -86,6 +86,7 @@ int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property
         calls_.insert(at, std::move(record));
         return 0;
     }
+    Tally(*call, -1);
     switch (property) {
         case CallProperty::PartnerHandle: call->partnerHandle = CutField(value); break;
         case CallProperty::PartnerDisplayName: call->partnerDisplayName = CutField(value); break;
@@ -107,13 +108,21 @@ int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property
         }
         case CallProperty::Seen: call->seen = value == "TRUE"; break;
     }
+    Tally(*call, +1);
     return 1;
+}
+
+void SkypeDirectory::Tally(const CallRecord& call, int sign) {
+    if (call.ended && call.status == MISSED && !call.seen) unseenMissed_ += sign;
+    if (!call.ended && call.status == ONHOLD) liveHeld_ += sign;
+    if (!call.ended && call.conferenceId != 0) liveConference_ += sign;
 }
 
 void SkypeDirectory::DeleteAllCalls() {
     calls_.clear();
     callsById_.clear();
     callsSorted_ = true;
+    unseenMissed_ = liveHeld_ = liveConference_ = 0;
     callPosition_ = 0;
 }
 
@@ -139,20 +148,11 @@ CallRecord* SkypeDirectory::FindRingingIncomingCall() {
     return nullptr;
 }
 
-bool SkypeDirectory::HasUnseenMissedCall() const {
-    return std::any_of(calls_.begin(), calls_.end(),
-                       [](const auto& c) { return c->ended && c->status == MISSED && !c->seen; });
-}
+bool SkypeDirectory::HasUnseenMissedCall() const { return unseenMissed_ > 0; }
 
-bool SkypeDirectory::HasLiveHeldCall() const {
-    return std::any_of(calls_.begin(), calls_.end(),
-                       [](const auto& c) { return !c->ended && c->status == ONHOLD; });
-}
+bool SkypeDirectory::HasLiveHeldCall() const { return liveHeld_ > 0; }
 
-bool SkypeDirectory::HasLiveConferenceCall() const {
-    return std::any_of(calls_.begin(), calls_.end(),
-                       [](const auto& c) { return !c->ended && c->conferenceId != 0; });
-}
+bool SkypeDirectory::HasLiveConferenceCall() const { return liveConference_ > 0; }
 
 // --- contacts --------------------------------------------------------------------------
 

@@ -159,6 +159,12 @@ private:
     // be found by binary search; a changed timestamp keeps its record's place
     // and may break the order until the list is cleared.
     bool callsSorted_ = true;
+    // How many records each indicator query would find, kept as records
+    // change so the queries after every status line cost nothing.
+    void Tally(const CallRecord& call, int sign);
+    int unseenMissed_ = 0;
+    int liveHeld_ = 0;
+    int liveConference_ = 0;
     int callPosition_ = 0;
     // Contact numbers run on for the whole run and are never reused.
     std::int32_t nextNumber_ = 1;
