@@ -197,7 +197,17 @@ bool Param(const Token& t, std::string& reason) {
     return Fail(reason, "'" + t.text + "' is neither a number nor a window role");
 }
 
-bool CheckFile(const ScriptLine& l, std::string& reason) {
+// The optional last word of a `file` line: created=SECONDS.
+bool IsCreatedOption(const Token& t) { return !t.quoted && t.text.rfind("created=", 0) == 0; }
+
+bool CheckFile(const ScriptLine& line, std::string& reason) {
+    ScriptLine l = line;
+    if (l.args.size() > 1 && IsCreatedOption(l.args.back())) {
+        const Token seconds{l.args.back().text.substr(8), false};
+        // Up to where a file time (100 ns ticks since 1601) still fits.
+        if (!NumberIn(seconds, 0, 900000000000LL, reason)) return false;
+        l.args.pop_back();
+    }
     if (!ArgCount(l, 1, 6, reason)) return false;
     if (l.args[0].text.empty()) return Fail(reason, "empty path");
     if (l.args.size() == 1) return true;

@@ -34,6 +34,10 @@
 #undef GetWindowsDirectory
 #undef ShellExecute
 #undef GetUserName
+#undef GetClassName
+#undef GetWindowText
+#undef SetWindowText
+#undef SendMessage
 
 #include "platform/platform.h"
 
@@ -73,6 +77,19 @@ public:
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
                                                            const Guid& classGuid) override;
     void UnregisterDeviceNotification(DeviceNotifyHandle handle) override;
+
+    std::uint32_t GetWindowProcessId(Hwnd window) override;
+    std::vector<Hwnd> EnumTopLevelWindows() override;
+    std::vector<Hwnd> EnumDescendants(Hwnd parent) override;
+    std::string GetClassName(Hwnd window) override;
+    bool IsWindowVisible(Hwnd window) override;
+    bool GetWindowRect(Hwnd window, Rect& rect) override;
+    Hwnd WindowFromPoint(int x, int y) override;
+    bool GetWindowText(Hwnd window, std::string& text) override;
+    LResult SetWindowText(Hwnd window, const char* text) override;
+    bool SendKeyInput(const KeyInput& input) override;
+    bool SendMouseInput(const MouseInput& input) override;
+    int GetSystemMetrics(int index) override;
 
     // The class procedure of a window, for the shared WNDPROC; null when the
     // class is not one of ours.
@@ -144,6 +161,7 @@ public:
     bool CreateDirectory(const std::string& path) override;
     std::vector<std::string> FindFiles(const std::string& pattern) override;
     bool ReadTextFile(const std::string& path, std::string& content) override;
+    bool GetCreationTime(const std::string& path, std::uint64_t& fileTime) override;
 };
 
 class WinShell final : public ShellPort {

@@ -22,6 +22,15 @@ struct ClientWindows {
     Hwnd addressBar = 0;
 };
 
+// What the handset display is browsing.
+enum class UiMode : int {
+    Normal = 1,
+    AllContacts = 2,
+    OnlineContacts = 3,
+    OfflineContacts = 4,
+    History = 5,
+};
+
 struct HubState {
     std::array<unsigned, REG_COUNT> registeredMessages{};
     Hwnd hubWindow = 0;
@@ -55,7 +64,7 @@ struct HubState {
     bool ringing = false;
     CallRecord* currentCall = nullptr;
     int ownStatus = 2;  // offline
-    int uiMode = 1;
+    UiMode uiMode = UiMode::Normal;
     bool hookDown = false;
     bool gboxPresent = false;
 

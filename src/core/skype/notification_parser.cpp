@@ -162,7 +162,7 @@ void OnUser(App& app, Hwnd hub, NotificationTokens& tokens) {
         bool online = false;
         ContactStatusFrom(value, status, online);
         const bool changed = app.directory.SetContactStatus(handle, online, status) != 0;
-        if (!changed || app.hub.uiMode != 1) return;
+        if (!changed || app.hub.uiMode != UiMode::Normal) return;
         if (const UserRecord* contact = app.directory.FindContactByHandle(handle))
             ShowPresenceChange(app, *contact);
     } else if (property == "BUDDYSTATUS") {

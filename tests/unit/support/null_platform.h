@@ -42,6 +42,18 @@ public:
     }
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd, const Guid&) override { return 1; }
     void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
+    std::uint32_t GetWindowProcessId(Hwnd) override { return 0; }
+    std::vector<Hwnd> EnumTopLevelWindows() override { return {}; }
+    std::vector<Hwnd> EnumDescendants(Hwnd) override { return {}; }
+    std::string GetClassName(Hwnd) override { return {}; }
+    bool IsWindowVisible(Hwnd) override { return false; }
+    bool GetWindowRect(Hwnd, Rect&) override { return false; }
+    Hwnd WindowFromPoint(int, int) override { return 0; }
+    bool GetWindowText(Hwnd, std::string&) override { return false; }
+    LResult SetWindowText(Hwnd, const char*) override { return 0; }
+    bool SendKeyInput(const KeyInput&) override { return true; }
+    bool SendMouseInput(const MouseInput&) override { return true; }
+    int GetSystemMetrics(int) override { return 0; }
 
     // ClockPort
     void SetTimer(Hwnd, std::uintptr_t, std::uint32_t) override {}
@@ -90,6 +102,7 @@ public:
     bool CreateDirectory(const std::string&) override { return false; }
     std::vector<std::string> FindFiles(const std::string&) override { return {}; }
     bool ReadTextFile(const std::string&, std::string&) override { return false; }
+    bool GetCreationTime(const std::string&, std::uint64_t&) override { return false; }
 
     // ShellPort
     void ShellExecute(Hwnd, const std::string&, const std::string&, const std::string&,
