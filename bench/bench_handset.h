@@ -40,13 +40,24 @@ public:
     }
     bool FinishWrite(HidHandle) override { return true; }
     WaitResult WaitEvent(EventHandle, std::uint32_t) override { return WaitResult::Signaled; }
+    // The bytes of a command handed to the window port for the client.
+    LResult SendCopyData(Hwnd, Hwnd, const CopyDataRecord& record) override {
+        if (commands++ == 0) {
+            firstCommand = BenchClock::now();
+            firstCommandText.assign(static_cast<const char*>(record.lpData), record.cbData);
+        }
+        return 1;
+    }
 
-    // Forgets the reports so far; the next one is stamped.
-    void Mark() { reports = 0; }
+    // Forgets the reports and commands so far; the next of each is stamped.
+    void Mark() { reports = commands = 0; }
 
     std::size_t reports = 0;
     BenchClock::time_point firstReport;
     std::vector<std::uint8_t> firstBytes;
+    std::size_t commands = 0;
+    BenchClock::time_point firstCommand;
+    std::string firstCommandText;
 };
 
 // The handset opened in MCU mode, as handset set-up leaves it.
