@@ -33,6 +33,11 @@ foreach(scn ${CALVOX_BAD_SCENARIOS})
            -DSCN=${scn} -P ${CMAKE_SOURCE_DIR}/cmake/expect_malformed.cmake)
 endforeach()
 
+# The soak run (scripts/soak.sh runs the long one); a short one is a test.
+add_executable(calvox_soak tests/soak/soak.cpp)
+target_link_libraries(calvox_soak PRIVATE calvox_sim_lib)
+add_test(NAME soak.short COMMAND calvox_soak 20000 2000 20)
+
 add_test(NAME scenario.demo_story COMMAND calvox-sim ${CMAKE_SOURCE_DIR}/demo/story.scn)
 
 # Benchmarks: built with the native preset, run by hand (scripts/bench.sh).
