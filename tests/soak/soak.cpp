@@ -7,6 +7,7 @@
 // AddressSanitizer, leaks are reported when the process ends.
 //
 //   calvox_soak NOTIFICATIONS KEYS CYCLES   (CALVOX_SOAK_TRACE=1: print the trace)
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +26,8 @@
 #define CALVOX_SOAK_ASAN 1
 #endif
 #ifdef CALVOX_SOAK_ASAN
-#include <sanitizer/allocator_interface.h>
+// From the sanitizer runtime (gcc ships no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #else
 #include <malloc.h>
 #endif
