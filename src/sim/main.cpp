@@ -20,6 +20,7 @@ constexpr const char* kHelp = R"(calvox-sim: the Calvox program on a virtual Win
 
 World lines (before start):
   ini [SECTION] KEY=VALUE      file PATH [wav CH RATE BITS SECONDS | text "TEXT" | icon]
+                               [created=SECONDS]
   time EPOCH    client    client-windows standard|filterbar|tntedit|nopages|none
   companion    windows-version MAJOR.MINOR    ui-language en-US|zh-TW
   instance-running    trace scan    mixer "NAME"    registry KEY\VALUE = DATA
@@ -36,6 +37,7 @@ Steps:
   ini-set [SECTION] KEY=VALUE    ini-delete [SECTION] KEY    file ...    delete PATH
   companion-discover    companion-changing CODE    companion-exit
   tray MOUSEMESSAGE    menu-choose ID|none    trace scan    wait MS    wait-until MS
+  show-handset [CAPTION]  print the handset's display (outside the trace)
   expect [@MS] CHANNEL ...    expect none CHANNEL
 )";
 

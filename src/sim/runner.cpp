@@ -577,6 +577,13 @@ bool Simulation::ExecuteStep(const Step& step) {
             return StepError(step, "wait-until " + std::to_string(number(0)) +
                                        " is in the past (now " + std::to_string(now_) + ")");
         waitTarget_ = number(0);
+    } else if (w == "show-handset") {
+        // For a reader of the trace; no channel, so no expect sees it.
+        if (!muted_) {
+            if (!line.text.empty()) out_ << "  -- " << line.text << " --\n";
+            const std::string picture = HandsetPicture();
+            out_ << (picture.empty() ? "  (no handset)\n" : picture);
+        }
     } else if (w == "trace") {
         traceScan_ = true;
     } else if (w == "report") {

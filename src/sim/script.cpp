@@ -387,6 +387,8 @@ const Command kCommands[] = {
     {"delete", Where::Step, Form::Tokens, OneName},
     {"wait", Where::Step, Form::Tokens, OneCount},
     {"wait-until", Where::Step, Form::Tokens, OneCount},
+    // Prints the handset's display with a caption, outside the trace.
+    {"show-handset", Where::Step, Form::Text},
 };
 
 const Command* FindCommand(std::string_view word) {

@@ -236,7 +236,10 @@ bool WinWindow::GetWindowText(Hwnd window, std::string& text) {
 }
 
 LResult WinWindow::SetWindowText(Hwnd window, const char* text) {
-    return ::SendMessageA(ToHwnd(window), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    // An empty text rather than a null pointer: a null WM_SETTEXT to another
+    // process fails under Wine (access violation), and both empty the window.
+    return ::SendMessageA(ToHwnd(window), WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(text != nullptr ? text : ""));
 }
 
 bool WinWindow::SendKeyInput(const KeyInput& key) {

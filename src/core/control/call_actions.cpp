@@ -16,16 +16,28 @@ bool FileExists(FilePort& files, const std::string& path) {
 }
 }  // namespace
 
+void SetCallStatus(App& app, Hwnd hubWindow, const CallRecord& call, std::string_view status) {
+    SendSkypeCommand(app, "SET CALL " + call.id + " STATUS " + std::string(status), hubWindow);
+}
+
+void SendDtmf(App& app, Hwnd hubWindow, const CallRecord& call, char ch) {
+    SendSkypeCommand(app, "SET CALL " + call.id + " DTMF " + std::string(1, ch), hubWindow);
+}
+
+void PressClientButton(App& app, Hwnd hubWindow, std::string_view button) {
+    SendSkypeCommand(app, "BTN_PRESSED " + std::string(button), hubWindow);
+    SendSkypeCommand(app, "BTN_RELEASED " + std::string(button), hubWindow);
+}
+
 void AnswerRingingCall(App& app, Hwnd hubWindow) {
     const CallRecord* call = app.hub.currentCall;
-    if (call != nullptr && app.hub.ringing)
-        SendSkypeCommand(app, "SET CALL " + call->id + " STATUS INPROGRESS", hubWindow);
+    if (call != nullptr && app.hub.ringing) SetCallStatus(app, hubWindow, *call, "INPROGRESS");
 }
 
 void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld) {
     const CallRecord* call = app.hub.currentCall;
     if (call == nullptr || call->status == ONHOLD) return;
-    SendSkypeCommand(app, "SET CALL " + call->id + " STATUS FINISHED", hubWindow);
+    SetCallStatus(app, hubWindow, *call, "FINISHED");
     if (resumeHeld) ResumeHeldCall(app, hubWindow, call);
 }
 
@@ -40,7 +52,7 @@ void ResumeHeldCall(App& app, Hwnd hubWindow, const CallRecord* finished) {
     }
     if (held == nullptr) return;
     app.platform.clock.Sleep(kResumePauseMs);
-    SendSkypeCommand(app, "SET CALL " + held->id + " STATUS INPROGRESS", hubWindow);
+    SetCallStatus(app, hubWindow, *held, "INPROGRESS");
 }
 void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons) {
     HandsetMixer& mixer = app.mixer;
@@ -96,7 +108,7 @@ LResult ClearAddressBar(App& app) {
 void SendDigit(App& app, char ch, Hwnd hubWindow, int count) {
     if (const CallRecord* call = app.hub.currentCall;
         call != nullptr && call->status == INPROGRESS) {
-        SendSkypeCommand(app, "SET CALL " + call->id + " DTMF " + std::string(1, ch), hubWindow);
+        SendDtmf(app, hubWindow, *call, ch);
         return;
     }
     if (app.hub.uiMode != UiMode::Normal) return;
@@ -106,8 +118,7 @@ void SendDigit(App& app, char ch, Hwnd hubWindow, int count) {
         SendMcuCommand(app, 0x0C, 0);
         ch = '+';
     }
-    SendSkypeCommand(app, "BTN_PRESSED " + std::string(1, ch), hubWindow);
-    SendSkypeCommand(app, "BTN_RELEASED " + std::string(1, ch), hubWindow);
+    PressClientButton(app, hubWindow, std::string(1, ch));
 }
 
 int MakeConfiguredCall(App& app, Hwnd hubWindow) {

@@ -1,6 +1,8 @@
 // Call actions that several handlers share.
 #pragma once
 
+#include <string_view>
+
 #include "app/app.h"
 
 namespace calvox {
@@ -9,6 +11,13 @@ namespace calvox {
 inline constexpr unsigned kResumePauseMs = 500;
 // What the client gets to take a key posted to its address bar.
 inline constexpr unsigned kPostedKeyPauseMs = 50;
+
+// "SET CALL <id> STATUS <status>".
+void SetCallStatus(App& app, Hwnd hubWindow, const CallRecord& call, std::string_view status);
+// "SET CALL <id> DTMF <ch>": a tone into the call.
+void SendDtmf(App& app, Hwnd hubWindow, const CallRecord& call, char ch);
+// The client's own button ("YES", "5", ...), pressed and released.
+void PressClientButton(App& app, Hwnd hubWindow, std::string_view button);
 
 void AnswerRingingCall(App& app, Hwnd hubWindow);
 // resumeHeld: after the hang-up, resume a call on hold.

@@ -119,9 +119,7 @@ void TypeDigitIntoAddressBar(App& app, int code, Hwnd hubWindow, int count) {
     if (ch == 0) return;
     if (const CallRecord* call = app.hub.currentCall;
         call != nullptr && call->status == INPROGRESS) {
-        if (count == 0)
-            SendSkypeCommand(app, "SET CALL " + call->id + " DTMF " + std::string(1, ch),
-                             hubWindow);
+        if (count == 0) SendDtmf(app, hubWindow, *call, ch);
         return;
     }
     if (app.hub.uiMode != UiMode::Normal) return;

@@ -56,16 +56,6 @@ bool SkipsFocusFirst(int code) {
     }
 }
 
-// The client's own button, pressed and released.
-void PressButton(App& app, Hwnd hubWindow, std::string_view button) {
-    SendSkypeCommand(app, "BTN_PRESSED " + std::string(button), hubWindow);
-    SendSkypeCommand(app, "BTN_RELEASED " + std::string(button), hubWindow);
-}
-
-void SetCallStatus(App& app, Hwnd hubWindow, const CallRecord& call, std::string_view status) {
-    SendSkypeCommand(app, "SET CALL " + call.id + " STATUS " + std::string(status), hubWindow);
-}
-
 void ResetToNormalMode(App& app) {
     if (app.hub.uiMode == UiMode::Normal) return;
     app.directory.SetContactPosition(-1);
@@ -81,7 +71,7 @@ void DialFromDisplay(App& app, Hwnd hubWindow) {
     } else if (app.hub.uiMode == UiMode::History) {
         if (const CallRecord* call = app.directory.StepCall(0)) handle = call->partnerHandle;
     } else {
-        PressButton(app, hubWindow, "YES");
+        PressClientButton(app, hubWindow, "YES");
         return;
     }
     // Nothing to dial is no call: "CALL " alone would only draw an error.
@@ -113,7 +103,7 @@ void OnSkypeKey(App& app, Hwnd hubWindow) {
     if (app.hub.uiMode != UiMode::Normal || !IsLive(window, client.mainForm)) return;
     FocusSkypeClient(app, hubWindow);
     if (window.GetForegroundWindow() == client.mainForm) {
-        PressButton(app, hubWindow, "SKYPE");
+        PressClientButton(app, hubWindow, "SKYPE");
         SendSkypeCommand(app, "FOCUS", hubWindow);
     }
     if (!IsLive(window, client.historyList))
@@ -135,7 +125,7 @@ void OnContactListKey(App& app, Hwnd hubWindow) {
     };
     if (listShows()) return;
     LeftClick(window, client.pageControl, 5, 5);
-    if (app.protocolVersion < 5) PressButton(app, hubWindow, "SKYPE");
+    if (app.protocolVersion < 5) PressClientButton(app, hubWindow, "SKYPE");
     app.platform.clock.Sleep(kContactTabPauseMs);
     if (!listShows() && IsLive(window, client.pageControl))
         LeftClick(window, client.pageControl, 5, 20);
@@ -171,7 +161,7 @@ void OnUpDown(App& app, Hwnd hubWindow, bool down) {
     else if (mode == UiMode::History)
         ShowHistoryCall(app, hubWindow, down ? 1 : -1);
     else
-        PressButton(app, hubWindow, down ? "DOWN" : "UP");
+        PressClientButton(app, hubWindow, down ? "DOWN" : "UP");
 }
 
 void OnDialing(App& app, Hwnd hubWindow) {
@@ -182,7 +172,7 @@ void OnDialing(App& app, Hwnd hubWindow) {
             app.platform.clock.Sleep(kResumePauseMs);
             SetCallStatus(app, hubWindow, *other, "INPROGRESS");
         } else {
-            PressButton(app, hubWindow, "YES");
+            PressClientButton(app, hubWindow, "YES");
         }
     } else {
         DialFromDisplay(app, hubWindow);
@@ -196,7 +186,7 @@ void OnHandOff(App& app, Hwnd hubWindow) {
     if (current != nullptr && current->status != ONHOLD)
         FinishCurrentCall(app, hubWindow, true);
     else
-        PressButton(app, hubWindow, "NO");
+        PressClientButton(app, hubWindow, "NO");
 }
 
 void OnHookSwitch(App& app, Hwnd hubWindow) {
@@ -215,7 +205,7 @@ void OnHookSwitch(App& app, Hwnd hubWindow) {
 void OnHookButton(App& app, Hwnd hubWindow, bool released) {
     if (const CallRecord* current = app.hub.currentCall) {
         if (!released)
-            PressButton(app, hubWindow, "NO");
+            PressClientButton(app, hubWindow, "NO");
         else if (app.hub.ringing)
             SetCallStatus(app, hubWindow, *current, "INPROGRESS");
     }
@@ -301,7 +291,7 @@ void DispatchMcuAction(App& app, Hwnd hubWindow, int code, int count) {
             SwitchVoicemailRecording(app, hubWindow, true);
             break;
         case McuAction::PressYes:
-            PressButton(app, hubWindow, "YES");
+            PressClientButton(app, hubWindow, "YES");
             break;
         case McuAction::StopOrFinish:
         case McuAction::StopOrFinishToo:

@@ -88,13 +88,6 @@ TEST(ClientControl, FindersFollowEachClientLayout) {
         }
         EXPECT_EQ(window.GetClassName(found.addressBar), c.editClass);
     }
-    // No API window: nothing is looked at and nothing changes.
-    test::SimPlatform p("client\nstart\n");
-    ClientWindows found{1, 2, 3, 4, 5};
-    EXPECT_FALSE(FindClientWindows(p.sim, found, 0));
-    EXPECT_FALSE(FindAddressBar(p.sim, found, 0x999));
-    EXPECT_EQ(found.mainForm, 1u);
-    EXPECT_EQ(found.addressBar, 5u);
 }
 
 TEST(ClientControl, NewestRecordingByCreationTimeTheLaterListedOnATie) {
