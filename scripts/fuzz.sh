@@ -6,7 +6,8 @@
 # Inputs are kept short enough that each execution stays cheap: a few dozen
 # reports, notifications or settings lines already reach every state.
 # Prints one line per target: executions, coverage (edges) and features.
-# Findings (crash-*, leak-*, timeout-*) are left in build/fuzz/findings/.
+# Findings (crash-*, leak-*, timeout-*) are left in build/fuzz/findings/. The time-out is
+# generous: on a loaded machine a 20 ms input can wait seconds for a core.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-20}
@@ -58,7 +59,7 @@ for target in "${targets[@]}"; do
     limit=(-max_total_time="$seconds")
     [ -z "${FUZZ_RUNS:-}" ] || limit=(-runs="$FUZZ_RUNS")
     log=$out/$target.log
-    if ! "$out/$target" "${limit[@]}" -max_len=$max_len -timeout=5 -rss_limit_mb=2048 -detect_leaks=1 \
+    if ! "$out/$target" "${limit[@]}" -max_len=$max_len -timeout=25 -rss_limit_mb=2048 -detect_leaks=1 \
             -print_final_stats=1 -artifact_prefix="$out/findings/$target-" \
             "$corpus" "$out/seeds/$target" >"$log" 2>&1; then
         echo "$target: FAILED, see $log"

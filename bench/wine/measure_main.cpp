@@ -36,18 +36,31 @@ TEST_F(Measure, RoundTripIdleCpuAndMemory) {
     us.reserve(kNotifications);
     for (int i = 0; i < kNotifications; ++i) {
         const std::string id = std::to_string(100000 + i);
-        const std::size_t before = client.Commands().size();
+        // Events() is a reference: the loop must not copy what it received.
+        const std::vector<PeerEvent>& events = client.Events();
+        const std::size_t before = events.size();
         QueryPerformanceCounter(&start);
         ASSERT_EQ(SendCopyData(hidden, client.hwnd(), "CALL " + id + " STATUS RINGING"), 1);
-        ASSERT_TRUE(PumpUntil([&] { return client.Commands().size() > before; }, 3000)) << id;
+        ASSERT_TRUE(PumpUntil(
+            [&] {
+                return std::any_of(events.begin() + static_cast<std::ptrdiff_t>(before),
+                                   events.end(),
+                                   [](const PeerEvent& e) { return e.message == WM_COPYDATA; });
+            },
+            3000))
+            << id;
         QueryPerformanceCounter(&end);
-        ASSERT_EQ(client.Commands()[before], "GET CALL " + id + " TIMESTAMP");
+        const auto reply =
+            std::find_if(events.begin() + static_cast<std::ptrdiff_t>(before), events.end(),
+                         [](const PeerEvent& e) { return e.message == WM_COPYDATA; });
+        ASSERT_EQ(reply->text, "GET CALL " + id + " TIMESTAMP");
         us.push_back(static_cast<double>(end.QuadPart - start.QuadPart) * 1e6 /
                      static_cast<double>(frequency.QuadPart));
     }
     std::sort(us.begin(), us.end());
     std::printf("round trip over %d notifications: p50 %.1f us, p99 %.1f us, max %.1f us\n",
                 kNotifications, us[us.size() / 2], us[us.size() * 99 / 100], us.back());
+    std::fflush(stdout);
 
     FILETIME created, exited, kernel0, user0, kernel1, user1;
     ASSERT_TRUE(GetProcessTimes(process, &created, &exited, &kernel0, &user0));
