@@ -1,4 +1,5 @@
 // calvox-sim: runs the program against a virtual Windows.
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -38,9 +39,10 @@ Steps:
   companion-discover    companion-changing CODE    companion-exit
   tray MOUSEMESSAGE    menu-choose ID|none    trace scan    wait MS    wait-until MS
   show-handset [CAPTION]  print the handset's display (outside the trace)
+  right-click (the tray icon; at the prompt you then choose from its menu)
+  explorer-restart (the taskbar is created again and broadcasts "TaskbarCreated")
   expect [@MS] CHANNEL ...    expect none CHANNEL
 )";
-
 
 class ScriptSteps : public StepSource {
 public:
@@ -130,6 +132,15 @@ int Interactive() {
         std::cout << "line " << error.lineNo << ": " << error.reason << '\n';
         return 2;
     }
+    sim.SetMenuChooser([](const std::vector<Simulation::MenuItem>& items) -> unsigned {
+        for (std::size_t i = 0; i < items.size(); ++i)
+            std::cout << "  " << i + 1 << ") " << items[i].text << '\n';
+        std::cout << "choose 1-" << items.size() << " (anything else: none)> " << std::flush;
+        std::string answer;
+        if (!std::getline(std::cin, answer)) return 0;
+        const std::size_t n = std::strtoul(answer.c_str(), nullptr, 10);
+        return n >= 1 && n <= items.size() ? items[n - 1].id : 0;
+    });
     TypedSteps steps(std::cin, lineNo, start, sim);
     int rc = sim.Run(steps);
     std::cout << '\n';

@@ -513,12 +513,20 @@ bool Simulation::ExecuteStep(const Step& step) {
         client_.exists = false;
     } else if (w == "client-start") {
         StartClient();
+    } else if (w == "menu-choose") {
+        if (line.args[0].text == "none") menuChoice_ = 0;
+        else menuChoice_ = static_cast<unsigned>(number(0));
+    } else if (w == "explorer-restart") {
+        // The new taskbar starts empty and tells every top-level window.
+        trayPresent_ = false;
+        SendToHub(RegisterWindowMessage("TaskbarCreated"), 0, 0);
+    } else if (w == "right-click") {
+        // The person at the prompt right-clicks the icon and chooses from the menu.
+        PostToHub(HUBM_TRAY, 1, static_cast<LParam>(wm::kRButtonUp));
     } else if (w == "client-page") {
         client_.historyShowing = line.args[0].text == "history";
     } else if (w == "addressbar") {
         Utf8ToCp1252(line.text, client_.addressText);
-    } else if (w == "menu-choose") {
-        // The tray menu looks at it.
     } else if (w == "foreground") {
         foreground_ = line.args[0].text == "client" ? client_.mainForm : other_;
     } else if (w == "post") {

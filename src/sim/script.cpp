@@ -378,6 +378,8 @@ const Command kCommands[] = {
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 1, 1, r) && (l.args[0].text == "none" || Number(l.args[0], r));
      }},
+    {"right-click", Where::Step},
+    {"explorer-restart", Where::Step},
     {"driver-status", Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 2, 2, r) && NumberIn(l.args[0], 0, kUInt32Max, r) &&

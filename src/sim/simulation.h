@@ -99,6 +99,14 @@ public:
     bool SendKeyInput(const KeyInput& input) override;
     bool SendMouseInput(const MouseInput& input) override;
     int GetSystemMetrics(int index) override;
+    MenuHandle CreatePopupMenu() override;
+    bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override;
+    bool GetCursorPos(int& x, int& y) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) override;
+    void DestroyMenu(MenuHandle menu) override { menus_.erase(menu); }
+    void DialogBox(int resourceId, Hwnd owner,
+                   const std::function<void(DialogItems&)>& init) override;
 
     // ClockPort
     void SetTimer(Hwnd window, std::uintptr_t id, std::uint32_t periodMs) override;
@@ -151,6 +159,9 @@ public:
     IconHandle LoadIconFile(const std::string& path) override;
     IconHandle LoadIconResource(int id) override;
     void DestroyIcon(IconHandle) override {}
+    std::u16string LoadString(int id) override;
+    bool GetVersionTranslations(std::vector<VersionTranslation>& translations) override;
+    bool QueryVersionString(const std::string& subBlock, std::u16string& value) override;
 
     // TextPort
     bool AnsiToWide(const std::string& ansi, std::u16string& wide) override;
@@ -308,6 +319,16 @@ public:
     // ObserverPort
     void KeyAction(int code, int count, bool released) override;
 
+    // A popup menu's items, as the person at the prompt is shown them.
+    struct MenuItem {
+        unsigned id = 0;
+        std::string text;  // UTF-8
+    };
+    // Who chooses from a popup menu that no `menu-choose` answered (the
+    // person at the prompt); without one such a menu returns nothing.
+    using MenuChooser = std::function<unsigned(const std::vector<MenuItem>&)>;
+    void SetMenuChooser(MenuChooser chooser) { menuChooser_ = std::move(chooser); }
+
 private:
     struct Process {
         Hwnd hub = 0;
@@ -430,6 +451,10 @@ private:
     bool trayPresent_ = false;
     std::map<IconHandle, std::string> icons_;
     IconHandle nextIcon_ = 0x100;
+    std::map<MenuHandle, std::vector<MenuItem>> menus_;
+    MenuHandle nextMenu_ = 0x2000;
+    std::optional<unsigned> menuChoice_;  // from `menu-choose`, for the next menu
+    MenuChooser menuChooser_;
 
     // Step machine.
     StepSource* steps_ = nullptr;

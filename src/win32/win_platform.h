@@ -38,6 +38,8 @@
 #undef GetWindowText
 #undef SetWindowText
 #undef SendMessage
+#undef LoadString
+#undef DialogBox
 
 #include "platform/platform.h"
 
@@ -90,6 +92,14 @@ public:
     bool SendKeyInput(const KeyInput& input) override;
     bool SendMouseInput(const MouseInput& input) override;
     int GetSystemMetrics(int index) override;
+    MenuHandle CreatePopupMenu() override;
+    bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override;
+    bool GetCursorPos(int& x, int& y) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) override;
+    void DestroyMenu(MenuHandle menu) override;
+    void DialogBox(int resourceId, Hwnd owner,
+                   const std::function<void(DialogItems&)>& init) override;
 
     // The class procedure of a window, for the shared WNDPROC; null when the
     // class is not one of ours.
@@ -172,6 +182,9 @@ public:
     IconHandle LoadIconFile(const std::string& path) override;
     IconHandle LoadIconResource(int id) override;
     void DestroyIcon(IconHandle icon) override;
+    std::u16string LoadString(int id) override;
+    bool GetVersionTranslations(std::vector<VersionTranslation>& translations) override;
+    bool QueryVersionString(const std::string& subBlock, std::u16string& value) override;
 };
 
 class WinText final : public TextPort {

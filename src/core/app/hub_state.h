@@ -73,6 +73,10 @@ struct HubState {
     std::string disconnectIconPath;
     IconHandle connectIcon = 0;
     IconHandle disconnectIcon = 0;
+    // The icon the tray shows (or would show with the icon hidden).
+    IconHandle trayIcon = 0;
+    // Explorer's "TaskbarCreated", registered at window creation.
+    unsigned taskbarCreatedMessage = 0;
 };
 
 }  // namespace calvox

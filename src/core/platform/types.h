@@ -14,6 +14,7 @@ using LParam = std::intptr_t;
 using LResult = std::intptr_t;
 using IconHandle = std::uintptr_t;     // 0 = no icon
 using DeviceNotifyHandle = std::uintptr_t;
+using MenuHandle = std::uintptr_t;  // 0 = no menu
 
 struct Guid {
     std::uint32_t data1 = 0;
@@ -38,6 +39,8 @@ inline constexpr unsigned kChar = 0x0102;
 inline constexpr unsigned kSysCommand = 0x0112;
 inline constexpr unsigned kLButtonDown = 0x0201;
 inline constexpr unsigned kLButtonUp = 0x0202;
+inline constexpr unsigned kLButtonDblClk = 0x0203;
+inline constexpr unsigned kRButtonUp = 0x0205;
 inline constexpr unsigned kTimer = 0x0113;
 inline constexpr unsigned kDeviceChange = 0x0219;
 inline constexpr unsigned kMixmLineChange = 0x03D0;

@@ -69,6 +69,17 @@ struct DeviceInterfaceBroadcast {
     Guid classGuid;
 };
 
+// The controls of an open dialog, by id.
+class DialogItems {
+public:
+    virtual ~DialogItems() = default;
+    // The whole text of a control, however long.
+    virtual std::u16string GetText(int id) = 0;
+    virtual void SetText(int id, const std::u16string& text) = 0;
+    // Puts an icon into an icon static (STM_SETICON).
+    virtual void SetIcon(int id, IconHandle icon) = 0;
+};
+
 class WindowPort {
 public:
     virtual ~WindowPort() = default;
@@ -126,6 +137,20 @@ public:
     virtual bool SendMouseInput(const MouseInput& input) = 0;
     // SM_CXSCREEN / SM_CYSCREEN.
     virtual int GetSystemMetrics(int index) = 0;
+    // Popup menus. TrackPopupMenu with TPM_RETURNCMD returns the chosen
+    // command, 0 when none was chosen.
+    virtual MenuHandle CreatePopupMenu() = 0;
+    virtual bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) = 0;
+    virtual bool GetCursorPos(int& x, int& y) = 0;
+    virtual bool SetForegroundWindow(Hwnd window) = 0;
+    virtual unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) = 0;
+    virtual void DestroyMenu(MenuHandle menu) = 0;
+
+    // A modal dialog from the program's resources, owned by `owner`. `init`
+    // runs when the dialog initialises; the call returns once the dialog has
+    // closed, whichever way it was closed.
+    virtual void DialogBox(int resourceId, Hwnd owner,
+                           const std::function<void(DialogItems&)>& init) = 0;
 };
 
 }  // namespace calvox

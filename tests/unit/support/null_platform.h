@@ -54,6 +54,13 @@ public:
     bool SendKeyInput(const KeyInput&) override { return true; }
     bool SendMouseInput(const MouseInput&) override { return true; }
     int GetSystemMetrics(int) override { return 0; }
+    MenuHandle CreatePopupMenu() override { return 0; }
+    bool AppendMenuItem(MenuHandle, unsigned, const std::u16string&) override { return false; }
+    bool GetCursorPos(int&, int&) override { return false; }
+    bool SetForegroundWindow(Hwnd) override { return false; }
+    unsigned TrackPopupMenu(MenuHandle, unsigned, int, int, Hwnd) override { return 0; }
+    void DestroyMenu(MenuHandle) override {}
+    void DialogBox(int, Hwnd, const std::function<void(DialogItems&)>&) override {}
 
     // ClockPort
     void SetTimer(Hwnd, std::uintptr_t, std::uint32_t) override {}
@@ -111,6 +118,9 @@ public:
     IconHandle LoadIconFile(const std::string&) override { return 0; }
     IconHandle LoadIconResource(int) override { return 1; }
     void DestroyIcon(IconHandle) override {}
+    std::u16string LoadString(int) override { return {}; }
+    bool GetVersionTranslations(std::vector<VersionTranslation>&) override { return false; }
+    bool QueryVersionString(const std::string&, std::u16string&) override { return false; }
 
     // TextPort: the benchmarks' texts are ASCII.
     bool AnsiToWide(const std::string& ansi, std::u16string& wide) override {
