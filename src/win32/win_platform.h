@@ -112,6 +112,8 @@ public:
     void ResetEvent(EventHandle event) override;
     void CloseEvent(EventHandle event) override;
     WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
+    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                          std::size_t& index) override;
 
     ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
     bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;

@@ -49,7 +49,6 @@ struct App {
         int hold = 7;
         int conference = 9;
     } indicators;
-    std::atomic<bool> buzzerStop{false};
     ObserverPort* observer;
 };
 
