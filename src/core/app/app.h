@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,8 +15,8 @@
 #include "audio/handset_mixer.h"
 #include "config/settings.h"
 #include "device/handset_device.h"
-#include "skype/skype_directory.h"
 #include "platform/platform.h"
+#include "skype/skype_directory.h"
 
 namespace calvox {
 
@@ -43,6 +44,8 @@ struct App {
     std::string currentUserHandle;
     int protocolVersion = 0;
     std::string ringtone;
+    // Client texts posted to the hub and not yet parsed (see OnCopyData).
+    std::deque<std::unique_ptr<char[]>> notificationCopies;
     // Last values sent for the missed-call, hold and conference indicators.
     struct IndicatorCache {
         int missed = 3;

@@ -89,6 +89,8 @@ LResult OnDestroy(App& app, Hwnd window) {
     if (hub.hidNotification != 0)
         app.platform.window.UnregisterDeviceNotification(hub.hidNotification);
     hub.audioNotification = hub.hidNotification = 0;
+    // Texts still queued are never dispatched now.
+    app.notificationCopies.clear();
     app.platform.window.PostQuitMessage(0);
     return 0;
 }
@@ -317,7 +319,7 @@ LResult HubWindowProc(App& app, Hwnd window, unsigned message, WParam wParam, LP
             OnMixerControlChange(app);
             return 0;
         case HUBM_SKYPE_NOTIFY:
-            HandleNotification(app, window, reinterpret_cast<char*>(wParam));
+            HandleNotification(app, window, TakeNotificationCopy(app, wParam));
             return 0;
         case HUBM_SKYPE_ATTACHED:
             OnSkypeAttached(app, window);

@@ -102,8 +102,20 @@ LResult OnCopyData(App& app, Hwnd hubWindow, WParam sender, LParam lParam) {
     copy[record->cbData] = '\0';
     if (app.platform.window.PostMessage(hubWindow, HUBM_SKYPE_NOTIFY,
                                         reinterpret_cast<WParam>(copy.get()), 0))
-        copy.release();
+        app.notificationCopies.push_back(std::move(copy));
     return 1;
+}
+
+char* TakeNotificationCopy(App& app, WParam copy) {
+    // Messages arrive in the order they were posted: the front is the usual match.
+    auto& copies = app.notificationCopies;
+    for (auto it = copies.begin(); it != copies.end(); ++it) {
+        if (reinterpret_cast<WParam>(it->get()) != copy) continue;
+        char* text = it->release();
+        copies.erase(it);
+        return text;
+    }
+    return nullptr;
 }
 
 }  // namespace calvox

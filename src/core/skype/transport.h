@@ -25,6 +25,11 @@ LResult OnSkypeAttach(App& app, Hwnd hubWindow, WParam apiWindow, LParam status)
 // HUBM_SKYPE_ATTACHED.
 void OnSkypeAttached(App& app, Hwnd hubWindow);
 // WM_COPYDATA: copies the client's text and posts it to the hub for parsing.
+// The copy stays the hub's until HUBM_SKYPE_NOTIFY takes it, so copies still
+// queued when the window goes are freed with it.
 LResult OnCopyData(App& app, Hwnd hubWindow, WParam sender, LParam record);
+// The copy a HUBM_SKYPE_NOTIFY names, handed over to the caller; null when the
+// message names no copy of ours (posted by someone else, or already taken).
+char* TakeNotificationCopy(App& app, WParam copy);
 
 }  // namespace calvox
