@@ -37,8 +37,11 @@ Steps:
   companion-discover    companion-changing CODE    companion-exit
   tray MOUSEMESSAGE    menu-choose ID|none    trace scan    wait MS    wait-until MS
   expect [@MS] CHANNEL ...    expect none CHANNEL
+Limits: a `file ... wav` holds at most 64 MiB of sound; a PATH, made absolute, at
+  most 259 characters. Longer asks are malformed lines (exit 2).
+Channels besides the contract's:
+  log TEXT    a line of the program's diagnostic log ([DIAGNOSTICS] LOG=1)
 )";
-
 
 class ScriptSteps : public StepSource {
 public:

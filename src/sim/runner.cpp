@@ -214,8 +214,8 @@ void Simulation::RunProcess(const std::string& commandLine, bool nested) {
     processes_.push_back(std::move(process));
     std::string line;
     Utf8ToCp1252(commandLine, line);
-    Platform platform{*this, *this, *this, *this, *this, *this, *this,
-                      *this, *this, *this, *this, *this, *this, *this, this};
+    Platform platform{*this, *this, *this, *this, *this, *this, *this, *this,
+                      *this, *this, *this, *this, *this, *this, this,  this};
     RunProgram(platform, line);
     current_->ended = true;
     current_->destroyed = true;

@@ -539,6 +539,8 @@ void Simulation::KeyAction(int code, int count, bool released) {
           std::to_string(released ? 1 : 0));
 }
 
+void Simulation::WriteLine(const std::string& line) { Write("log " + Cp1252ToUtf8(line)); }
+
 }  // namespace calvox::sim
 
 namespace calvox::sim {

@@ -49,7 +49,8 @@ class Simulation : public WindowPort,
                    public SystemPort,
                    public MixerPort,
                    public DriverPort,
-                   public ObserverPort {
+                   public ObserverPort,
+                   public LogPort {
 public:
     explicit Simulation(std::ostream& out, std::ostream& err);
     ~Simulation() override;
@@ -290,6 +291,9 @@ public:
 
     // ObserverPort
     void KeyAction(int code, int count, bool released) override;
+
+    // LogPort: the diagnostic log goes straight to the trace.
+    void WriteLine(const std::string& line) override;
 
 private:
     struct Process {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -125,6 +126,39 @@ public:
     void Acquire(LockHandle lock) override;
     void Release(LockHandle lock) override;
     void DestroyLock(LockHandle lock) override;
+};
+
+inline constexpr std::size_t kLogRollOverBytes = 1024 * 1024;
+inline constexpr std::size_t kLogQueueLimit = 1000;
+inline constexpr DWORD kLogStopLimitMs = 2000;
+
+// The diagnostic log file (Calvox.log beside the program), rolled over to
+// Calvox.log.1 when the next line would take it past the limit.
+class WinLog final : public LogPort {
+public:
+    WinLog();
+    WinLog(std::string path, std::size_t rollOverBytes);
+    ~WinLog() override;
+    WinLog(const WinLog&) = delete;
+    WinLog& operator=(const WinLog&) = delete;
+
+    // Stamps the line with the local time and queues it; never waits for the disk.
+    void WriteLine(const std::string& line) override;
+    // The writer thread's body.
+    void RunWriter();
+
+private:
+    void Append(const std::deque<std::string>& lines);
+
+    std::string path_;
+    std::size_t rollOverBytes_;
+    CRITICAL_SECTION lock_;
+    std::deque<std::string> queue_;
+    std::size_t dropped_ = 0;
+    bool started_ = false;
+    HANDLE work_ = nullptr;
+    HANDLE stop_ = nullptr;
+    HANDLE thread_ = nullptr;
 };
 
 class WinProfile final : public ProfilePort {
@@ -278,8 +312,9 @@ struct WinPlatform {
     WinSystem system;
     WinMixer mixer;
     WinDriver driver;
-    Platform ports{window, clock,     threads,  profile, files, shell,  text,   hid,
-                   usb,    endpoints, registry, system,  mixer, driver, nullptr};
+    WinLog log;
+    Platform ports{window, clock,     threads,  profile, files, shell,  text,    hid,
+                   usb,    endpoints, registry, system,  mixer, driver, nullptr, &log};
 };
 
 }  // namespace calvox::win32

@@ -11,6 +11,7 @@
 #include "answering/answering_machine.h"
 #include "answering/driver_wave_player.h"
 #include "answering/sound_player.h"
+#include "app/diagnostic_log.h"
 #include "app/hub_state.h"
 #include "audio/handset_mixer.h"
 #include "config/settings.h"
@@ -22,7 +23,7 @@ namespace calvox {
 
 struct App {
     explicit App(Platform& p)
-        : platform(p), device(p), mixer(p), driverPlayer(p), observer(p.observer) {}
+        : platform(p), device(p), mixer(p), driverPlayer(p), observer(p.observer), log(p.log) {}
 
     Platform& platform;
     HubState hub;
@@ -53,6 +54,7 @@ struct App {
         int conference = 9;
     } indicators;
     ObserverPort* observer;
+    DiagnosticLog log;
 };
 
 // The start-up of one process: the launcher or the resident role. Returns when

@@ -13,6 +13,7 @@
 #include "device/buzzer.h"
 #include "device/leds.h"
 #include "device/mcu_protocol.h"
+#include "device/usb_walk.h"
 #include "skype/contact_display.h"
 #include "skype/notification_parser.h"
 #include "skype/transport.h"
@@ -29,6 +30,11 @@ LResult OnCreate(App& app, Hwnd window) {
     hub.trayTip = kDefaultProductTitle;
     DeviceTexts texts;
     LoadDeviceSettings(platform, app.settings, texts);
+    app.log.SetEnabled(app.settings.diagnosticLog != 0);
+    app.log.Write("start, settings " + Quoted(GetSettingsPath(platform.files)) + ", handset " +
+                  (app.settings.deviceVid == 0 && app.settings.devicePid == 0
+                       ? std::string("any")
+                       : DeviceIdText(app.settings.deviceVid, app.settings.devicePid)));
     hub.trayTip = texts.product;
     hub.connectIconPath = texts.connectIconPath;
     hub.disconnectIconPath = texts.disconnectIconPath;

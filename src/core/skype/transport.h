@@ -10,6 +10,9 @@ namespace calvox {
 inline constexpr unsigned kDiscoverTimeoutMs = 60;
 inline constexpr unsigned kFocusPauseMs = 500;
 inline constexpr LParam kAttachSuccess = 0;
+inline constexpr LParam kAttachPendingAuthorization = 1;
+inline constexpr LParam kAttachRefused = 2;
+inline constexpr LParam kAttachNotAvailable = 3;
 inline constexpr LParam kAttachApiAvailable = 0x8001;
 
 // Sends one command (ANSI text) to the client; non-zero when the client took it.
