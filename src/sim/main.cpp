@@ -43,20 +43,6 @@ Channels besides the contract's:
   log TEXT    a line of the program's diagnostic log ([DIAGNOSTICS] LOG=1)
 )";
 
-class ScriptSteps : public StepSource {
-public:
-    explicit ScriptSteps(std::vector<Step> steps) : steps_(std::move(steps)) {}
-    bool Next(Step& step) override {
-        if (next_ >= steps_.size()) return false;
-        step = steps_[next_++];
-        return true;
-    }
-
-private:
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-};
-
 class TypedSteps : public StepSource {
 public:
     TypedSteps(std::istream& in, int& lineNo, std::optional<Step> first, const Simulation& sim)

@@ -35,6 +35,21 @@ public:
     virtual bool Next(Step& step) = 0;
 };
 
+// The steps of a parsed script, in order.
+class ScriptSteps : public StepSource {
+public:
+    explicit ScriptSteps(std::vector<Step> steps) : steps_(std::move(steps)) {}
+    bool Next(Step& step) override {
+        if (next_ >= steps_.size()) return false;
+        step = steps_[next_++];
+        return true;
+    }
+
+private:
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+};
+
 class Simulation : public WindowPort,
                    public ClockPort,
                    public ThreadPort,

@@ -13,8 +13,8 @@ void BuzzerThreadBody(ThreadPort& threads, HandsetDevice& device, EventHandle be
         std::size_t woken = 0;
         if (threads.WaitEvents(wakers, kInfinite, woken) != WaitResult::Signaled || woken == 0)
             return;
-        // Presses during the beep are part of it.
-        device.Beep();
+        // Presses during the beep are part of it; a stop cuts it short.
+        device.Beep(-1, stop);
         threads.ResetEvent(beep);
     }
 }

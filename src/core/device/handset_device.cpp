@@ -266,6 +266,9 @@ void HandsetDevice::ReaderThread() {
         std::size_t bytes = 0;
         // A failed read means the handset is gone.
         if (!hid.FinishRead(readHandle_, bytes)) break;
+        // Bytes a short report did not bring would decode as zeros: a phantom
+        // key 0. Such a report carries nothing this program reads.
+        if (bytes < kDecodedReportBytes) continue;
         ReportDecoder::Result result =
             decoder.Decode(buffer[1], buffer[2], buffer[3], buffer[4], scanThreadExists_);
         if (result.mcuHello) {
@@ -299,10 +302,15 @@ void HandsetDevice::BuzzerOn() { ChangeBuzzerRequest(BuzzerRequest::Ring, true);
 
 void HandsetDevice::BuzzerOff() { ChangeBuzzerRequest(BuzzerRequest::Ring, false); }
 
-void HandsetDevice::Beep(int ms) {
+void HandsetDevice::Beep(int ms, EventHandle cut) {
     if (BuzzerSounding()) return;
     ChangeBuzzerRequest(BuzzerRequest::Beep, true);
-    platform_.threads.WorkerSleep(ms < 0 ? buzzerDurationMs_.load() : static_cast<std::uint32_t>(ms));
+    const std::uint32_t duration =
+        ms < 0 ? buzzerDurationMs_.load() : static_cast<std::uint32_t>(ms);
+    if (cut != 0)
+        platform_.threads.WaitEvent(cut, duration);
+    else
+        platform_.threads.WorkerSleep(duration);
     ChangeBuzzerRequest(BuzzerRequest::Beep, false);
 }
 

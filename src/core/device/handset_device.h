@@ -23,6 +23,8 @@ inline constexpr std::uint32_t kWriteTimeoutMs = 100;
 inline constexpr std::uint32_t kProbeTimeoutMs = 100;
 inline constexpr std::uint32_t kScanStepMs = 32;
 inline constexpr std::uint32_t kThreadStopLimitMs = 1000;
+// The report id and the four bytes the reader decodes.
+inline constexpr std::size_t kDecodedReportBytes = 5;
 
 class HandsetDevice {
 public:
@@ -64,8 +66,8 @@ public:
     std::uint32_t BuzzerDuration() const { return buzzerDurationMs_; }
     void BuzzerOn();
     void BuzzerOff();
-    // ms < 0: the configured duration.
-    void Beep(int ms = -1);
+    // ms < 0: the configured duration. A signalled `cut` ends the beep early.
+    void Beep(int ms = -1, EventHandle cut = 0);
 
     std::uint16_t VendorId() const { return vendorId_; }
     std::uint16_t ProductId() const { return productId_; }
