@@ -16,3 +16,22 @@ set_target_properties(Calvox PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/wine/CMakeLists.txt)
   add_subdirectory(tests/wine)
 endif()
+
+# The installer, Calvox-Setup.exe, built on every build so that it takes the
+# prompt files (*.wav) found beside Calvox.exe at that time.
+find_program(CALVOX_MAKENSIS makensis REQUIRED)
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/win32/resources/ui_texts.h CALVOX_VERSION_LINE
+     REGEX "define CALVOX_VERSION_TEXT")
+string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+" CALVOX_FILE_VERSION "${CALVOX_VERSION_LINE}")
+add_custom_target(installer ALL
+  COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+          -DOUT=${CMAKE_BINARY_DIR}/installer_prompts.nsh
+          -P ${CMAKE_SOURCE_DIR}/cmake/installer_prompts.cmake
+  COMMAND ${CALVOX_MAKENSIS} -V2 -DBUILD_DIR=${CMAKE_BINARY_DIR}
+          -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/src/win32/installer -DVERSION=${CALVOX_FILE_VERSION}
+          -DOUT_FILE=${CMAKE_BINARY_DIR}/Calvox-Setup.exe
+          ${CMAKE_SOURCE_DIR}/src/win32/installer/calvox.nsi
+  BYPRODUCTS ${CMAKE_BINARY_DIR}/Calvox-Setup.exe ${CMAKE_BINARY_DIR}/installer_prompts.nsh
+  DEPENDS Calvox
+  COMMENT "Building Calvox-Setup.exe"
+  VERBATIM)

@@ -75,6 +75,7 @@ VirtualFile& FileSystem::Create(const std::string& path, FileKind kind) {
     f.path = path;
     f.kind = kind;
     f.attributes = kind == FileKind::Folder ? 0x10 : 0x80;
+    f.created = clock_ ? clock_() : 0;
     return f;
 }
 
@@ -101,6 +102,15 @@ std::vector<std::string> FileSystem::Match(const std::string& pattern) {
         std::string name = file.path.substr(file.path.rfind('\\') + 1);
         if (WildcardMatch(namePattern, name)) names.push_back(name);
     }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(
+            a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                auto upper = [](char c) {
+                    return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+                };
+                return upper(x) < upper(y);
+            });
+    });
     return names;
 }
 

@@ -10,6 +10,11 @@ namespace {
 const std::set<int> kTextCodes = {0x03, 0x04, 0x05, 0x07, 0x0A, 0x0B, 0x11, 0x12, 0x13, 0x14,
                                   0x15, 0x16, 0x17, 0x18, 0x1C, 0x22};
 
+// Texts that begin a new screen: a call's state, a contact, a history entry,
+// a presence change. What the screen showed before goes.
+const std::set<int> kHeadlineCodes = {0x03, 0x04, 0x05, 0x07, 0x0A, 0x0B,
+                                      0x11, 0x12, 0x13, 0x15, 0x16};
+
 const char* TextName(int code) {
     switch (code) {
         case 0x03: return "calling";
@@ -51,6 +56,10 @@ void HandsetDisplay::Feed(const std::array<std::uint8_t, 4>& b) {
         if (b[2]) pending_ += static_cast<char>(b[2]);
         if (b[3]) pending_ += static_cast<char>(b[3]);
         if (b[2] == 0 || b[3] == 0) {
+            if (kHeadlineCodes.count(code)) {
+                texts_.clear();
+                contactNumber_ = contactStatus_ = -1;
+            }
             texts_[code] = pending_;
             pending_.clear();
             pendingCode_ = -1;

@@ -1,4 +1,5 @@
 // calvox-sim: runs the program against a virtual Windows.
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <set>
@@ -20,6 +21,7 @@ constexpr const char* kHelp = R"(calvox-sim: the Calvox program on a virtual Win
 
 World lines (before start):
   ini [SECTION] KEY=VALUE      file PATH [wav CH RATE BITS SECONDS | text "TEXT" | icon]
+                               [created=SECONDS]
   time EPOCH    client    client-windows standard|filterbar|tntedit|nopages|none
   companion    windows-version MAJOR.MINOR    ui-language en-US|zh-TW
   instance-running    trace scan    mixer "NAME"    registry KEY\VALUE = DATA
@@ -36,6 +38,9 @@ Steps:
   ini-set [SECTION] KEY=VALUE    ini-delete [SECTION] KEY    file ...    delete PATH
   companion-discover    companion-changing CODE    companion-exit
   tray MOUSEMESSAGE    menu-choose ID|none    trace scan    wait MS    wait-until MS
+  show-handset [CAPTION]  print the handset's display (outside the trace)
+  right-click (the tray icon; at the prompt you then choose from its menu)
+  explorer-restart (the taskbar is created again and broadcasts "TaskbarCreated")
   expect [@MS] CHANNEL ...    expect none CHANNEL
 Limits: a `file ... wav` holds at most 64 MiB of sound; a PATH, made absolute, at
   most 259 characters. Longer asks are malformed lines (exit 2).
@@ -117,6 +122,15 @@ int Interactive() {
         std::cout << "line " << error.lineNo << ": " << error.reason << '\n';
         return 2;
     }
+    sim.SetMenuChooser([](const std::vector<Simulation::MenuItem>& items) -> unsigned {
+        for (std::size_t i = 0; i < items.size(); ++i)
+            std::cout << "  " << i + 1 << ") " << items[i].text << '\n';
+        std::cout << "choose 1-" << items.size() << " (anything else: none)> " << std::flush;
+        std::string answer;
+        if (!std::getline(std::cin, answer)) return 0;
+        const std::size_t n = std::strtoul(answer.c_str(), nullptr, 10);
+        return n >= 1 && n <= items.size() ? items[n - 1].id : 0;
+    });
     TypedSteps steps(std::cin, lineNo, start, sim);
     int rc = sim.Run(steps);
     std::cout << '\n';

@@ -22,7 +22,8 @@ const std::map<std::string, unsigned>& MessageNames() {
     static const std::map<std::string, unsigned> names = {
         {"WM_CREATE", 0x0001},        {"WM_DESTROY", 0x0002},
         {"WM_CLOSE", 0x0010},         {"WM_QUIT", 0x0012},
-        {"WM_SETTEXT", 0x000C},       {"WM_COPYDATA", 0x004A},
+        {"WM_SETTEXT", 0x000C},       {"WM_GETTEXT", 0x000D},
+        {"WM_COPYDATA", 0x004A},
         {"WM_KEYDOWN", 0x0100},       {"WM_KEYUP", 0x0101},
         {"WM_CHAR", 0x0102},          {"WM_COMMAND", 0x0111},
         {"WM_SYSCOMMAND", 0x0112},    {"WM_TIMER", 0x0113},
@@ -67,27 +68,66 @@ std::string Unescape(const std::string& text) {
 
 // --- world ---------------------------------------------------------------------
 
+std::string MessageName(unsigned message) {
+    for (const auto& [name, number] : MessageNames())
+        if (number == message && name.rfind("HUBM_", 0) != 0) return name;
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%x", message);
+    return hex;
+}
+
 void Simulation::StartClient() {
     client_.exists = true;
     auto make = [&](Hwnd& w, const char* role) {
         w = nextWindow_;
         nextWindow_ += 0x10;
-        roles_[w] = role;
+        if (role != nullptr) roles_[w] = role;
     };
+    const std::string& layout = client_.layout;
+    client_.mainForm = client_.pageControl = client_.contactList = client_.historyList =
+        client_.addressBar = client_.addressHolder = 0;
     make(client_.api, "client");
-    make(client_.mainForm, "mainform");
-    make(client_.pageControl, "pagecontrol");
-    make(client_.contactList, "contactlist");
-    make(client_.historyList, "historylist");
-    make(client_.addressBar, "addressbar");
+    if (layout != "none") make(client_.mainForm, "mainform");
+    if (layout != "none" && layout != "nopages") {
+        make(client_.pageControl, "pagecontrol");
+        make(client_.contactList, "contactlist");
+        make(client_.historyList, "historylist");
+    }
+    if (layout != "none") {
+        make(client_.addressHolder, nullptr);
+        make(client_.addressBar, "addressbar");
+    }
+    client_.addressText.clear();
+    client_.historyShowing = false;
+    client_.pageControlPressed = false;
+    client_.focus = 0;
+    client_.shiftDown = false;
     client_.returns = 1;
     client_.returnsCount.reset();
 }
 
-void Simulation::ApplyFileLine(const ScriptLine& line) {
+void Simulation::ApplyFileLine(const ScriptLine& fileLine) {
+    ScriptLine line = fileLine;
+    std::optional<std::int64_t> created;
+    if (line.args.size() > 1 && !line.args.back().quoted &&
+        line.args.back().text.rfind("created=", 0) == 0) {
+        std::int64_t seconds = 0;
+        ParseNumber(line.args.back().text.substr(8), seconds);
+        created = seconds;
+        line.args.pop_back();
+    }
     std::string path;
     Utf8ToCp1252(line.args[0].text, path);
     path = FileSystem::Resolve(path);
+    ApplyFileContent(line, path);
+    if (VirtualFile* f = files_.Find(path)) {
+        if (created) f->created = *created;
+        // World files are made at virtual time 0, whenever `time` comes.
+        else if (!started_) worldFiles_.push_back(path);
+    }
+}
+
+void Simulation::ApplyFileContent(const ScriptLine& line, const std::string& path) {
     std::string kind = line.args.size() > 1 ? line.args[1].text : "";
     if (kind == "icon") {
         files_.Create(path, FileKind::Icon);
@@ -142,6 +182,8 @@ bool Simulation::ApplyWorld(const std::vector<ScriptLine>& world, ParseError& er
             if (!client_.exists) StartClient();
         } else if (w == "client-windows") {
             client_.layout = line.args[0].text;
+            // The layout may come after `client`: its windows follow it.
+            if (client_.exists) StartClient();
         } else if (w == "companion") {
             files_.Create("C:\\Calvox\\Velmora.exe", FileKind::Empty);
         } else if (w == "driver") {
@@ -185,6 +227,9 @@ bool Simulation::ApplyWorld(const std::vector<ScriptLine>& world, ParseError& er
             return false;
         }
     }
+    for (const std::string& path : worldFiles_)
+        if (VirtualFile* f = files_.Find(path)) f->created = epoch_;
+    worldFiles_.clear();
     // The handsets' mixers come after every declared one.
     for (int i = 0; i < handsets_.Count(); ++i) mixers_.AttachHandset(i, handsets_.Spec(i).audio);
     return true;
@@ -196,6 +241,7 @@ int Simulation::Run(StepSource& steps) {
     steps_ = &steps;
     while (BeginNextStep()) {
         const Step& step = *step_;
+        started_ = true;
         if (step.line.word == "start" && processes_.empty()) {
             RunProcess(step.line.text, false);
             if (exitCode_ == 2) break;
@@ -458,15 +504,26 @@ bool Simulation::ExecuteStep(const Step& step) {
         client_.answerDiscover = line.args[0].text == "answer";
     } else if (w == "client-exit") {
         for (Hwnd h : {client_.api, client_.mainForm, client_.pageControl, client_.contactList,
-                       client_.historyList, client_.addressBar})
-            roles_[h] = "dead";
+                       client_.historyList, client_.addressBar, client_.addressHolder})
+            if (h != 0) roles_[h] = "dead";
         if (foreground_ == client_.mainForm) foreground_ = other_;
         client_.exists = false;
     } else if (w == "client-start") {
         StartClient();
-    } else if (w == "client-page" || w == "addressbar" || w == "menu-choose") {
-        // The client's pages, its address bar and the tray menu are looked
-        // at by the window automation and the tray menu.
+    } else if (w == "menu-choose") {
+        if (line.args[0].text == "none") menuChoice_ = 0;
+        else menuChoice_ = static_cast<unsigned>(number(0));
+    } else if (w == "explorer-restart") {
+        // The new taskbar starts empty and tells every top-level window.
+        trayPresent_ = false;
+        SendToHub(RegisterWindowMessage("TaskbarCreated"), 0, 0);
+    } else if (w == "right-click") {
+        // The person at the prompt right-clicks the icon and chooses from the menu.
+        PostToHub(HUBM_TRAY, 1, static_cast<LParam>(wm::kRButtonUp));
+    } else if (w == "client-page") {
+        client_.historyShowing = line.args[0].text == "history";
+    } else if (w == "addressbar") {
+        Utf8ToCp1252(line.text, client_.addressText);
     } else if (w == "foreground") {
         foreground_ = line.args[0].text == "client" ? client_.mainForm : other_;
     } else if (w == "post") {
@@ -525,6 +582,13 @@ bool Simulation::ExecuteStep(const Step& step) {
             return StepError(step, "wait-until " + std::to_string(number(0)) +
                                        " is in the past (now " + std::to_string(now_) + ")");
         waitTarget_ = number(0);
+    } else if (w == "show-handset") {
+        // For a reader of the trace; no channel, so no expect sees it.
+        if (!muted_) {
+            if (!line.text.empty()) out_ << "  -- " << line.text << " --\n";
+            const std::string picture = HandsetPicture();
+            out_ << (picture.empty() ? "  (no handset)\n" : picture);
+        }
     } else if (w == "trace") {
         traceScan_ = true;
     } else if (w == "report") {

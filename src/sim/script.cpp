@@ -214,7 +214,17 @@ bool WaveSize(const ScriptLine& l, std::string& reason) {
                             " bytes of sound");
 }
 
-bool CheckFile(const ScriptLine& l, std::string& reason) {
+// The optional last word of a `file` line: created=SECONDS.
+bool IsCreatedOption(const Token& t) { return !t.quoted && t.text.rfind("created=", 0) == 0; }
+
+bool CheckFile(const ScriptLine& line, std::string& reason) {
+    ScriptLine l = line;
+    if (l.args.size() > 1 && IsCreatedOption(l.args.back())) {
+        const Token seconds{l.args.back().text.substr(8), false};
+        // Up to where a file time (100 ns ticks since 1601) still fits.
+        if (!NumberIn(seconds, 0, 900000000000LL, reason)) return false;
+        l.args.pop_back();
+    }
     if (!ArgCount(l, 1, 6, reason)) return false;
     if (l.args[0].text.empty()) return Fail(reason, "empty path");
     if (FileSystem::Resolve(l.args[0].text).size() > kMaxPathLength)
@@ -387,6 +397,8 @@ const Command kCommands[] = {
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 1, 1, r) && (l.args[0].text == "none" || Number(l.args[0], r));
      }},
+    {"right-click", Where::Step},
+    {"explorer-restart", Where::Step},
     {"driver-status", Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 2, 2, r) && NumberIn(l.args[0], 0, kUInt32Max, r) &&
@@ -396,6 +408,8 @@ const Command kCommands[] = {
     {"delete", Where::Step, Form::Tokens, OneName},
     {"wait", Where::Step, Form::Tokens, OneCount},
     {"wait-until", Where::Step, Form::Tokens, OneCount},
+    // Prints the handset's display with a caption, outside the trace.
+    {"show-handset", Where::Step, Form::Text},
 };
 
 const Command* FindCommand(std::string_view word) {

@@ -36,6 +36,7 @@ Simulation::Simulation(std::ostream& out, std::ostream& err)
     nextWindow_ += 0x10;
     roles_[dead_] = "dead";
     foreground_ = other_;
+    files_.SetClock([this] { return Now(); });
 }
 
 Simulation::~Simulation() = default;
@@ -162,6 +163,10 @@ bool Simulation::PostMessage(Hwnd window, unsigned message, WParam wParam, LPara
         }
         return true;
     }
+    if (FindClientWindow(window)) {
+        ClientWindowMessage(window, message, wParam, lParam);
+        return true;
+    }
     return IsWindow(window);
 }
 
@@ -189,12 +194,7 @@ bool Simulation::IsWindow(Hwnd window) {
     if (Process* p = ProcessOf(window)) return !p->destroyed;
     if (window == other_ || window == instanceWindow_) return true;
     if (window == companion_) return true;
-    if (client_.exists) {
-        for (Hwnd w : {client_.api, client_.mainForm, client_.pageControl, client_.contactList,
-                       client_.historyList, client_.addressBar})
-            if (w == window) return true;
-    }
-    return false;
+    return FindClientWindow(window).has_value();
 }
 
 unsigned Simulation::RegisterWindowMessage(const std::string& text) {
@@ -433,6 +433,14 @@ bool Simulation::ReadTextFile(const std::string& path, std::string& content) {
         if (f->content[i] == '\r' && i + 1 < f->content.size() && f->content[i + 1] == '\n') continue;
         content += f->content[i];
     }
+    return true;
+}
+
+bool Simulation::GetCreationTime(const std::string& path, std::uint64_t& fileTime) {
+    VirtualFile* f = files_.Find(path);
+    if (f == nullptr || f->kind == FileKind::Folder) return false;
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11644473600;
+    fileTime = static_cast<std::uint64_t>(f->created + kSecondsFrom1601To1970) * 10000000u;
     return true;
 }
 

@@ -28,6 +28,10 @@ struct TraceLine {
     std::string text;  // channel first
 };
 
+// The Windows name of a message as the trace writes it ("WM_CHAR"), else its
+// number in hexadecimal.
+std::string MessageName(unsigned message);
+
 // Where the steps come from: a parsed script or lines typed at a prompt.
 class StepSource {
 public:
@@ -97,6 +101,26 @@ public:
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
                                                            const Guid& classGuid) override;
     void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
+    std::uint32_t GetWindowProcessId(Hwnd window) override;
+    std::vector<Hwnd> EnumTopLevelWindows() override;
+    std::vector<Hwnd> EnumDescendants(Hwnd parent) override;
+    std::string GetClassName(Hwnd window) override;
+    bool IsWindowVisible(Hwnd window) override;
+    bool GetWindowRect(Hwnd window, Rect& rect) override;
+    Hwnd WindowFromPoint(int x, int y) override;
+    bool GetWindowText(Hwnd window, std::string& text) override;
+    LResult SetWindowText(Hwnd window, const char* text) override;
+    bool SendKeyInput(const KeyInput& input) override;
+    bool SendMouseInput(const MouseInput& input) override;
+    int GetSystemMetrics(int index) override;
+    MenuHandle CreatePopupMenu() override;
+    bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override;
+    bool GetCursorPos(int& x, int& y) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) override;
+    void DestroyMenu(MenuHandle menu) override { menus_.erase(menu); }
+    void DialogBox(int resourceId, Hwnd owner,
+                   const std::function<void(DialogItems&)>& init) override;
 
     // ClockPort
     void SetTimer(Hwnd window, std::uintptr_t id, std::uint32_t periodMs) override;
@@ -141,6 +165,7 @@ public:
     bool CreateDirectory(const std::string& path) override;
     std::vector<std::string> FindFiles(const std::string& pattern) override;
     bool ReadTextFile(const std::string& path, std::string& content) override;
+    bool GetCreationTime(const std::string& path, std::uint64_t& fileTime) override;
 
     // ShellPort
     void ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
@@ -150,6 +175,9 @@ public:
     IconHandle LoadIconFile(const std::string& path) override;
     IconHandle LoadIconResource(int id) override;
     void DestroyIcon(IconHandle) override {}
+    std::u16string LoadString(int id) override;
+    bool GetVersionTranslations(std::vector<VersionTranslation>& translations) override;
+    bool QueryVersionString(const std::string& subBlock, std::u16string& value) override;
 
     // TextPort
     bool AnsiToWide(const std::string& ansi, std::u16string& wide) override;
@@ -310,6 +338,16 @@ public:
     // LogPort: the diagnostic log goes straight to the trace.
     void WriteLine(const std::string& line) override;
 
+    // A popup menu's items, as the person at the prompt is shown them.
+    struct MenuItem {
+        unsigned id = 0;
+        std::string text;  // UTF-8
+    };
+    // Who chooses from a popup menu that no `menu-choose` answered (the
+    // person at the prompt); without one such a menu returns nothing.
+    using MenuChooser = std::function<unsigned(const std::vector<MenuItem>&)>;
+    void SetMenuChooser(MenuChooser chooser) { menuChooser_ = std::move(chooser); }
+
 private:
     struct Process {
         Hwnd hub = 0;
@@ -327,15 +365,36 @@ private:
         std::uint64_t seq = 0;
         ThreadTimerProc proc;
     };
+    // One of the client's windows, as the window functions see it.
+    struct ClientWindow {
+        Hwnd handle = 0;
+        Hwnd parent = 0;  // 0: top-level
+        const char* className = "";
+        Rect rect;
+    };
     struct Client {
         bool exists = false;
         Hwnd api = 0, mainForm = 0, pageControl = 0, contactList = 0, historyList = 0,
              addressBar = 0;
+        Hwnd addressHolder = 0;  // the bar or filter bar around the edit
+        std::string addressText;
+        bool historyShowing = false;
+        bool pageControlPressed = false;
+        Hwnd focus = 0;  // the window that takes typed keys
+        bool shiftDown = false;
         bool answerDiscover = true;
         LResult returns = 1;
         std::optional<std::int64_t> returnsCount;
         std::string layout = "standard";
     };
+
+    // The client's windows (client_windows.cpp).
+    std::vector<ClientWindow> ClientWindowList() const;
+    std::optional<ClientWindow> FindClientWindow(Hwnd window) const;
+    std::string MessageTrace(const char* how, Hwnd window, unsigned message, WParam wParam,
+                             const std::string& lParam) const;
+    void ClientWindowMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam);
+    void TypeIntoFocus(std::uint16_t virtualKey);
 
     // Trace.
     void Write(const std::string& text);
@@ -366,6 +425,7 @@ private:
     bool ResolveMessage(const Token& token, unsigned& message, std::string& error);
     bool ResolveParam(const Token& token, std::int64_t& value, std::string& error);
     void ApplyFileLine(const ScriptLine& line);
+    void ApplyFileContent(const ScriptLine& line, const std::string& path);
     bool StepError(const Step& step, const std::string& reason);
 
     std::ostream& out_;
@@ -374,6 +434,8 @@ private:
     std::int64_t epoch_ = 1161234567;
     Scheduler scheduler_;
     FileSystem files_;
+    bool started_ = false;                 // the steps have begun
+    std::vector<std::string> worldFiles_;  // world files without a creation time of their own
     std::vector<TraceLine> trace_;
     bool muted_ = false;
 
@@ -408,6 +470,10 @@ private:
     bool trayPresent_ = false;
     std::map<IconHandle, std::string> icons_;
     IconHandle nextIcon_ = 0x100;
+    std::map<MenuHandle, std::vector<MenuItem>> menus_;
+    MenuHandle nextMenu_ = 0x2000;
+    std::optional<unsigned> menuChoice_;  // from `menu-choose`, for the next menu
+    MenuChooser menuChooser_;
 
     // Step machine.
     StepSource* steps_ = nullptr;

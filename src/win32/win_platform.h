@@ -35,6 +35,12 @@
 #undef GetWindowsDirectory
 #undef ShellExecute
 #undef GetUserName
+#undef GetClassName
+#undef GetWindowText
+#undef SetWindowText
+#undef SendMessage
+#undef LoadString
+#undef DialogBox
 
 #include "platform/platform.h"
 
@@ -74,6 +80,27 @@ public:
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
                                                            const Guid& classGuid) override;
     void UnregisterDeviceNotification(DeviceNotifyHandle handle) override;
+
+    std::uint32_t GetWindowProcessId(Hwnd window) override;
+    std::vector<Hwnd> EnumTopLevelWindows() override;
+    std::vector<Hwnd> EnumDescendants(Hwnd parent) override;
+    std::string GetClassName(Hwnd window) override;
+    bool IsWindowVisible(Hwnd window) override;
+    bool GetWindowRect(Hwnd window, Rect& rect) override;
+    Hwnd WindowFromPoint(int x, int y) override;
+    bool GetWindowText(Hwnd window, std::string& text) override;
+    LResult SetWindowText(Hwnd window, const char* text) override;
+    bool SendKeyInput(const KeyInput& input) override;
+    bool SendMouseInput(const MouseInput& input) override;
+    int GetSystemMetrics(int index) override;
+    MenuHandle CreatePopupMenu() override;
+    bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override;
+    bool GetCursorPos(int& x, int& y) override;
+    bool SetForegroundWindow(Hwnd window) override;
+    unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) override;
+    void DestroyMenu(MenuHandle menu) override;
+    void DialogBox(int resourceId, Hwnd owner,
+                   const std::function<void(DialogItems&)>& init) override;
 
     // The class procedure of a window, for the shared WNDPROC; null when the
     // class is not one of ours.
@@ -180,6 +207,7 @@ public:
     bool CreateDirectory(const std::string& path) override;
     std::vector<std::string> FindFiles(const std::string& pattern) override;
     bool ReadTextFile(const std::string& path, std::string& content) override;
+    bool GetCreationTime(const std::string& path, std::uint64_t& fileTime) override;
 };
 
 class WinShell final : public ShellPort {
@@ -190,6 +218,9 @@ public:
     IconHandle LoadIconFile(const std::string& path) override;
     IconHandle LoadIconResource(int id) override;
     void DestroyIcon(IconHandle icon) override;
+    std::u16string LoadString(int id) override;
+    bool GetVersionTranslations(std::vector<VersionTranslation>& translations) override;
+    bool QueryVersionString(const std::string& subBlock, std::u16string& value) override;
 };
 
 class WinText final : public TextPort {

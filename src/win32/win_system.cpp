@@ -174,6 +174,17 @@ std::vector<std::string> WinFiles::FindFiles(const std::string& pattern) {
     return names;
 }
 
+bool WinFiles::GetCreationTime(const std::string& path, std::uint64_t& fileTime) {
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    FILETIME created;
+    const bool ok = ::GetFileTime(file, &created, nullptr, nullptr) != 0;
+    ::CloseHandle(file);
+    if (ok) fileTime = (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+    return ok;
+}
+
 bool WinFiles::ReadTextFile(const std::string& path, std::string& content) {
     content.clear();
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -1,4 +1,6 @@
 // Windowing, messages and timers through USER32.
+#include <algorithm>
+#include <cstring>
 #include <ctime>
 
 #include "win32/win_platform.h"
@@ -167,6 +169,97 @@ DeviceNotifyHandle WinWindow::RegisterDeviceInterfaceNotification(Hwnd window,
 void WinWindow::UnregisterDeviceNotification(DeviceNotifyHandle handle) {
     ::UnregisterDeviceNotification(reinterpret_cast<HDEVNOTIFY>(handle));
 }
+
+std::uint32_t WinWindow::GetWindowProcessId(Hwnd window) {
+    DWORD process = 0;
+    if (::GetWindowThreadProcessId(ToHwnd(window), &process) == 0) return 0;
+    return process;
+}
+
+namespace {
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<Hwnd>*>(list)->push_back(FromHwnd(window));
+    return TRUE;
+}
+}  // namespace
+
+std::vector<Hwnd> WinWindow::EnumTopLevelWindows() {
+    std::vector<Hwnd> windows;
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<Hwnd> WinWindow::EnumDescendants(Hwnd parent) {
+    std::vector<Hwnd> windows;
+    if (parent == 0) return windows;  // EnumChildWindows would walk the desktop
+    ::EnumChildWindows(ToHwnd(parent), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::string WinWindow::GetClassName(Hwnd window) {
+    // A class name has at most 256 characters; the buffer holds that and the NUL.
+    char name[258];
+    const int length = ::GetClassNameA(ToHwnd(window), name, static_cast<int>(sizeof name));
+    return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
+}
+
+bool WinWindow::IsWindowVisible(Hwnd window) { return ::IsWindowVisible(ToHwnd(window)) != 0; }
+
+bool WinWindow::GetWindowRect(Hwnd window, Rect& rect) {
+    RECT r;
+    if (!::GetWindowRect(ToHwnd(window), &r)) return false;
+    rect = Rect{r.left, r.top, r.right, r.bottom};
+    return true;
+}
+
+Hwnd WinWindow::WindowFromPoint(int x, int y) { return FromHwnd(::WindowFromPoint(POINT{x, y})); }
+
+bool WinWindow::GetWindowText(Hwnd window, std::string& text) {
+    text.clear();
+    HWND w = ToHwnd(window);
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length))
+        return false;
+    // The other program may change its text between the two messages: the
+    // buffer is as long as it says plus room, and the copy stops at what was
+    // returned, so the result is always terminated and never overrun.
+    std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutA(w, WM_GETTEXT, buffer.size(),
+                               reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 1000,
+                               &copied))
+        return false;
+    buffer.back() = '\0';
+    copied = std::min<DWORD_PTR>(copied, buffer.size() - 1);
+    text.assign(buffer.data(), ::strnlen(buffer.data(), static_cast<std::size_t>(copied)));
+    return true;
+}
+
+LResult WinWindow::SetWindowText(Hwnd window, const char* text) {
+    // An empty text rather than a null pointer: a null WM_SETTEXT to another
+    // process fails under Wine (access violation), and both empty the window.
+    return ::SendMessageA(ToHwnd(window), WM_SETTEXT, 0,
+                          reinterpret_cast<LPARAM>(text != nullptr ? text : ""));
+}
+
+bool WinWindow::SendKeyInput(const KeyInput& key) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key.virtualKey;
+    input.ki.dwFlags = key.flags;
+    return ::SendInput(1, &input, sizeof input) == 1;
+}
+
+bool WinWindow::SendMouseInput(const MouseInput& mouse) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = mouse.dx;
+    input.mi.dy = mouse.dy;
+    input.mi.dwFlags = mouse.flags;
+    return ::SendInput(1, &input, sizeof input) == 1;
+}
+
+int WinWindow::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
 WinClock::WinClock() { clockPort = this; }
 

@@ -57,6 +57,7 @@ LResult OnCreate(App& app, Hwnd window) {
 
     for (int i = 0; i < REG_COUNT; ++i)
         hub.registeredMessages[i] = platform.window.RegisterWindowMessage(kRegisteredMessageTexts[i]);
+    hub.taskbarCreatedMessage = platform.window.RegisterWindowMessage(kTaskbarCreated);
 
     hub.audioNotification =
         platform.window.RegisterDeviceInterfaceNotification(window, kAudioInterfaceClass);
@@ -292,6 +293,10 @@ LResult OnRegisteredMessage(App& app, Hwnd window, unsigned message, WParam wPar
         return OnCompanionDiscover(app, window, message, wParam, lParam);
     if (message == registered[REG_SKYPE_ATTACH])
         return OnSkypeAttach(app, window, wParam, lParam);
+    if (message == app.hub.taskbarCreatedMessage) {
+        OnTaskbarCreated(app, window);
+        return 0;
+    }
     return app.platform.window.DefWindowProc(window, message, wParam, lParam);
 }
 

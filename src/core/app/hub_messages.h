@@ -54,6 +54,9 @@ inline constexpr const char* kRegisteredMessageTexts[REG_COUNT] = {
     "SkypeControlAPIAttach", "SkypeControlAPIDiscover", "VMSetting_Discover",
     "VMSetting_Attach", "VMSetting_Changing"};
 
+// Broadcast by Explorer when the taskbar is created again.
+inline constexpr const char* kTaskbarCreated = "TaskbarCreated";
+
 inline constexpr const char* kHiddenWindowClass = "Calvox Hidden Window class";
 
 // Device interface classes the hub listens to.

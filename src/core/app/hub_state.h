@@ -22,6 +22,15 @@ struct ClientWindows {
     Hwnd addressBar = 0;
 };
 
+// What the handset display is browsing.
+enum class UiMode : int {
+    Normal = 1,
+    AllContacts = 2,
+    OnlineContacts = 3,
+    OfflineContacts = 4,
+    History = 5,
+};
+
 struct HubState {
     std::array<unsigned, REG_COUNT> registeredMessages{};
     Hwnd hubWindow = 0;
@@ -56,7 +65,7 @@ struct HubState {
     bool ringing = false;
     CallRecord* currentCall = nullptr;
     int ownStatus = 2;  // offline
-    int uiMode = 1;
+    UiMode uiMode = UiMode::Normal;
     bool hookDown = false;
     bool gboxPresent = false;
 
@@ -65,6 +74,10 @@ struct HubState {
     std::string disconnectIconPath;
     IconHandle connectIcon = 0;
     IconHandle disconnectIcon = 0;
+    // The icon the tray shows (or would show with the icon hidden).
+    IconHandle trayIcon = 0;
+    // Explorer's "TaskbarCreated", registered at window creation.
+    unsigned taskbarCreatedMessage = 0;
 };
 
 }  // namespace calvox

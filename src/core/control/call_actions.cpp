@@ -4,6 +4,7 @@
 #include "answering/recording.h"
 #include "app/hub_messages.h"
 #include "audio/handset_mixer.h"
+#include "control/client_windows.h"
 #include "device/mcu_protocol.h"
 #include "skype/transport.h"
 
@@ -15,21 +16,43 @@ bool FileExists(FilePort& files, const std::string& path) {
 }
 }  // namespace
 
+void SetCallStatus(App& app, Hwnd hubWindow, const CallRecord& call, std::string_view status) {
+    SendSkypeCommand(app, "SET CALL " + call.id + " STATUS " + std::string(status), hubWindow);
+}
+
+void SendDtmf(App& app, Hwnd hubWindow, const CallRecord& call, char ch) {
+    SendSkypeCommand(app, "SET CALL " + call.id + " DTMF " + std::string(1, ch), hubWindow);
+}
+
+void PressClientButton(App& app, Hwnd hubWindow, std::string_view button) {
+    SendSkypeCommand(app, "BTN_PRESSED " + std::string(button), hubWindow);
+    SendSkypeCommand(app, "BTN_RELEASED " + std::string(button), hubWindow);
+}
+
 void AnswerRingingCall(App& app, Hwnd hubWindow) {
     const CallRecord* call = app.hub.currentCall;
-    if (call != nullptr && app.hub.ringing)
-        SendSkypeCommand(app, "SET CALL " + call->id + " STATUS INPROGRESS", hubWindow);
+    if (call != nullptr && app.hub.ringing) SetCallStatus(app, hubWindow, *call, "INPROGRESS");
 }
 
 void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld) {
     const CallRecord* call = app.hub.currentCall;
     if (call == nullptr || call->status == ONHOLD) return;
-    SendSkypeCommand(app, "SET CALL " + call->id + " STATUS FINISHED", hubWindow);
-    if (!resumeHeld) return;
-    if (const CallRecord* held = app.directory.FindHeldCall()) {
-        app.platform.clock.Sleep(kResumePauseMs);
-        SendSkypeCommand(app, "SET CALL " + held->id + " STATUS INPROGRESS", hubWindow);
+    SetCallStatus(app, hubWindow, *call, "FINISHED");
+    if (resumeHeld) ResumeHeldCall(app, hubWindow, call);
+}
+
+void ResumeHeldCall(App& app, Hwnd hubWindow, const CallRecord* finished) {
+    // The call just finished may still be listed as held: it is not resumed.
+    const CallRecord* held = nullptr;
+    for (const auto& call : app.directory.Calls()) {
+        if (call->status == ONHOLD && call.get() != finished) {
+            held = call.get();
+            break;
+        }
     }
+    if (held == nullptr) return;
+    app.platform.clock.Sleep(kResumePauseMs);
+    SetCallStatus(app, hubWindow, *held, "INPROGRESS");
 }
 void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons) {
     HandsetMixer& mixer = app.mixer;
@@ -66,9 +89,37 @@ int ToggleMicMute(App& app) {
     app.hub.micMuted = static_cast<int>(toggled);
     return result;
 }
-// The address bar is found with the client's windows; until then it is unknown.
-void PostKeyToAddressBar(App&, int) {}
-void ClearAddressBar(App&) {}
+void PostKeyToAddressBar(App& app, std::uint16_t virtualKey) {
+    WindowPort& window = app.platform.window;
+    const Hwnd edit = app.hub.clientWindows.addressBar;
+    if (!IsLive(window, edit)) return;
+    window.PostMessage(edit, wm::kKeyDown, virtualKey, 1);
+    window.PostMessage(edit, wm::kKeyUp, virtualKey, kKeyUpParam);
+    app.platform.clock.Sleep(kPostedKeyPauseMs);
+}
+
+LResult ClearAddressBar(App& app) {
+    WindowPort& window = app.platform.window;
+    const Hwnd edit = app.hub.clientWindows.addressBar;
+    if (!IsLive(window, edit)) return 0;
+    return window.SetWindowText(edit, nullptr);
+}
+
+void SendDigit(App& app, char ch, Hwnd hubWindow, int count) {
+    if (const CallRecord* call = app.hub.currentCall;
+        call != nullptr && call->status == INPROGRESS) {
+        SendDtmf(app, hubWindow, *call, ch);
+        return;
+    }
+    if (app.hub.uiMode != UiMode::Normal) return;
+    if (ch == '0' && count != 0) {
+        // A long "0" is "+": the "0" its press typed goes again.
+        PostKeyToAddressBar(app, vk::kBack);
+        SendMcuCommand(app, 0x0C, 0);
+        ch = '+';
+    }
+    PressClientButton(app, hubWindow, std::string(1, ch));
+}
 
 int MakeConfiguredCall(App& app, Hwnd hubWindow) {
     if (app.hub.currentCall != nullptr) return 0;

@@ -25,6 +25,9 @@ public:
     virtual std::vector<std::string> FindFiles(const std::string& pattern) = 0;
     // The whole content of a file read as text (line breaks as "\n").
     virtual bool ReadTextFile(const std::string& path, std::string& content) = 0;
+    // Opens the file for reading and reads its creation time, in 100 ns ticks
+    // since 1601-01-01 UTC; false when it does not open or gives no time.
+    virtual bool GetCreationTime(const std::string& path, std::uint64_t& fileTime) = 0;
 };
 
 }  // namespace calvox

@@ -1,7 +1,10 @@
-// The shell: opening files and links, the notification-area icon and icons.
+// The shell: opening files and links, the notification-area icon, icons and
+// the program's own resources.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -19,6 +22,12 @@ struct TrayIconRecord {
     std::string tip;  // at most 127 characters
 };
 
+// One (language, code page) pair of a version resource's translation list.
+struct VersionTranslation {
+    std::uint16_t language = 0;
+    std::uint16_t codePage = 0;
+};
+
 class ShellPort {
 public:
     virtual ~ShellPort() = default;
@@ -31,6 +40,14 @@ public:
     virtual IconHandle LoadIconFile(const std::string& path) = 0;
     virtual IconHandle LoadIconResource(int id) = 0;
     virtual void DestroyIcon(IconHandle icon) = 0;
+
+    // A string of the program's string table in the user interface language;
+    // empty when there is none.
+    virtual std::u16string LoadString(int id) = 0;
+    // The program's version resource: "\VarFileInfo\Translation", and a string
+    // value by its sub-block path; false when the resource or value is missing.
+    virtual bool GetVersionTranslations(std::vector<VersionTranslation>& translations) = 0;
+    virtual bool QueryVersionString(const std::string& subBlock, std::u16string& value) = 0;
 };
 
 }  // namespace calvox

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -25,6 +26,20 @@ struct WindowCreateSpec {
     std::uint32_t exStyle = 0;
     std::uint32_t style = 0;
     int x = 0, y = 0, width = 0, height = 0;
+};
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// One synthesized input event, as SendInput takes it.
+struct KeyInput {
+    std::uint16_t virtualKey = 0;
+    std::uint32_t flags = 0;  // KEYEVENTF_*
+};
+struct MouseInput {
+    std::int32_t dx = 0, dy = 0;
+    std::uint32_t flags = 0;  // MOUSEEVENTF_*
 };
 
 struct Msg {
@@ -52,6 +67,17 @@ struct DeviceBroadcastHeader {
 struct DeviceInterfaceBroadcast {
     DeviceBroadcastHeader header;
     Guid classGuid;
+};
+
+// The controls of an open dialog, by id.
+class DialogItems {
+public:
+    virtual ~DialogItems() = default;
+    // The whole text of a control, however long.
+    virtual std::u16string GetText(int id) = 0;
+    virtual void SetText(int id, const std::u16string& text) = 0;
+    // Puts an icon into an icon static (STM_SETICON).
+    virtual void SetIcon(int id, IconHandle icon) = 0;
 };
 
 class WindowPort {
@@ -87,6 +113,44 @@ public:
     virtual DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
                                                                    const Guid& classGuid) = 0;
     virtual void UnregisterDeviceNotification(DeviceNotifyHandle handle) = 0;
+
+    // Other programs' windows (the Skype client's), which may vanish at any
+    // moment: every answer about a window that is gone is empty, false or 0.
+    virtual std::uint32_t GetWindowProcessId(Hwnd window) = 0;
+    // Top-level windows in enumeration (z) order.
+    virtual std::vector<Hwnd> EnumTopLevelWindows() = 0;
+    // Every descendant of `parent`, in the order EnumChildWindows visits them.
+    virtual std::vector<Hwnd> EnumDescendants(Hwnd parent) = 0;
+    // The whole class name, however long.
+    virtual std::string GetClassName(Hwnd window) = 0;
+    virtual bool IsWindowVisible(Hwnd window) = 0;
+    // Screen coordinates.
+    virtual bool GetWindowRect(Hwnd window, Rect& rect) = 0;
+    virtual Hwnd WindowFromPoint(int x, int y) = 0;
+    // WM_GETTEXT into a buffer that grows to the whole text and is always
+    // terminated; false when the window does not answer.
+    virtual bool GetWindowText(Hwnd window, std::string& text) = 0;
+    // WM_SETTEXT; a null text empties the window. What the window returned.
+    virtual LResult SetWindowText(Hwnd window, const char* text) = 0;
+    // SendInput of one event each; true when the event was inserted.
+    virtual bool SendKeyInput(const KeyInput& input) = 0;
+    virtual bool SendMouseInput(const MouseInput& input) = 0;
+    // SM_CXSCREEN / SM_CYSCREEN.
+    virtual int GetSystemMetrics(int index) = 0;
+    // Popup menus. TrackPopupMenu with TPM_RETURNCMD returns the chosen
+    // command, 0 when none was chosen.
+    virtual MenuHandle CreatePopupMenu() = 0;
+    virtual bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) = 0;
+    virtual bool GetCursorPos(int& x, int& y) = 0;
+    virtual bool SetForegroundWindow(Hwnd window) = 0;
+    virtual unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) = 0;
+    virtual void DestroyMenu(MenuHandle menu) = 0;
+
+    // A modal dialog from the program's resources, owned by `owner`. `init`
+    // runs when the dialog initialises; the call returns once the dialog has
+    // closed, whichever way it was closed.
+    virtual void DialogBox(int resourceId, Hwnd owner,
+                           const std::function<void(DialogItems&)>& init) = 0;
 };
 
 }  // namespace calvox

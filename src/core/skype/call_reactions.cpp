@@ -55,8 +55,8 @@ void ReactToCurrentCall(App& app, Hwnd hubWindow, int state) {
     RingerControl(app, hub.ringing);
 
     if (call->ended) hub.currentCall = nullptr;
-    if (hub.uiMode != 1) {
-        hub.uiMode = 1;
+    if (hub.uiMode != UiMode::Normal) {
+        hub.uiMode = UiMode::Normal;
         app.directory.SetCallPosition(0);
         app.directory.SetContactPosition(-1);
     }
@@ -104,14 +104,14 @@ void ResetSkypeState(App& app, Hwnd hubWindow) {
     app.directory.DeleteAllContacts();
     app.directory.DeleteAllCalls();
     app.historicCallIds.clear();
-    hub.uiMode = 1;
+    hub.uiMode = UiMode::Normal;
     SendMcuCommand(app, 0x01, 0);
     app.numberEntry.clear();
     hub.ringing = false;
 }
 
 void ResetHandsetMenu(App& app) {
-    app.hub.uiMode = 1;
+    app.hub.uiMode = UiMode::Normal;
     app.hub.micMuted = 0;
     app.hub.hookDown = false;
     app.hub.capsActive = false;

@@ -174,7 +174,8 @@ void OnUser(App& app, Hwnd hub, NotificationTokens& tokens) {
         ContactStatusFrom(value, status, online);
         const bool changed = app.directory.SetContactStatus(handle, online, status) != 0;
         const UserRecord* contact = app.directory.FindContactByHandle(handle);
-        if (changed && contact != nullptr && app.hub.uiMode == 1) ShowPresenceChange(app, *contact);
+        if (changed && contact != nullptr && app.hub.uiMode == UiMode::Normal)
+            ShowPresenceChange(app, *contact);
     } else if (property == "BUDDYSTATUS") {
         if (value[0] == '1') {
             app.directory.RemoveContact(handle);

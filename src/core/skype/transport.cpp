@@ -90,8 +90,8 @@ LResult OnSkypeAttach(App& app, Hwnd hubWindow, WParam apiWindow, LParam status)
     app.log.Write("client attach status " + AttachStatusText(status));
     if (status == kAttachSuccess) {
         app.hub.skypeApiWindow = static_cast<Hwnd>(apiWindow);
-        FindClientWindows(app, app.hub.skypeApiWindow);
-        FindAddressBar(app, app.hub.skypeApiWindow);
+        FindClientWindows(app.platform.window, app.hub.clientWindows, app.hub.skypeApiWindow);
+        FindAddressBar(app.platform.window, app.hub.clientWindows, app.hub.skypeApiWindow);
         app.platform.window.PostMessage(hubWindow, HUBM_SKYPE_ATTACHED, 0, 0);
     } else if (status == kAttachApiAvailable) {
         BroadcastDiscover(app, hubWindow);

@@ -42,6 +42,25 @@ public:
     }
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd, const Guid&) override { return 1; }
     void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
+    std::uint32_t GetWindowProcessId(Hwnd) override { return 0; }
+    std::vector<Hwnd> EnumTopLevelWindows() override { return {}; }
+    std::vector<Hwnd> EnumDescendants(Hwnd) override { return {}; }
+    std::string GetClassName(Hwnd) override { return {}; }
+    bool IsWindowVisible(Hwnd) override { return false; }
+    bool GetWindowRect(Hwnd, Rect&) override { return false; }
+    Hwnd WindowFromPoint(int, int) override { return 0; }
+    bool GetWindowText(Hwnd, std::string&) override { return false; }
+    LResult SetWindowText(Hwnd, const char*) override { return 0; }
+    bool SendKeyInput(const KeyInput&) override { return true; }
+    bool SendMouseInput(const MouseInput&) override { return true; }
+    int GetSystemMetrics(int) override { return 0; }
+    MenuHandle CreatePopupMenu() override { return 0; }
+    bool AppendMenuItem(MenuHandle, unsigned, const std::u16string&) override { return false; }
+    bool GetCursorPos(int&, int&) override { return false; }
+    bool SetForegroundWindow(Hwnd) override { return false; }
+    unsigned TrackPopupMenu(MenuHandle, unsigned, int, int, Hwnd) override { return 0; }
+    void DestroyMenu(MenuHandle) override {}
+    void DialogBox(int, Hwnd, const std::function<void(DialogItems&)>&) override {}
 
     // ClockPort
     void SetTimer(Hwnd, std::uintptr_t, std::uint32_t) override {}
@@ -93,6 +112,7 @@ public:
     bool CreateDirectory(const std::string&) override { return false; }
     std::vector<std::string> FindFiles(const std::string&) override { return {}; }
     bool ReadTextFile(const std::string&, std::string&) override { return false; }
+    bool GetCreationTime(const std::string&, std::uint64_t&) override { return false; }
 
     // ShellPort
     void ShellExecute(Hwnd, const std::string&, const std::string&, const std::string&,
@@ -101,6 +121,9 @@ public:
     IconHandle LoadIconFile(const std::string&) override { return 0; }
     IconHandle LoadIconResource(int) override { return 1; }
     void DestroyIcon(IconHandle) override {}
+    std::u16string LoadString(int) override { return {}; }
+    bool GetVersionTranslations(std::vector<VersionTranslation>&) override { return false; }
+    bool QueryVersionString(const std::string&, std::u16string&) override { return false; }
 
     // TextPort: the benchmarks' texts are ASCII.
     bool AnsiToWide(const std::string& ansi, std::u16string& wide) override {
