@@ -54,13 +54,18 @@ VirtualFile* FileSystem::Find(const std::string& path) {
 }
 
 void FileSystem::EnsureParents(const std::string& path) {
-    std::string parent = Parent(path);
-    if (parent.empty() || Find(parent) != nullptr) return;
-    EnsureParents(parent);
-    VirtualFile& f = files_[Normalize(parent)];
-    f.path = parent;
-    f.kind = FileKind::Folder;
-    f.attributes = 0x10;
+    // Up to the nearest folder that exists, then down creating each one: one
+    // look-up per level, no recursion.
+    std::vector<std::string> missing;
+    for (std::string parent = Parent(path); !parent.empty() && Find(parent) == nullptr;
+         parent = Parent(parent))
+        missing.push_back(parent);
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        VirtualFile& f = files_[Normalize(*it)];
+        f.path = *it;
+        f.kind = FileKind::Folder;
+        f.attributes = 0x10;
+    }
 }
 
 VirtualFile& FileSystem::Create(const std::string& path, FileKind kind) {

@@ -42,21 +42,11 @@ Steps:
   right-click (the tray icon; at the prompt you then choose from its menu)
   explorer-restart (the taskbar is created again and broadcasts "TaskbarCreated")
   expect [@MS] CHANNEL ...    expect none CHANNEL
+Limits: a `file ... wav` holds at most 64 MiB of sound; a PATH, made absolute, at
+  most 259 characters. Longer asks are malformed lines (exit 2).
+Channels besides the contract's:
+  log TEXT    a line of the program's diagnostic log ([DIAGNOSTICS] LOG=1)
 )";
-
-class ScriptSteps : public StepSource {
-public:
-    explicit ScriptSteps(std::vector<Step> steps) : steps_(std::move(steps)) {}
-    bool Next(Step& step) override {
-        if (next_ >= steps_.size()) return false;
-        step = steps_[next_++];
-        return true;
-    }
-
-private:
-    std::vector<Step> steps_;
-    std::size_t next_ = 0;
-};
 
 class TypedSteps : public StepSource {
 public:

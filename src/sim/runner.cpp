@@ -248,7 +248,7 @@ void Simulation::RunProcess(const std::string& commandLine, bool nested) {
     std::string line;
     Utf8ToCp1252(commandLine, line);
     Platform platform{*this, *this, *this, *this, *this, *this, *this, *this,
-                      *this, *this, *this, *this, *this, *this, sound_, *this, this};
+                      *this, *this, *this, *this, *this, *this, sound_, *this, this, this};
     RunProgram(platform, line);
     current_->ended = true;
     current_->destroyed = true;

@@ -137,19 +137,34 @@ void Scheduler::Yield(Worker& w, std::unique_lock<std::mutex>& lock) {
 }
 
 WaitResult Scheduler::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    auto it = events_.find(event);
-    if (it == events_.end()) return WaitResult::Failed;
-    if (it->second.signaled) {
+    std::size_t index = 0;
+    return WaitEvents({event}, timeoutMs, index);
+}
+
+std::optional<WaitResult> Scheduler::TakeSignaled(const std::vector<EventHandle>& events,
+                                                  std::size_t& index) {
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        auto it = events_.find(events[i]);
+        if (it == events_.end()) return WaitResult::Failed;
+        if (!it->second.signaled) continue;
         if (!it->second.manualReset) it->second.signaled = false;
+        index = i;
         return WaitResult::Signaled;
     }
+    return std::nullopt;
+}
+
+WaitResult Scheduler::WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                                 std::size_t& index) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (std::optional<WaitResult> now = TakeSignaled(events, index)) return *now;
     auto* w = static_cast<Worker*>(tCurrentWorker);
     if (w == nullptr || timeoutMs == 0) return WaitResult::Timeout;
     w->block = Block::Event;
-    w->event = event;
+    w->events = events;
     w->due = timeoutMs == kInfinite ? -1 : now_ + timeoutMs;
     Yield(*w, lock);
+    index = w->index;
     return w->result;
 }
 
@@ -185,14 +200,8 @@ bool Scheduler::Ready(Worker& w) {
         case Block::None:
             return true;
         case Block::Event: {
-            auto it = events_.find(w.event);
-            if (it != events_.end() && it->second.signaled) {
-                if (!it->second.manualReset) it->second.signaled = false;
-                w.result = WaitResult::Signaled;
-                return true;
-            }
-            if (it == events_.end()) {
-                w.result = WaitResult::Failed;
+            if (std::optional<WaitResult> result = TakeSignaled(w.events, w.index)) {
+                w.result = *result;
                 return true;
             }
             if (w.due >= 0 && w.due <= now_) {

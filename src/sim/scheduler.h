@@ -42,6 +42,9 @@ public:
     // Blocking calls. On a worker they hand the baton back; on the hub thread
     // events and locks are tried once (the hub never blocks on a worker).
     WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs);
+    // The first of `events` that is signalled ends the wait; `index` names it.
+    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                          std::size_t& index);
     void Sleep(std::uint32_t ms);
     void Acquire(LockHandle lock);
     void Release(LockHandle lock);
@@ -61,7 +64,8 @@ private:
         std::string name;
         std::function<void()> body;
         Block block = Block::Start;
-        EventHandle event = 0;
+        std::vector<EventHandle> events;
+        std::size_t index = 0;  // which of `events` ended the wait
         LockHandle lock = 0;
         std::int64_t due = -1;  // -1: no time limit
         bool running = false;
@@ -74,6 +78,9 @@ private:
     };
 
     bool Ready(Worker& w);
+    // Takes the first signalled event of `events` (a wait on a missing one fails).
+    std::optional<WaitResult> TakeSignaled(const std::vector<EventHandle>& events,
+                                           std::size_t& index);
     void Resume(Worker& w);
     void Yield(Worker& w, std::unique_lock<std::mutex>& lock);
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "sim/codepage.h"
+#include "sim/files.h"
 
 namespace calvox::sim {
 namespace {
@@ -197,6 +198,22 @@ bool Param(const Token& t, std::string& reason) {
     return Fail(reason, "'" + t.text + "' is neither a number nor a window role");
 }
 
+// A virtual file is held in memory; a script cannot ask for more than this.
+constexpr std::int64_t kMaxWaveDataBytes = 64 * 1024 * 1024;
+// The longest path the program's ANSI file calls take (MAX_PATH less its NUL).
+constexpr std::size_t kMaxPathLength = 259;
+
+bool WaveSize(const ScriptLine& l, std::string& reason) {
+    std::int64_t channels = 0, rate = 0, bits = 0, seconds = 0;
+    ParseNumber(l.args[2].text, channels);
+    ParseNumber(l.args[3].text, rate);
+    ParseNumber(l.args[4].text, bits);
+    ParseNumber(l.args[5].text, seconds);
+    if (channels * rate * (bits / 8) * seconds <= kMaxWaveDataBytes) return true;
+    return Fail(reason, "a wave file of more than " + std::to_string(kMaxWaveDataBytes) +
+                            " bytes of sound");
+}
+
 // The optional last word of a `file` line: created=SECONDS.
 bool IsCreatedOption(const Token& t) { return !t.quoted && t.text.rfind("created=", 0) == 0; }
 
@@ -210,12 +227,14 @@ bool CheckFile(const ScriptLine& line, std::string& reason) {
     }
     if (!ArgCount(l, 1, 6, reason)) return false;
     if (l.args[0].text.empty()) return Fail(reason, "empty path");
+    if (FileSystem::Resolve(l.args[0].text).size() > kMaxPathLength)
+        return Fail(reason, "a path longer than " + std::to_string(kMaxPathLength) + " characters");
     if (l.args.size() == 1) return true;
     const std::string& kind = l.args[1].text;
     if (kind == "wav") {
         return ArgCount(l, 6, 6, reason) && NumberIn(l.args[2], 1, 8, reason) &&
                NumberIn(l.args[3], 1, 192000, reason) && OneOf(l.args[4], "8|16|24|32", reason) &&
-               NumberIn(l.args[5], 0, 3600, reason);
+               NumberIn(l.args[5], 0, 3600, reason) && WaveSize(l, reason);
     }
     if (kind == "text") {
         return ArgCount(l, 3, 3, reason) && CheckCodePage1252(l.args[2].text, reason);

@@ -321,7 +321,13 @@ EventHandle Simulation::CreateEvent(const std::string& name, bool manualReset, b
 }
 
 WaitResult Simulation::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
-    if (scheduler_.OnWorker()) return scheduler_.WaitEvent(event, timeoutMs);
+    std::size_t index = 0;
+    return WaitEvents({event}, timeoutMs, index);
+}
+
+WaitResult Simulation::WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                                  std::size_t& index) {
+    if (scheduler_.OnWorker()) return scheduler_.WaitEvents(events, timeoutMs, index);
     // The hub thread waits for a worker or a virtual device: the workers run
     // and time moves on to their wake-ups until the event comes or the time-out
     // has passed. Nothing is written on `sleep`.
@@ -329,7 +335,7 @@ WaitResult Simulation::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
     const std::int64_t limit = now_ + (bounded ? timeoutMs : 0);
     for (;;) {
         scheduler_.RunReady();
-        const WaitResult result = scheduler_.WaitEvent(event, 0);
+        const WaitResult result = scheduler_.WaitEvents(events, 0, index);
         if (result != WaitResult::Timeout) return result;
         // Without a limit a wake-up may never bring the event (a scan loop
         // wakes for ever), so the hub gives up rather than hang.
@@ -340,7 +346,7 @@ WaitResult Simulation::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
     }
     now_ = limit;
     scheduler_.RunReady();
-    return scheduler_.WaitEvent(event, 0);
+    return scheduler_.WaitEvents(events, 0, index);
 }
 
 ThreadHandle Simulation::StartThread(const std::string& name, std::function<void()> body) {
@@ -559,6 +565,8 @@ void Simulation::RecorderStart(const std::string& device, const std::string& fil
 }
 
 void Simulation::RecorderStop() { Write("recorder stop"); }
+
+void Simulation::WriteLine(const std::string& line) { Write("log " + Cp1252ToUtf8(line)); }
 
 }  // namespace calvox::sim
 

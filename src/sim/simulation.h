@@ -40,6 +40,21 @@ public:
     virtual bool Next(Step& step) = 0;
 };
 
+// The steps of a parsed script, in order.
+class ScriptSteps : public StepSource {
+public:
+    explicit ScriptSteps(std::vector<Step> steps) : steps_(std::move(steps)) {}
+    bool Next(Step& step) override {
+        if (next_ >= steps_.size()) return false;
+        step = steps_[next_++];
+        return true;
+    }
+
+private:
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+};
+
 class Simulation : public WindowPort,
                    public ClockPort,
                    public ThreadPort,
@@ -55,7 +70,8 @@ class Simulation : public WindowPort,
                    public MixerPort,
                    public DriverPort,
                    public BinaryFilePort,
-                   public ObserverPort {
+                   public ObserverPort,
+                   public LogPort {
 public:
     explicit Simulation(std::ostream& out, std::ostream& err);
     ~Simulation() override;
@@ -125,6 +141,8 @@ public:
     void ResetEvent(EventHandle event) override { scheduler_.ResetEvent(event); }
     void CloseEvent(EventHandle event) override { scheduler_.CloseEvent(event); }
     WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
+    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                          std::size_t& index) override;
     ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
     bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
     void TerminateThread(ThreadHandle thread) override { scheduler_.Abandon(thread); }
@@ -358,6 +376,9 @@ public:
     void SoundLoad(const std::string& file) override;
     void RecorderStart(const std::string& device, const std::string& file) override;
     void RecorderStop() override;
+
+    // LogPort: the diagnostic log goes straight to the trace.
+    void WriteLine(const std::string& line) override;
 
     // A popup menu's items, as the person at the prompt is shown them.
     struct MenuItem {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -139,6 +140,8 @@ public:
     void ResetEvent(EventHandle event) override;
     void CloseEvent(EventHandle event) override;
     WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
+    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                          std::size_t& index) override;
 
     ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
     bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
@@ -150,6 +153,39 @@ public:
     void Acquire(LockHandle lock) override;
     void Release(LockHandle lock) override;
     void DestroyLock(LockHandle lock) override;
+};
+
+inline constexpr std::size_t kLogRollOverBytes = 1024 * 1024;
+inline constexpr std::size_t kLogQueueLimit = 1000;
+inline constexpr DWORD kLogStopLimitMs = 2000;
+
+// The diagnostic log file (Calvox.log beside the program), rolled over to
+// Calvox.log.1 when the next line would take it past the limit.
+class WinLog final : public LogPort {
+public:
+    WinLog();
+    WinLog(std::string path, std::size_t rollOverBytes);
+    ~WinLog() override;
+    WinLog(const WinLog&) = delete;
+    WinLog& operator=(const WinLog&) = delete;
+
+    // Stamps the line with the local time and queues it; never waits for the disk.
+    void WriteLine(const std::string& line) override;
+    // The writer thread's body.
+    void RunWriter();
+
+private:
+    void Append(const std::deque<std::string>& lines);
+
+    std::string path_;
+    std::size_t rollOverBytes_;
+    CRITICAL_SECTION lock_;
+    std::deque<std::string> queue_;
+    std::size_t dropped_ = 0;
+    bool started_ = false;
+    HANDLE work_ = nullptr;
+    HANDLE stop_ = nullptr;
+    HANDLE thread_ = nullptr;
 };
 
 class WinProfile final : public ProfilePort {
@@ -379,9 +415,10 @@ struct WinPlatform {
     WinMixer mixer;
     WinDriver driver;
     WinSound sound;
+    WinLog log;
     WinBinaryFiles binaryFiles;
     Platform ports{window, clock,  threads,  profile, files,  shell, text,        hid,    usb,
-                   endpoints, registry, system, mixer, driver, sound, binaryFiles, nullptr};
+                   endpoints, registry, system, mixer, driver, sound, binaryFiles, nullptr, &log};
 };
 
 }  // namespace calvox::win32

@@ -62,6 +62,20 @@ WaitResult WinThreads::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
     }
 }
 
+WaitResult WinThreads::WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                                  std::size_t& index) {
+    std::vector<HANDLE> handles;
+    for (EventHandle event : events) handles.push_back(ToHandle(event));
+    const DWORD result = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
+                                                  handles.data(), FALSE, timeoutMs);
+    if (result == WAIT_TIMEOUT) return WaitResult::Timeout;
+    if (result >= WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + handles.size()) {
+        index = result - WAIT_OBJECT_0;
+        return WaitResult::Signaled;
+    }
+    return WaitResult::Failed;
+}
+
 ThreadHandle WinThreads::StartThread(const std::string& name, std::function<void()> body) {
     auto* context = new std::function<void()>(std::move(body));
     std::uintptr_t thread = ::_beginthreadex(nullptr, 0, ThreadStart, context, 0, nullptr);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "answering/answering_machine.h"
 #include "answering/driver_wave_player.h"
 #include "answering/sound_player.h"
+#include "app/diagnostic_log.h"
 #include "app/hub_state.h"
 #include "audio/handset_mixer.h"
 #include "config/settings.h"
@@ -27,7 +29,8 @@ struct App {
           mixer(p),
           driverPlayer(p),
           answeringMachine(p, settings, soundPlayer),
-          observer(p.observer) {}
+          observer(p.observer),
+          log(p.log) {}
 
     Platform& platform;
     HubState hub;
@@ -49,14 +52,16 @@ struct App {
     std::string currentUserHandle;
     int protocolVersion = 0;
     std::string ringtone;
+    // Client texts posted to the hub and not yet parsed (see OnCopyData).
+    std::deque<std::unique_ptr<char[]>> notificationCopies;
     // Last values sent for the missed-call, hold and conference indicators.
     struct IndicatorCache {
         int missed = 3;
         int hold = 7;
         int conference = 9;
     } indicators;
-    std::atomic<bool> buzzerStop{false};
     ObserverPort* observer;
+    DiagnosticLog log;
 };
 
 // The start-up of one process: the launcher or the resident role. Returns when

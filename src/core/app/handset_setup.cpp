@@ -50,6 +50,24 @@ void ApplyMixerLevels(App& app) {
     }
 }
 
+// Why set-up found no handset: none on the USB passes the fingerprint, or
+// those that do are not the ones the settings name.
+void LogNoHandset(DiagnosticLog& log, const UsbDeviceList& handsets, std::uint16_t vendorId,
+                  std::uint16_t productId) {
+    if (!log.Enabled()) return;
+    std::string seen;
+    for (const UsbDeviceEntry& entry : handsets.Entries()) {
+        // The walk meets a device once for each of its interfaces.
+        if (seen.find(entry.name) == std::string::npos) seen += " " + entry.name;
+    }
+    if (seen.empty()) {
+        log.Write("handset not found: no supported handset on the USB");
+        return;
+    }
+    log.Write("handset not found: the settings ask for " + DeviceIdText(vendorId, productId) +
+              ", the USB has" + seen);
+}
+
 }  // namespace
 
 bool IsWindows2000(SystemPort& system) {
@@ -72,14 +90,23 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
     UsbDeviceList handsets;
     handsets.Walk(app.platform);
     const UsbDeviceEntry* entry = ChooseHandset(handsets, vendorId, productId);
-    if (entry == nullptr) return;
+    if (entry == nullptr) {
+        LogNoHandset(app.log, handsets, vendorId, productId);
+        return;
+    }
     const auto entryVid = static_cast<std::uint16_t>(entry->vendorId);
     const auto entryPid = static_cast<std::uint16_t>(entry->productId);
 
     app.device.SetNotifyWindow(hubWindow);
     if (scanMode != SCAN_DEVICE_DEFAULT) app.device.SetScanMode(scanMode);
     app.device.SetGpioPullHigh(s.gpioPullHigh != 0);
-    app.device.Open(entryVid, entryPid, entry->kind);
+    if (app.device.Open(entryVid, entryPid, entry->kind))
+        app.log.Write("handset found " + entry->name + ", reports in " +
+                      std::to_string(app.device.InputLength()) + " out " +
+                      std::to_string(app.device.OutputLength()) + " bytes");
+    else
+        app.log.Write("handset not found: " + entry->name +
+                      " is on the USB but no HID interface has its ids");
 
     app.platform.clock.SetTimer(hubWindow, TIMER_KEY_FLOOD, kKeyFloodPeriodMs);
 
@@ -89,8 +116,11 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
                               found))
         name = found;
 
-    app.mixer.OpenByName(hubWindow, name);
+    const std::string wanted = name;
+    const bool mixerOpen = app.mixer.OpenByName(hubWindow, name);
     app.mixer.GetName(name);
+    app.log.Write(mixerOpen ? "mixer opened " + Quoted(name)
+                            : "mixer not found: no mixer named like " + Quoted(wanted));
 
     ApplyMixerLevels(app);
     if (s.beDefaultAudio == 0)

@@ -13,6 +13,7 @@
 #include "device/buzzer.h"
 #include "device/leds.h"
 #include "device/mcu_protocol.h"
+#include "device/usb_walk.h"
 #include "skype/contact_display.h"
 #include "skype/notification_parser.h"
 #include "skype/transport.h"
@@ -29,6 +30,11 @@ LResult OnCreate(App& app, Hwnd window) {
     hub.trayTip = kDefaultProductTitle;
     DeviceTexts texts;
     LoadDeviceSettings(platform, app.settings, texts);
+    app.log.SetEnabled(app.settings.diagnosticLog != 0);
+    app.log.Write("start, settings " + Quoted(GetSettingsPath(platform.files)) + ", handset " +
+                  (app.settings.deviceVid == 0 && app.settings.devicePid == 0
+                       ? std::string("any")
+                       : DeviceIdText(app.settings.deviceVid, app.settings.devicePid)));
     hub.trayTip = texts.product;
     hub.connectIconPath = texts.connectIconPath;
     hub.disconnectIconPath = texts.disconnectIconPath;
@@ -90,6 +96,8 @@ LResult OnDestroy(App& app, Hwnd window) {
     if (hub.hidNotification != 0)
         app.platform.window.UnregisterDeviceNotification(hub.hidNotification);
     hub.audioNotification = hub.hidNotification = 0;
+    // Texts still queued are never dispatched now.
+    app.notificationCopies.clear();
     app.platform.window.PostQuitMessage(0);
     return 0;
 }
@@ -322,7 +330,7 @@ LResult HubWindowProc(App& app, Hwnd window, unsigned message, WParam wParam, LP
             OnMixerControlChange(app);
             return 0;
         case HUBM_SKYPE_NOTIFY:
-            HandleNotification(app, window, reinterpret_cast<char*>(wParam));
+            HandleNotification(app, window, TakeNotificationCopy(app, wParam));
             return 0;
         case HUBM_SKYPE_ATTACHED:
             OnSkypeAttached(app, window);

@@ -47,6 +47,7 @@ struct HubState {
     DeviceNotifyHandle audioNotification = 0;
     DeviceNotifyHandle hidNotification = 0;
     std::uintptr_t buzzerEvent = 0;
+    std::uintptr_t buzzerStopEvent = 0;
     std::uintptr_t buzzerThread = 0;
     bool capsActive = false;
     int micMuted = 0;

@@ -136,6 +136,7 @@ void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts) {
     ReadInt(platform, "CUSTOMER", "KEYUPMODE", path, s.keyUpMode);
     ReadInt(platform, "CUSTOMER", "KEYCOMPOSITE", path, s.keyComposite);
     ReadInt(platform, "CUSTOMER", "HIDETRAYICON", path, s.hideTrayIcon);
+    ReadInt(platform, "DIAGNOSTICS", "LOG", path, s.diagnosticLog);
 
     ReadString(platform, "LOGO", "LINE1", path, s.logoLine1);
     ReadString(platform, "LOGO", "LINE2", path, s.logoLine2);

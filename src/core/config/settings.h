@@ -56,6 +56,8 @@ struct Settings {
     int keyUpMode = 0;
     int keyComposite = 0;
     int hideTrayIcon = 0;
+    // DIAGNOSTICS: the log a user can send (off unless set).
+    int diagnosticLog = 0;
     int changeDeviceGain = 0;
     int changeMasterVol = 0;
     int changeRecMicVol = 0;

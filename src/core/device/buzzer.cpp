@@ -4,14 +4,18 @@ namespace calvox {
 
 namespace {
 
-void BuzzerThreadBody(App& app) {
-    ThreadPort& threads = app.platform.threads;
+void BuzzerThreadBody(ThreadPort& threads, HandsetDevice& device, EventHandle beep,
+                      EventHandle stop) {
+    // The stop event is never reset, so a stop that comes during a beep is
+    // still there when the thread waits again.
+    const std::vector<EventHandle> wakers{stop, beep};
     for (;;) {
-        if (threads.WaitEvent(app.hub.buzzerEvent, kInfinite) != WaitResult::Signaled) return;
-        if (app.buzzerStop.load()) return;
-        // Presses during the beep are part of it.
-        app.device.Beep();
-        threads.ResetEvent(app.hub.buzzerEvent);
+        std::size_t woken = 0;
+        if (threads.WaitEvents(wakers, kInfinite, woken) != WaitResult::Signaled || woken == 0)
+            return;
+        // Presses during the beep are part of it; a stop cuts it short.
+        device.Beep(-1, stop);
+        threads.ResetEvent(beep);
     }
 }
 
@@ -19,28 +23,31 @@ void BuzzerThreadBody(App& app) {
 
 void StartBuzzerThread(App& app) {
     ThreadPort& threads = app.platform.threads;
-    app.buzzerStop = false;
-    app.hub.buzzerEvent = threads.CreateEvent(kBuzzerEventName, true, false);
-    if (app.hub.buzzerEvent == 0) return;
-    app.hub.buzzerThread = threads.StartThread("buzzer", [&app] { BuzzerThreadBody(app); });
+    HubState& hub = app.hub;
+    hub.buzzerEvent = threads.CreateEvent(kBuzzerEventName, true, false);
+    if (hub.buzzerEvent == 0) return;
+    hub.buzzerStopEvent = threads.CreateEvent("", true, false);
+    if (hub.buzzerStopEvent == 0) return;
+    hub.buzzerThread = threads.StartThread(
+        "buzzer", [&threads, &device = app.device, beep = hub.buzzerEvent,
+                   stop = hub.buzzerStopEvent] { BuzzerThreadBody(threads, device, beep, stop); });
 }
 
 void StopBuzzerThread(App& app) {
     ThreadPort& threads = app.platform.threads;
-    if (app.hub.buzzerThread != 0) {
-        // Wake it with the stop flag set; only a thread that does not answer
-        // within the limit is terminated.
-        app.buzzerStop = true;
-        threads.SetEvent(app.hub.buzzerEvent);
-        if (threads.JoinThread(app.hub.buzzerThread, kWorkerStopLimitMs))
-            threads.CloseThread(app.hub.buzzerThread);
+    HubState& hub = app.hub;
+    if (hub.buzzerThread != 0) {
+        // Only a thread that does not answer within the limit is terminated.
+        threads.SetEvent(hub.buzzerStopEvent);
+        if (threads.JoinThread(hub.buzzerThread, kWorkerStopLimitMs))
+            threads.CloseThread(hub.buzzerThread);
         else
-            threads.TerminateThread(app.hub.buzzerThread);
-        app.hub.buzzerThread = 0;
+            threads.TerminateThread(hub.buzzerThread);
+        hub.buzzerThread = 0;
     }
-    if (app.hub.buzzerEvent != 0) {
-        threads.CloseEvent(app.hub.buzzerEvent);
-        app.hub.buzzerEvent = 0;
+    for (std::uintptr_t* event : {&hub.buzzerStopEvent, &hub.buzzerEvent}) {
+        if (*event != 0) threads.CloseEvent(*event);
+        *event = 0;
     }
 }
 

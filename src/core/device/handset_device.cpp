@@ -101,6 +101,7 @@ bool HandsetDevice::Open(std::uint16_t vendorId, std::uint16_t productId, int ki
     platform_.threads.Release(writeLock_);
 
     readerRunning_ = true;
+    readerStop_ = threads.CreateEvent("", true, false);
     readerThread_ = threads.StartThread("reader", [this] { ReaderThread(); });
 
     bool present = false;
@@ -133,16 +134,16 @@ void HandsetDevice::DropEvent(EventHandle& event) {
 void HandsetDevice::Close() {
     readerRunning_ = false;
     scanRunning_ = false;
-    buzzer_ = false;
+    buzzerRequests_ = 0;
     StopScan();
     BuzzerOff();
 
-    // The reader waits on its read without a limit: cancel the read so it
-    // sees the stop flag, and wait for it before its handle goes.
-    if (readerThread_ != 0) {
-        if (readHandle_ != 0) platform_.hid.CancelIo(readHandle_);
-        StopThread(readerThread_);
-    }
+    // The reader waits on its stop event together with its read, so setting
+    // the event ends its wait wherever it stands; it cancels its own read.
+    if (readerStop_ != 0) platform_.threads.SetEvent(readerStop_);
+    StopThread(readerThread_);
+    if (readerStop_ != 0) platform_.threads.CloseEvent(readerStop_);
+    readerStop_ = 0;
 
     platform_.threads.Acquire(writeLock_);
     DropEvent(outputEvent_);
@@ -158,19 +159,23 @@ void HandsetDevice::Close() {
 }
 
 int HandsetDevice::SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
-    if (buzzer_) b1 |= 0x20;
+    if (BuzzerSounding()) b1 |= 0x20;
     return WriteReport(b1, b2, b3, b4);
 }
 
 int HandsetDevice::WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
                                std::uint8_t b4) {
+    platform_.threads.Acquire(writeLock_);
+    const int result = WriteReportLocked(b1, b2, b3, b4);
+    platform_.threads.Release(writeLock_);
+    return result;
+}
+
+int HandsetDevice::WriteReportLocked(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
+                                     std::uint8_t b4) {
     ThreadPort& threads = platform_.threads;
     HidPort& hid = platform_.hid;
-    threads.Acquire(writeLock_);
-    if (writeHandle_ == 0 || outputLength_ == 0 || outputEvent_ == 0) {
-        threads.Release(writeLock_);
-        return 0;
-    }
+    if (writeHandle_ == 0 || outputLength_ == 0 || outputEvent_ == 0) return 1;
     // The report is as long as the device says, zero-padded.
     std::vector<std::uint8_t> report(outputLength_, 0);
     const std::uint8_t bytes[] = {0, b1, b2, b3, b4};
@@ -182,7 +187,6 @@ int HandsetDevice::WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3
     // Wait for the write (or its cancellation) to finish before the record is reused.
     const bool written = hid.FinishWrite(writeHandle_);
     threads.ResetEvent(outputEvent_);
-    threads.Release(writeLock_);
     return wait == WaitResult::Signaled && written ? 0 : 1;
 }
 
@@ -244,14 +248,27 @@ void HandsetDevice::ReaderThread() {
     ReportDecoder decoder(ResolveScanMode(scanMode_, productType_), gpioPullHigh_);
     std::vector<std::uint8_t> buffer(std::max<std::uint32_t>(inputLength_, 5), 0);
 
+    const std::vector<EventHandle> wakers{readerStop_, inputEvent};
     while (readerRunning_ && kind_ == kDeviceKindHandset && inputLength_ > 0) {
         std::fill(buffer.begin(), buffer.end(), 0);
         hid.StartRead(readHandle_, buffer.data(), inputLength_, inputEvent);
-        threads.WaitEvent(inputEvent, kInfinite);
+        std::size_t woken = 0;
+        const WaitResult wait = threads.WaitEvents(wakers, kInfinite, woken);
+        if (wait != WaitResult::Signaled || woken == 0) {
+            // Stopped (or the wait broke): the read is ours to cancel, and its
+            // buffer must outlive it.
+            hid.CancelIo(readHandle_);
+            std::size_t ignored = 0;
+            hid.FinishRead(readHandle_, ignored);
+            break;
+        }
         threads.ResetEvent(inputEvent);
         std::size_t bytes = 0;
-        // A failed read means the handset is gone (or we are closing).
-        if (!readerRunning_ || !hid.FinishRead(readHandle_, bytes)) break;
+        // A failed read means the handset is gone.
+        if (!hid.FinishRead(readHandle_, bytes)) break;
+        // Bytes a short report did not bring would decode as zeros: a phantom
+        // key 0. Such a report carries nothing this program reads.
+        if (bytes < kDecodedReportBytes) continue;
         ReportDecoder::Result result =
             decoder.Decode(buffer[1], buffer[2], buffer[3], buffer[4], scanThreadExists_);
         if (result.mcuHello) {
@@ -266,21 +283,35 @@ void HandsetDevice::ReaderThread() {
 
 // --- buzzer ----------------------------------------------------------------------
 
-void HandsetDevice::BuzzerOn() {
-    buzzer_ = true;
-    if (!scanRunning_ && kind_ == kDeviceKindHandset) SendReport(0x20, 0, 0, 0);
+void HandsetDevice::ChangeBuzzerRequest(BuzzerRequest request, bool on) {
+    const auto bit = static_cast<unsigned>(request);
+    // Under the write lock, so that the reports switching the bit go out in
+    // the order the requests changed.
+    platform_.threads.Acquire(writeLock_);
+    const unsigned before = on ? buzzerRequests_.fetch_or(bit) : buzzerRequests_.fetch_and(~bit);
+    const unsigned others = before & ~bit;
+    // A ring (re)started always writes its report; otherwise only a change of
+    // the bit does.
+    const bool write = on ? request == BuzzerRequest::Ring || others == 0 : others == 0;
+    if (write && !scanRunning_ && kind_ == kDeviceKindHandset)
+        WriteReportLocked(on ? 0x20 : 0x00, 0, 0, 0);
+    platform_.threads.Release(writeLock_);
 }
 
-void HandsetDevice::BuzzerOff() {
-    buzzer_ = false;
-    if (!scanRunning_ && kind_ == kDeviceKindHandset) SendReport(0x00, 0, 0, 0);
-}
+void HandsetDevice::BuzzerOn() { ChangeBuzzerRequest(BuzzerRequest::Ring, true); }
 
-void HandsetDevice::Beep(int ms) {
-    if (buzzer_) return;
-    BuzzerOn();
-    platform_.threads.WorkerSleep(ms < 0 ? buzzerDurationMs_.load() : static_cast<std::uint32_t>(ms));
-    BuzzerOff();
+void HandsetDevice::BuzzerOff() { ChangeBuzzerRequest(BuzzerRequest::Ring, false); }
+
+void HandsetDevice::Beep(int ms, EventHandle cut) {
+    if (BuzzerSounding()) return;
+    ChangeBuzzerRequest(BuzzerRequest::Beep, true);
+    const std::uint32_t duration =
+        ms < 0 ? buzzerDurationMs_.load() : static_cast<std::uint32_t>(ms);
+    if (cut != 0)
+        platform_.threads.WaitEvent(cut, duration);
+    else
+        platform_.threads.WorkerSleep(duration);
+    ChangeBuzzerRequest(BuzzerRequest::Beep, false);
 }
 
 }  // namespace calvox

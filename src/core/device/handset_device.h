@@ -23,6 +23,8 @@ inline constexpr std::uint32_t kWriteTimeoutMs = 100;
 inline constexpr std::uint32_t kProbeTimeoutMs = 100;
 inline constexpr std::uint32_t kScanStepMs = 32;
 inline constexpr std::uint32_t kThreadStopLimitMs = 1000;
+// The report id and the four bytes the reader decodes.
+inline constexpr std::size_t kDecodedReportBytes = 5;
 
 class HandsetDevice {
 public:
@@ -47,7 +49,8 @@ public:
     bool Open(std::uint16_t vendorId, std::uint16_t productId, int kind);
     void Close();
     bool IsFound() const { return !path_.empty(); }
-    // 0 when the report was written; non-zero when it was not.
+    // 0 when the report was written; non-zero when it was not (also when no
+    // handset is open).
     int SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
     bool ProbeMcu();
     bool StartScan();
@@ -56,13 +59,15 @@ public:
     void SetMcuPresent(bool present) { mcuPresent_ = present; }
     bool McuPresent() const { return mcuPresent_; }
 
-    // Buzzer.
+    // Buzzer. The ring (BuzzerOn/BuzzerOff) and a key beep are separate
+    // requests; the buzzer sounds while either is made, so a beep that ends
+    // during a ring leaves it sounding.
     void SetBuzzerDuration(std::uint32_t ms) { buzzerDurationMs_ = ms; }
     std::uint32_t BuzzerDuration() const { return buzzerDurationMs_; }
     void BuzzerOn();
     void BuzzerOff();
-    // ms < 0: the configured duration.
-    void Beep(int ms = -1);
+    // ms < 0: the configured duration. A signalled `cut` ends the beep early.
+    void Beep(int ms = -1, EventHandle cut = 0);
 
     std::uint16_t VendorId() const { return vendorId_; }
     std::uint16_t ProductId() const { return productId_; }
@@ -71,7 +76,14 @@ public:
     std::uint32_t OutputLength() const { return outputLength_; }
 
 private:
+    enum class BuzzerRequest : unsigned { Ring = 1, Beep = 2 };
     int WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
+    // The same with the write lock already held.
+    int WriteReportLocked(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
+    // Adds or withdraws a request and, where the buzzer bit changes and no
+    // scan loop carries it, writes the report that switches it.
+    void ChangeBuzzerRequest(BuzzerRequest request, bool on);
+    bool BuzzerSounding() const { return buzzerRequests_.load() != 0; }
     void ReaderThread();
     void ScanThread();
     void StopThread(std::uintptr_t& thread);
@@ -93,7 +105,8 @@ private:
     EventHandle outputEvent_ = 0;
     std::atomic<bool> readerRunning_{false};
     std::atomic<bool> scanRunning_{false};
-    std::atomic<bool> buzzer_{false};
+    std::atomic<unsigned> buzzerRequests_{0};
+    EventHandle readerStop_ = 0;
     std::uint32_t inputLength_ = 0;
     std::uint32_t outputLength_ = 0;
     std::atomic<std::uint32_t> buzzerDurationMs_{90};

@@ -7,6 +7,7 @@
 #include "platform/driver_port.h"
 #include "platform/file_port.h"
 #include "platform/hid_port.h"
+#include "platform/log_port.h"
 #include "platform/mixer_port.h"
 #include "platform/observer_port.h"
 #include "platform/profile_port.h"
@@ -39,6 +40,7 @@ struct Platform {
     SoundPort& sound;
     BinaryFilePort& binaryFiles;
     ObserverPort* observer = nullptr;
+    LogPort* log = nullptr;
 };
 
 }  // namespace calvox

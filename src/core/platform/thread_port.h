@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace calvox {
 
@@ -26,6 +27,11 @@ public:
     virtual void ResetEvent(EventHandle event) = 0;
     virtual void CloseEvent(EventHandle event) = 0;
     virtual WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) = 0;
+    // Waits until one of `events` is signalled; `index` names the first that
+    // is. A worker waits on its stop event together with its work this way, so
+    // a stop that arrives at any moment ends the wait.
+    virtual WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                                  std::size_t& index) = 0;
 
     // `name` tells the workers apart ("reader", "scan", "buzzer", "capture").
     virtual ThreadHandle StartThread(const std::string& name, std::function<void()> body) = 0;

@@ -18,6 +18,23 @@ LResult SendUtf8(App& app, Hwnd hubWindow, const std::string& utf8, std::uint32_
     return app.platform.window.SendCopyData(app.hub.skypeApiWindow, hubWindow, record);
 }
 
+std::string AttachStatusText(LParam status) {
+    switch (status) {
+        case kAttachSuccess:
+            return "0 (attached)";
+        case kAttachPendingAuthorization:
+            return "1 (waiting for the user to allow it)";
+        case kAttachRefused:
+            return "2 (refused by the user)";
+        case kAttachNotAvailable:
+            return "3 (not available)";
+        case kAttachApiAvailable:
+            return "0x8001 (available again)";
+        default:
+            return std::to_string(status);
+    }
+}
+
 }  // namespace
 
 int SendSkypeCommand(App& app, const std::string& text, Hwnd hubWindow) {
@@ -32,6 +49,7 @@ int SendSkypeCommand(App& app, const std::string& text, Hwnd hubWindow) {
         return 1;
     // The client did not take it: probe once, then count the link as lost.
     if (SendUtf8(app, hubWindow, "PING", 4) != 0) return 0;
+    app.log.Write("client lost: it took neither a command nor PING");
     app.hub.skypeApiWindow = 0;
     BroadcastDiscover(app, hubWindow);
     return 0;
@@ -69,6 +87,7 @@ void SendBareAudioCommands(App& app, Hwnd hubWindow) {
 }
 
 LResult OnSkypeAttach(App& app, Hwnd hubWindow, WParam apiWindow, LParam status) {
+    app.log.Write("client attach status " + AttachStatusText(status));
     if (status == kAttachSuccess) {
         app.hub.skypeApiWindow = static_cast<Hwnd>(apiWindow);
         FindClientWindows(app.platform.window, app.hub.clientWindows, app.hub.skypeApiWindow);
@@ -102,8 +121,20 @@ LResult OnCopyData(App& app, Hwnd hubWindow, WParam sender, LParam lParam) {
     copy[record->cbData] = '\0';
     if (app.platform.window.PostMessage(hubWindow, HUBM_SKYPE_NOTIFY,
                                         reinterpret_cast<WParam>(copy.get()), 0))
-        copy.release();
+        app.notificationCopies.push_back(std::move(copy));
     return 1;
+}
+
+char* TakeNotificationCopy(App& app, WParam copy) {
+    // Messages arrive in the order they were posted: the front is the usual match.
+    auto& copies = app.notificationCopies;
+    for (auto it = copies.begin(); it != copies.end(); ++it) {
+        if (reinterpret_cast<WParam>(it->get()) != copy) continue;
+        char* text = it->release();
+        copies.erase(it);
+        return text;
+    }
+    return nullptr;
 }
 
 }  // namespace calvox

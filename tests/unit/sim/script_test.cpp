@@ -222,9 +222,15 @@ handset product= "x"; handset in=-1; client-windows fancy; ui-language de-DE
 driver yes; windows-version 5; windows-version 5.x; time now; client extra; mixer
 registry HKCR\X\Y = 1; registry HKCU\X\Y = 0x10; registry HKCU\X\Y = 1 2
 registry HKCU\X\Y
-file; file a wav 1 8000 16; file a wav 1 8000 12 1; file a text; file a zip; trace hid)")) {
+file; file a wav 1 8000 16; file a wav 1 8000 12 1; file a text; file a zip; trace hid
+file a.wav wav 8 192000 32 3600; file a.wav wav 2 48000 16 400)")) {
         EXPECT_NE(ErrorOf(line + "\n"), "") << line;
     }
+    // The longest path the program could open, and one character more.
+    const std::string folder = "C:\\" + std::string(240, 'd') + "\\";
+    EXPECT_EQ(ErrorOf("file " + folder + std::string(259 - folder.size(), 'f') + "\n"), "");
+    EXPECT_NE(ErrorOf("file " + folder + std::string(260 - folder.size(), 'f') + "\n"), "");
+    EXPECT_EQ(ErrorOf("file a.wav wav 2 44100 16 380\n"), "");
     for (const std::string& step :
          Cases(R"(report 40 9f 00; report 40 9f 00 100; report 4 9f 00 00; report 40 9f 00 0g
 post WM_TIMER 0; post wm_timer 0 0; post TIMER 0 0; post "" 0 0; post WM_TIMER window 0
@@ -235,6 +241,23 @@ mixer-set mic volume 1; driver-status 1 maybe; driver-refuse yes; plug 0
 wait -1; wait 1 2; wait-until soon; tray click; companion-exit now; ini-set [S]
 ini-delete [S]; delete; start)")) {
         EXPECT_NE(ErrorOf("handset\nstart\n" + step + "\n"), "") << step;
+    }
+}
+
+// Random bytes are refused as a malformed script with the line that failed,
+// never read past or taken for a world.
+TEST(ScriptRandomBytes, RefusedWithALineNumber) {
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 200; ++round) {
+        std::string source(1 + round * 37 % 4096, '\0');
+        for (char& c : source) {
+            seed = seed * 1664525u + 1013904223u;
+            c = static_cast<char>(seed >> 24);
+        }
+        int lineNo = 0;
+        EXPECT_NE(ErrorOf(source, &lineNo), "") << round;
+        EXPECT_GE(lineNo, 1) << round;
+        EXPECT_LE(lineNo, 1 + std::count(source.begin(), source.end(), '\n')) << round;
     }
 }
 

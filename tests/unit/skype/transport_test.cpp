@@ -4,6 +4,7 @@
 
 #include <deque>
 
+#include "app/hub.h"
 #include "app/hub_messages.h"
 #include "support/null_platform.h"
 #include "support/sim_platform.h"
@@ -112,9 +113,28 @@ TEST_F(TransportTest, ReceivedTextIsCopiedWithATerminatorOfItsOwn) {
     EXPECT_EQ(OnCopyData(app, hub, windows.client, reinterpret_cast<LParam>(&record)), 1);
     ASSERT_EQ(windows.posted.size(), 1u);
     EXPECT_EQ(windows.posted[0].message, HUBM_SKYPE_NOTIFY);
-    char* copy = reinterpret_cast<char*>(windows.posted[0].wParam);
-    EXPECT_STREQ(copy, "USER");
-    delete[] copy;
+    std::unique_ptr<char[]> copy(TakeNotificationCopy(app, windows.posted[0].wParam));
+    EXPECT_STREQ(copy.get(), "USER");
+    EXPECT_EQ(TakeNotificationCopy(app, windows.posted[0].wParam), nullptr);
+}
+
+// A text still queued when the window goes is freed with it; a notify message
+// that names no copy of ours (anyone may post one) is ignored, not freed.
+TEST_F(TransportTest, QueuedTextsGoWithTheWindowAndForeignBlocksAreLeftAlone) {
+    Attach();
+    const char text[] = "USERSTATUS ONLINE";
+    CopyDataRecord record{0, sizeof text, text};
+    OnCopyData(app, hub, windows.client, reinterpret_cast<LParam>(&record));
+    OnCopyData(app, hub, windows.client, reinterpret_cast<LParam>(&record));
+    ASSERT_EQ(windows.posted.size(), 2u);
+    HubWindowProc(app, hub, HUBM_SKYPE_NOTIFY, windows.posted[0].wParam, 0);
+    HubWindowProc(app, hub, HUBM_SKYPE_NOTIFY, windows.posted[0].wParam, 0);
+    char foreign[] = "USERSTATUS AWAY";
+    HubWindowProc(app, hub, HUBM_SKYPE_NOTIFY, reinterpret_cast<WParam>(foreign), 0);
+    EXPECT_STREQ(foreign, "USERSTATUS AWAY");
+    EXPECT_EQ(app.notificationCopies.size(), 1u);
+    HubWindowProc(app, hub, wm::kDestroy, 0, 0);
+    EXPECT_TRUE(app.notificationCopies.empty());
 }
 
 TEST_F(TransportTest, ReceiveIgnoresOtherSendersAndEmptyBlocks) {

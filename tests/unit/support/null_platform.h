@@ -78,6 +78,9 @@ public:
     void ResetEvent(EventHandle) override {}
     void CloseEvent(EventHandle) override {}
     WaitResult WaitEvent(EventHandle, std::uint32_t) override { return WaitResult::Timeout; }
+    WaitResult WaitEvents(const std::vector<EventHandle>&, std::uint32_t, std::size_t&) override {
+        return WaitResult::Timeout;
+    }
     ThreadHandle StartThread(const std::string&, std::function<void()>) override { return 0; }
     bool JoinThread(ThreadHandle, std::uint32_t) override { return true; }
     void TerminateThread(ThreadHandle) override {}
