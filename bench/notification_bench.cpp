@@ -2,13 +2,14 @@
 // cost of filling a long contact list.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
-#include "support/null_platform.h"
 #include "skype/notification_parser.h"
+#include "support/null_platform.h"
 
 namespace calvox::bench {
 namespace {
@@ -73,11 +74,23 @@ void BM_NotificationMix(benchmark::State& state) {
 }
 BENCHMARK(BM_NotificationMix)->Unit(benchmark::kMillisecond);
 
+// Names in the order the client happens to send them (arg 1: pseudo-random)
+// or already sorted (arg 1: 0).
+std::string PersonName(int i, bool shuffled) {
+    const int n = shuffled ? i * 7919 % 100003 : i;
+    char text[16];
+    std::snprintf(text, sizeof text, "%08d", n);
+    return std::string("Person ") + text;
+}
+
+// The contact search of an attach: the handles, then each one's full name and
+// presence.
 void BM_FillContactList(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
+    const bool shuffled = state.range(1) != 0;
     std::vector<std::string> replies;
     for (int i = 0; i < count; ++i)
-        replies.push_back("USER " + Handle(i) + " FULLNAME Person " + Handle(i));
+        replies.push_back("USER " + Handle(i) + " FULLNAME " + PersonName(i, shuffled));
     const std::string users = UsersReply(count);
     for (auto _ : state) {
         NullPlatform platform;
@@ -86,14 +99,77 @@ void BM_FillContactList(benchmark::State& state) {
         Notify(app, users);
         for (const std::string& text : replies) Notify(app, text);
         for (int i = 0; i < count; ++i) Notify(app, "USER " + Handle(i) + " ONLINESTATUS ONLINE");
-        benchmark::DoNotOptimize(app.directory.Contacts().size());
+        benchmark::DoNotOptimize(app.directory.ContactAt(0));
     }
     state.SetComplexityN(count);
 }
-BENCHMARK(BM_FillContactList)->Arg(1000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond)
-    ->Complexity();
+BENCHMARK(BM_FillContactList)
+    ->ArgsProduct({{1000, 10000, 20000}, {0, 1}})
+    ->ArgNames({"contacts", "shuffled"})
+    ->Unit(benchmark::kMillisecond);
+
+// Many contacts sharing one display name, each with its presence.
+void BM_ContactsSharingOneName(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        NullPlatform platform;
+        App app(platform.ports);
+        app.hub.skypeApiWindow = NullPlatform::kClient;
+        for (int i = 0; i < count; ++i) Notify(app, "USER " + Handle(i) + " FULLNAME Same Name");
+        for (int i = 0; i < count; ++i) Notify(app, "USER " + Handle(i) + " ONLINESTATUS AWAY");
+        benchmark::DoNotOptimize(app.directory.ContactAt(0));
+    }
+    state.SetComplexityN(count);
+}
+BENCHMARK(BM_ContactsSharingOneName)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+
+// The call history replayed at attach: the two call searches, then each
+// call's timestamp, the six follow-up replies and its final status. Arg 1:
+// the replies arrive newest first (0), oldest first (1) or pseudo-random (2).
+void BM_CallHistoryReplay(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    const int order = static_cast<int>(state.range(1));
+    std::string ids = "CALLS ";
+    std::vector<std::string> replies;
+    for (int i = 0; i < count; ++i) {
+        const std::string id = std::to_string(100000 + i);
+        ids += (i ? ", " : "") + id;
+        int age = i;
+        if (order == 1) age = count - 1 - i;
+        if (order == 2) age = static_cast<int>(static_cast<std::int64_t>(i) * 7919 % count);
+        const std::string call = "CALL " + id;
+        replies.push_back(call + " TIMESTAMP " + std::to_string(1300000000 - age * 60));
+        replies.push_back(call + " TYPE " + (i % 3 ? "INCOMING_P2P" : "OUTGOING_PSTN"));
+        replies.push_back(call + " PARTNER_DISPNAME Caller " + std::to_string(i % 500));
+        replies.push_back(call + " PARTNER_HANDLE " + Handle(i % 500));
+        replies.push_back(call + " CONF_ID 0");
+        replies.push_back(call + " SEEN TRUE");
+        replies.push_back(call + " STATUS " + (i % 7 ? "FINISHED" : "MISSED"));
+    }
+    for (auto _ : state) {
+        NullPlatform platform;
+        App app(platform.ports);
+        app.hub.skypeApiWindow = NullPlatform::kClient;
+        app.callSearchPhase = SEARCH_ALL_CALLS;
+        Notify(app, ids);
+        Notify(app, "CALLS ");
+        for (const std::string& text : replies) Notify(app, text);
+        benchmark::DoNotOptimize(app.directory.Calls().size());
+    }
+    state.SetComplexityN(count);
+    state.counters["notifications/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * (replies.size() + 2)),
+                           benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CallHistoryReplay)
+    ->ArgsProduct({{1000, 10000, 20000}, {0, 1, 2}})
+    ->ArgNames({"calls", "order"})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace calvox::bench
-
-BENCHMARK_MAIN();

@@ -33,10 +33,16 @@ foreach(scn ${CALVOX_BAD_SCENARIOS})
            -DSCN=${scn} -P ${CMAKE_SOURCE_DIR}/cmake/expect_malformed.cmake)
 endforeach()
 
+# The soak run (scripts/soak.sh runs the long one); a short one is a test.
+add_executable(calvox_soak tests/soak/soak.cpp)
+target_link_libraries(calvox_soak PRIVATE calvox_sim_lib)
+add_test(NAME soak.short COMMAND calvox_soak 20000 2000 20)
+
 add_test(NAME scenario.demo_story COMMAND calvox-sim ${CMAKE_SOURCE_DIR}/demo/story.scn)
 
 # Benchmarks: built with the native preset, run by hand (scripts/bench.sh).
 find_package(benchmark REQUIRED)
-add_executable(calvox_bench bench/notification_bench.cpp)
+file(GLOB CALVOX_BENCH_SOURCES CONFIGURE_DEPENDS bench/*.cpp)
+add_executable(calvox_bench ${CALVOX_BENCH_SOURCES})
 target_include_directories(calvox_bench PRIVATE tests/unit)
 target_link_libraries(calvox_bench PRIVATE calvox_core benchmark::benchmark)

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the native preset and runs the notification benchmarks.
+# Builds the native preset and runs the benchmarks (Google Benchmark options
+# pass through, e.g. --benchmark_filter=Mix). Figures, not tests: run on an
+# otherwise idle machine and read the CPU column.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

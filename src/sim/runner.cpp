@@ -263,7 +263,10 @@ bool Simulation::BeginNextStep() {
         return false;
     }
     step_ = std::move(step);
-    stepFirstLine_ = trace_.size();
+    // Expects look only at their own step's lines: the trace need not grow
+    // with the length of a run.
+    trace_.clear();
+    stepFirstLine_ = 0;
     return true;
 }
 

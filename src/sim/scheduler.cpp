@@ -1,5 +1,7 @@
 #include "sim/scheduler.h"
 
+#include <algorithm>
+
 namespace calvox::sim {
 
 namespace {
@@ -80,6 +82,12 @@ ThreadHandle Scheduler::StartThread(const std::string& name, std::function<void(
 bool Scheduler::IsFinished(ThreadHandle thread) const {
     std::lock_guard<std::mutex> g(mutex_);
     return reinterpret_cast<Worker*>(thread)->block == Block::Done;
+}
+
+std::size_t Scheduler::Unfinished() const {
+    std::lock_guard<std::mutex> g(mutex_);
+    return static_cast<std::size_t>(std::count_if(
+        workers_.begin(), workers_.end(), [](const auto& w) { return w->block != Block::Done; }));
 }
 
 void Scheduler::Abandon(ThreadHandle thread) {

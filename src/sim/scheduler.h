@@ -31,6 +31,8 @@ public:
 
     ThreadHandle StartThread(const std::string& name, std::function<void()> body);
     bool IsFinished(ThreadHandle thread) const;
+    // Workers started and not yet finished, abandoned ones included.
+    std::size_t Unfinished() const;
     void Abandon(ThreadHandle thread);  // never run it again
     void Forget(ThreadHandle thread);
 

@@ -12,10 +12,6 @@
 
 namespace calvox::sim {
 
-namespace {
-constexpr const char* kSettingsPath = "C:\\Calvox\\Calvox.ini";
-}  // namespace
-
 Simulation::Simulation(std::ostream& out, std::ostream& err)
     : out_(out),
       err_(err),

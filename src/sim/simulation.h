@@ -65,6 +65,8 @@ public:
     // Runs the steps; returns the exit code (0 all held, 1 an expect failed,
     // 2 a step could not run).
     int Run(StepSource& steps);
+    // Worker threads of the program that have not ended.
+    std::size_t UnfinishedThreads() const { return scheduler_.Unfinished(); }
 
     // WindowPort
     Hwnd FindWindow(const std::string& className, const std::string& title) override;

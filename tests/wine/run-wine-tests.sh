@@ -1,14 +1,16 @@
 #!/bin/bash
 # Runs the Wine tests of a Windows build: usage run-wine-tests.sh BUILD_DIR
-# (e.g. build/windows). A fresh Wine prefix and a private Xvfb display per run;
+# (e.g. build/windows) [COMMAND...]; with a COMMAND, runs it instead of the
+# tests in the same prepared prefix and display. A fresh Wine prefix and a private Xvfb display per run;
 # both are stopped at the end whatever happens. Exits non-zero on any failure.
 set -u
 
-if [ $# -ne 1 ] || [ ! -d "$1" ]; then
-    echo "usage: $0 BUILD_DIR" >&2
+if [ $# -lt 1 ] || [ ! -d "$1" ]; then
+    echo "usage: $0 BUILD_DIR [COMMAND...]" >&2
     exit 2
 fi
 BUILD_DIR=$(cd "$1" && pwd)
+shift
 
 export WINEPREFIX="$BUILD_DIR/wine-prefix"
 export WINEARCH=win64
@@ -81,6 +83,10 @@ wineserver -p 60
 timeout 60 wine reg query 'HKCU\Software\Wine\X11 Driver' >/dev/null 2>&1
 
 echo "Wine prefix ready on display $DISPLAY after $(($(date +%s) - started)) s"
+if [ $# -gt 0 ]; then
+    "$@"
+    exit $?
+fi
 ctest --test-dir "$BUILD_DIR" -j1 --output-on-failure --timeout 120
 status=$?
 echo "Wine tests: $(($(date +%s) - started)) s in all, ctest status $status"

@@ -14,8 +14,9 @@
 #include "audio/handset_mixer.h"
 #include "config/settings.h"
 #include "device/handset_device.h"
-#include "skype/skype_directory.h"
 #include "platform/platform.h"
+#include "skype/historic_call_ids.h"
+#include "skype/skype_directory.h"
 
 namespace calvox {
 
@@ -43,7 +44,7 @@ struct App {
 
     // The Skype client as the notifications describe it.
     SkypeDirectory directory;
-    std::vector<std::string> historicCallIds;
+    HistoricCallIds historicCallIds;
     int callSearchPhase = 4;  // SEARCH_DONE
     std::string currentUserHandle;
     int protocolVersion = 0;

@@ -103,7 +103,7 @@ void ResetSkypeState(App& app, Hwnd hubWindow) {
     hub.currentCall = nullptr;
     app.directory.DeleteAllContacts();
     app.directory.DeleteAllCalls();
-    app.historicCallIds.clear();
+    app.historicCallIds.Clear();
     hub.uiMode = UiMode::Normal;
     SendMcuCommand(app, 0x01, 0);
     app.numberEntry.clear();

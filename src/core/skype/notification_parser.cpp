@@ -1,9 +1,7 @@
 #include "skype/notification_parser.h"
-#include "config/text_case.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <memory>
 
 #include "answering/recording.h"
@@ -19,9 +17,7 @@ namespace calvox {
 
 namespace {
 
-constexpr const char* kDelimiters = " ,\t\n";
-
-bool IsDelimiter(char c) { return c != '\0' && std::strchr(kDelimiters, c) != nullptr; }
+bool IsDelimiter(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\n'; }
 
 struct StatusWord {
     const char* word;
@@ -63,11 +59,6 @@ void LoggedOut(App& app, Hwnd hub) {
     SendMcuCommand(app, 0x19, 2);
 }
 
-bool IsHistoric(const App& app, const std::string& id) {
-    return std::any_of(app.historicCallIds.begin(), app.historicCallIds.end(),
-                       [&](const std::string& h) { return EqualIgnoringCase(h, id); });
-}
-
 void OnCallStatus(App& app, Hwnd hub, const std::string& id, const std::string& value) {
     CallRecord* call = app.directory.FindCall(id);
     if (call == nullptr) {
@@ -75,7 +66,7 @@ void OnCallStatus(App& app, Hwnd hub, const std::string& id, const std::string& 
         return;
     }
     const int state = HandsetCallStateFor(CallStatusFromName(value).status, call->type);
-    if (state != CALLSTATE_IDLE && IsHistoric(app, id)) {
+    if (state != CALLSTATE_IDLE && app.historicCallIds.Contains(id)) {
         // Over before the last search: it never drives the handset again.
         app.directory.SetCallProperty(id, CallProperty::Status, "FINISHED");
         return;
@@ -127,27 +118,25 @@ void OnUsers(App& app, Hwnd hub, NotificationTokens& tokens) {
         WriteContactHandle(app.platform, count, handle);
     }
     WriteContactCount(app.platform, count);
-    app.historicCallIds.clear();
+    app.historicCallIds.Clear();
     Send(app, hub, "SEARCH CALLS");
     app.callSearchPhase = SEARCH_ALL_CALLS;
 }
 
 void OnCalls(App& app, Hwnd hub, NotificationTokens& tokens) {
     if (app.callSearchPhase == SEARCH_ALL_CALLS) {
-        for (std::string id; tokens.Next(id);) app.historicCallIds.push_back(std::move(id));
+        for (std::string id; tokens.Next(id);) app.historicCallIds.Add(std::move(id));
         Send(app, hub, "SEARCH ACTIVECALLS");
         app.callSearchPhase = SEARCH_ACTIVE_CALLS;
         return;
     }
     app.callSearchPhase = SEARCH_DONE;
     for (std::string id; tokens.Next(id);) {
-        auto& historic = app.historicCallIds;
-        auto it = std::find_if(historic.begin(), historic.end(),
-                               [&](const std::string& h) { return EqualIgnoringCase(h, id); });
-        if (it != historic.end()) historic.erase(it);
+        app.historicCallIds.Remove(id);
         Send(app, hub, "GET CALL " + id + " TIMESTAMP");
     }
-    for (const std::string& id : app.historicCallIds) Send(app, hub, "GET CALL " + id + " TIMESTAMP");
+    app.historicCallIds.ForEach(
+        [&](const std::string& id) { Send(app, hub, "GET CALL " + id + " TIMESTAMP"); });
 }
 
 void ShowPresenceChange(App& app, const UserRecord& contact) {
@@ -173,8 +162,8 @@ void OnUser(App& app, Hwnd hub, NotificationTokens& tokens) {
         bool online = false;
         ContactStatusFrom(value, status, online);
         const bool changed = app.directory.SetContactStatus(handle, online, status) != 0;
-        const UserRecord* contact = app.directory.FindContactByHandle(handle);
-        if (changed && contact != nullptr && app.hub.uiMode == UiMode::Normal)
+        if (!changed || app.hub.uiMode != UiMode::Normal) return;
+        if (const UserRecord* contact = app.directory.FindContactByHandle(handle))
             ShowPresenceChange(app, *contact);
     } else if (property == "BUDDYSTATUS") {
         if (value[0] == '1') {
@@ -216,7 +205,7 @@ bool NotificationTokens::Next(std::string& token) {
     if (pos_ >= text_.size()) return false;
     const std::size_t start = pos_;
     while (pos_ < text_.size() && !IsDelimiter(text_[pos_])) ++pos_;
-    token = text_.substr(start, pos_ - start);
+    token.assign(text_, start, pos_ - start);
     if (pos_ < text_.size()) ++pos_;  // the delimiter that ended it
     return true;
 }
@@ -267,7 +256,7 @@ void HandleNotificationText(App& app, Hwnd hub, const std::string& text) {
         // The records go; nothing may keep pointing into them.
         app.hub.currentCall = nullptr;
         app.directory.DeleteAllCalls();
-        app.historicCallIds.clear();
+        app.historicCallIds.Clear();
         app.callSearchPhase = SEARCH_ALL_CALLS;
         Send(app, hub, "SEARCH CALLS");
     } else if (keyword == "USERS") {

@@ -64,10 +64,8 @@ std::string CutField(const std::string& text) { return text.substr(0, kMaxFieldC
 
 CallRecord* SkypeDirectory::FindCall(const std::string& id) {
     // Ids are stored cut, so look them up cut too.
-    const std::string key = CutField(id);
-    for (auto& call : calls_)
-        if (call->id == key) return call.get();
-    return nullptr;
+    auto it = id.size() > kMaxFieldChars ? callsById_.find(CutField(id)) : callsById_.find(id);
+    return it == callsById_.end() ? nullptr : it->second;
 }
 
 int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property,
@@ -78,17 +76,27 @@ int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property
         auto record = std::make_unique<CallRecord>();
         record->id = CutField(id);
         record->timestamp = DecimalValue(value);
-        auto at = std::find_if(calls_.begin(), calls_.end(), [&](const auto& c) {
-            return c->timestamp < record->timestamp;
-        });
+        // Before the first record with a smaller timestamp, so equal ones keep
+        // their arrival order.
+        const auto smaller = [&](const auto& c) { return c->timestamp < record->timestamp; };
+        auto at = callsSorted_ ? std::partition_point(calls_.begin(), calls_.end(),
+                                                      [&](const auto& c) { return !smaller(c); })
+                               : std::find_if(calls_.begin(), calls_.end(), smaller);
+        callsById_.emplace(record->id, record.get());
         calls_.insert(at, std::move(record));
         return 0;
     }
+    Tally(*call, -1);
     switch (property) {
         case CallProperty::PartnerHandle: call->partnerHandle = CutField(value); break;
         case CallProperty::PartnerDisplayName: call->partnerDisplayName = CutField(value); break;
         case CallProperty::ConferenceId: call->conferenceId = DecimalValue(value); break;
-        case CallProperty::Timestamp: call->timestamp = DecimalValue(value); break;
+        case CallProperty::Timestamp: {
+            const std::int32_t timestamp = DecimalValue(value);
+            if (timestamp != call->timestamp) callsSorted_ = false;
+            call->timestamp = timestamp;
+            break;
+        }
         case CallProperty::Type:
             if (int type = CallTypeFromName(value)) call->type = type;
             break;
@@ -100,11 +108,21 @@ int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property
         }
         case CallProperty::Seen: call->seen = value == "TRUE"; break;
     }
+    Tally(*call, +1);
     return 1;
+}
+
+void SkypeDirectory::Tally(const CallRecord& call, int sign) {
+    if (call.ended && call.status == MISSED && !call.seen) unseenMissed_ += sign;
+    if (!call.ended && call.status == ONHOLD) liveHeld_ += sign;
+    if (!call.ended && call.conferenceId != 0) liveConference_ += sign;
 }
 
 void SkypeDirectory::DeleteAllCalls() {
     calls_.clear();
+    callsById_.clear();
+    callsSorted_ = true;
+    unseenMissed_ = liveHeld_ = liveConference_ = 0;
     callPosition_ = 0;
 }
 
@@ -130,65 +148,54 @@ CallRecord* SkypeDirectory::FindRingingIncomingCall() {
     return nullptr;
 }
 
-bool SkypeDirectory::HasUnseenMissedCall() const {
-    return std::any_of(calls_.begin(), calls_.end(),
-                       [](const auto& c) { return c->ended && c->status == MISSED && !c->seen; });
-}
+bool SkypeDirectory::HasUnseenMissedCall() const { return unseenMissed_ > 0; }
 
-bool SkypeDirectory::HasLiveHeldCall() const {
-    return std::any_of(calls_.begin(), calls_.end(),
-                       [](const auto& c) { return !c->ended && c->status == ONHOLD; });
-}
+bool SkypeDirectory::HasLiveHeldCall() const { return liveHeld_ > 0; }
 
-bool SkypeDirectory::HasLiveConferenceCall() const {
-    return std::any_of(calls_.begin(), calls_.end(),
-                       [](const auto& c) { return !c->ended && c->conferenceId != 0; });
-}
+bool SkypeDirectory::HasLiveConferenceCall() const { return liveConference_ > 0; }
 
 // --- contacts --------------------------------------------------------------------------
 
-std::size_t SkypeDirectory::IndexOf(const UserRecord* record) const {
-    auto at = std::lower_bound(
-        contacts_.begin(), contacts_.end(), record->displayName,
-        [](const auto& u, const std::string& k) { return u->displayName < k; });
-    while (at != contacts_.end() && at->get() != record) ++at;
-    return static_cast<std::size_t>(at - contacts_.begin());
+const std::vector<UserRecord*>& SkypeDirectory::ContactView() const {
+    if (viewStale_) {
+        view_.assign(ordered_.begin(), ordered_.end());
+        viewStale_ = false;
+    }
+    return view_;
 }
 
+const std::vector<UserRecord*>& SkypeDirectory::Contacts() const { return ContactView(); }
+
 UserRecord* SkypeDirectory::FindContactByHandle(const std::string& handle) {
-    auto it = byHandle_.find(CutField(handle));
-    if (it == byHandle_.end() || it->second.empty()) return nullptr;
-    UserRecord* first = it->second.front();
-    for (UserRecord* other : it->second)
-        if (IndexOf(other) < IndexOf(first)) first = other;
-    return first;
+    auto it =
+        handle.size() > kMaxFieldChars ? byHandle_.find(CutField(handle)) : byHandle_.find(handle);
+    return it == byHandle_.end() ? nullptr : *it->second.begin();
 }
 
 UserRecord* SkypeDirectory::FindContactByNumber(std::int32_t number) {
-    for (auto& u : contacts_)
-        if (u->number == number) return u.get();
-    return nullptr;
+    auto it = byNumber_.find(number);
+    return it == byNumber_.end() ? nullptr : it->second.get();
 }
 
 UserRecord* SkypeDirectory::ContactAt(std::size_t index) {
-    return index < contacts_.size() ? contacts_[index].get() : nullptr;
+    const auto& view = ContactView();
+    return index < view.size() ? view[index] : nullptr;
 }
 
 void SkypeDirectory::AddContact(const std::string& handle, const std::string& name) {
     const std::string cutHandle = CutField(handle);
-    const std::string key = CutField(name.empty() ? handle : name);
-    // The list is sorted by display name; binary search finds the first record
-    // not below the key, then equal names are checked for a duplicate.
-    auto at = std::lower_bound(contacts_.begin(), contacts_.end(), key,
-                               [](const auto& u, const std::string& k) { return u->displayName < k; });
-    for (auto it = at; it != contacts_.end() && (*it)->displayName == key; ++it)
-        if ((*it)->handle == cutHandle) return;
+    std::string key = CutField(name.empty() ? handle : name);
+    ContactSet& records = byHandle_[cutHandle];
+    // The same handle under the same name is already listed.
+    if (records.find(std::string_view(key)) != records.end()) return;
     auto record = std::make_unique<UserRecord>();
     record->handle = cutHandle;
-    record->displayName = key;
+    record->displayName = std::move(key);
     record->number = nextNumber_++;
-    byHandle_[cutHandle].push_back(record.get());
-    contacts_.insert(at, std::move(record));
+    records.insert(record.get());
+    ordered_.insert(record.get());
+    viewStale_ = true;
+    byNumber_.emplace(record->number, std::move(record));
 }
 
 int SkypeDirectory::SetContactStatus(const std::string& handle, bool online, int status) {
@@ -201,48 +208,62 @@ int SkypeDirectory::SetContactStatus(const std::string& handle, bool online, int
 }
 
 void SkypeDirectory::RemoveContact(const std::string& handle) {
-    UserRecord* record = FindContactByHandle(handle);
-    if (record == nullptr) return;
-    auto& records = byHandle_[record->handle];
-    std::erase(records, record);
-    if (records.empty()) byHandle_.erase(record->handle);
-    contacts_.erase(contacts_.begin() + static_cast<std::ptrdiff_t>(IndexOf(record)));
+    auto it = byHandle_.find(CutField(handle));
+    if (it == byHandle_.end()) return;
+    for (UserRecord* record : it->second) {
+        ordered_.erase(record);
+        byNumber_.erase(record->number);
+    }
+    byHandle_.erase(it);
+    viewStale_ = true;
+    ClampContactPosition();
+}
+
+void SkypeDirectory::ClampContactPosition() {
     // Keep the browse position inside the list.
-    const int count = static_cast<int>(contacts_.size());
-    if (count == 0) contactPosition_ = -1;
-    else if (contactPosition_ >= count) contactPosition_ = count - 1;
+    const int count = static_cast<int>(ordered_.size());
+    if (count == 0)
+        contactPosition_ = -1;
+    else if (contactPosition_ >= count)
+        contactPosition_ = count - 1;
 }
 
 void SkypeDirectory::DeleteAllContacts() {
     byHandle_.clear();
-    contacts_.clear();
+    ordered_.clear();
+    byNumber_.clear();
+    view_.clear();
+    viewStale_ = false;
     contactPosition_ = -1;
 }
 
 UserRecord* SkypeDirectory::StepContact(bool forward) {
-    if (contacts_.empty()) return nullptr;
-    const int count = static_cast<int>(contacts_.size());
+    const auto& contacts = ContactView();
+    if (contacts.empty()) return nullptr;
+    const int count = static_cast<int>(contacts.size());
     contactPosition_ = std::clamp(contactPosition_ + (forward ? 1 : -1), 0, count - 1);
-    return contacts_[contactPosition_].get();
+    return contacts[contactPosition_];
 }
 
 UserRecord* SkypeDirectory::NextContactWithOnline(bool online, bool forward) {
-    if (contacts_.empty()) return nullptr;
-    const int count = static_cast<int>(contacts_.size());
+    const auto& contacts = ContactView();
+    if (contacts.empty()) return nullptr;
+    const int count = static_cast<int>(contacts.size());
     for (int i = std::max(contactPosition_, 0); i >= 0 && i < count; i += forward ? 1 : -1) {
-        if (i != contactPosition_ && contacts_[i]->online == online) {
+        if (i != contactPosition_ && contacts[i]->online == online) {
             contactPosition_ = i;
-            return contacts_[i].get();
+            return contacts[i];
         }
     }
     if (contactPosition_ < 0) return nullptr;
-    return contacts_[std::min(contactPosition_, count - 1)].get();
+    return contacts[std::min(contactPosition_, count - 1)];
 }
 
 const std::string* SkypeDirectory::CurrentContactHandle() {
-    if (contacts_.empty()) return nullptr;
-    contactPosition_ = std::clamp(contactPosition_, 0, static_cast<int>(contacts_.size()) - 1);
-    return &contacts_[contactPosition_]->handle;
+    const auto& contacts = ContactView();
+    if (contacts.empty()) return nullptr;
+    contactPosition_ = std::clamp(contactPosition_, 0, static_cast<int>(contacts.size()) - 1);
+    return &contacts[contactPosition_]->handle;
 }
 
 }  // namespace calvox

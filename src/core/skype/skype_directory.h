@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -51,7 +54,15 @@ struct CallRecord {
     bool IsIncoming() const { return type == INCOMING_PSTN || type == INCOMING_P2P; }
 };
 
-enum class CallProperty { PartnerHandle, PartnerDisplayName, ConferenceId, Type, Status, Timestamp, Seen };
+enum class CallProperty {
+    PartnerHandle,
+    PartnerDisplayName,
+    ConferenceId,
+    Type,
+    Status,
+    Timestamp,
+    Seen
+};
 
 struct CallStatusInfo {
     int status;
@@ -87,7 +98,7 @@ public:
     bool HasUnseenMissedCall() const;
     bool HasLiveHeldCall() const;
     bool HasLiveConferenceCall() const;
-    const std::vector<std::unique_ptr<CallRecord>>& Calls() const { return calls_; }
+    const std::deque<std::unique_ptr<CallRecord>>& Calls() const { return calls_; }
     int CallPosition() const { return callPosition_; }
     void SetCallPosition(int position) { callPosition_ = position; }
 
@@ -97,24 +108,63 @@ public:
     UserRecord* ContactAt(std::size_t index);
     void AddContact(const std::string& handle, const std::string& name);
     int SetContactStatus(const std::string& handle, bool online, int status);
+    // Removes every record of the handle: a renamed contact has several.
     void RemoveContact(const std::string& handle);
     void DeleteAllContacts();
     UserRecord* StepContact(bool forward);
     UserRecord* NextContactWithOnline(bool online, bool forward);
     const std::string* CurrentContactHandle();
-    const std::vector<std::unique_ptr<UserRecord>>& Contacts() const { return contacts_; }
+    // The list in display order.
+    const std::vector<UserRecord*>& Contacts() const;
     int ContactPosition() const { return contactPosition_; }
     void SetContactPosition(int position) { contactPosition_ = position; }
 
 private:
-    std::size_t IndexOf(const UserRecord* record) const;
+    // List order: display name ascending, and among equal names the newer
+    // record (the higher number) first. Numbers are unique, so this is a
+    // total order and a tree keeps the list sorted in O(log n) per change.
+    struct ListOrder {
+        using is_transparent = void;
+        bool operator()(const UserRecord* a, const UserRecord* b) const {
+            if (int c = a->displayName.compare(b->displayName)) return c < 0;
+            return a->number > b->number;
+        }
+        // By name alone: finds the run of records with one display name.
+        bool operator()(const UserRecord* a, std::string_view name) const {
+            return a->displayName < name;
+        }
+        bool operator()(std::string_view name, const UserRecord* b) const {
+            return name < b->displayName;
+        }
+    };
+    using ContactSet = std::set<UserRecord*, ListOrder>;
 
-    std::vector<std::unique_ptr<UserRecord>> contacts_;
-    // Records by handle, so that lookups stay cheap in long lists; a renamed
-    // contact has several.
-    std::unordered_map<std::string, std::vector<UserRecord*>> byHandle_;
+    const std::vector<UserRecord*>& ContactView() const;
+    void ClampContactPosition();
+
+    // Owns the records; also answers lookups by number.
+    std::unordered_map<std::int32_t, std::unique_ptr<UserRecord>> byNumber_;
+    ContactSet ordered_;
+    // Each handle's records in list order: the first is the one the handle
+    // names; a renamed contact has several.
+    std::unordered_map<std::string, ContactSet> byHandle_;
+    // The list as positions, rebuilt only when browsed after a change.
+    mutable std::vector<UserRecord*> view_;
+    mutable bool viewStale_ = false;
     int contactPosition_ = -1;
-    std::vector<std::unique_ptr<CallRecord>> calls_;
+
+    std::deque<std::unique_ptr<CallRecord>> calls_;
+    std::unordered_map<std::string, CallRecord*> callsById_;
+    // True while the list is sorted newest first, so a new call's place can
+    // be found by binary search; a changed timestamp keeps its record's place
+    // and may break the order until the list is cleared.
+    bool callsSorted_ = true;
+    // How many records each indicator query would find, kept as records
+    // change so the queries after every status line cost nothing.
+    void Tally(const CallRecord& call, int sign);
+    int unseenMissed_ = 0;
+    int liveHeld_ = 0;
+    int liveConference_ = 0;
     int callPosition_ = 0;
     // Contact numbers run on for the whole run and are never reused.
     std::int32_t nextNumber_ = 1;

@@ -1,6 +1,19 @@
 #include "skype/text_convert.h"
 
+#include <algorithm>
+
 namespace calvox {
+
+namespace {
+
+// Every ANSI code page keeps ASCII as it is, and so does UTF-8: the client's
+// usual texts need no conversion.
+bool IsAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
 
 bool Utf16ToUtf8(const std::u16string& wide, std::string& utf8) {
     utf8.clear();
@@ -81,12 +94,20 @@ std::u16string Utf8ToUtf16(const std::string& utf8) {
 }
 
 bool ToUtf8(TextPort& text, const std::string& ansi, std::string& utf8) {
+    if (IsAscii(ansi)) {
+        utf8 = ansi;
+        return true;
+    }
     std::u16string wide;
     if (!text.AnsiToWide(ansi, wide)) return false;
     return Utf16ToUtf8(wide, utf8);
 }
 
 bool Utf8ToAnsi(TextPort& text, const std::string& utf8, std::string& ansi) {
+    if (IsAscii(utf8)) {
+        ansi = utf8;
+        return true;
+    }
     return text.WideToAnsi(Utf8ToUtf16(utf8), ansi);
 }
 

@@ -27,6 +27,9 @@ TEST(CallTable, NewestFirstAndEqualTimestampsKeepArrivalOrder) {
     // A later timestamp change keeps the record's place.
     EXPECT_EQ(d.SetCallProperty("b", CallProperty::Timestamp, "999"), 1);
     EXPECT_EQ(CallIds(d), (std::vector<std::string>{"a", "c", "d", "b"}));
+    // The next call still goes before the first record with a smaller timestamp.
+    d.SetCallProperty("e", CallProperty::Timestamp, "250");
+    EXPECT_EQ(CallIds(d), (std::vector<std::string>{"a", "e", "c", "d", "b"}));
 }
 
 TEST(CallTable, PropertiesOfUnknownCallsAreDropped) {
@@ -129,6 +132,22 @@ TEST(Contacts, DuplicatesAndRenamedContacts) {
     d.AddContact("bob2", "Bob");
     EXPECT_EQ(ContactHandles(d), (std::vector<std::string>{"bob2", "bob", "bob"}));
     EXPECT_EQ(d.FindContactByHandle("bob")->displayName, "Bob");  // the first in list order
+}
+
+TEST(Contacts, RemovalTakesEveryRecordOfARenamedContact) {
+    SkypeDirectory d;
+    d.AddContact("bob", "Bob");
+    d.AddContact("carol", "Carol");
+    d.AddContact("bob", "Robert");
+    d.AddContact("bob", "Bobby");
+    d.RemoveContact("bob");
+    EXPECT_EQ(ContactHandles(d), (std::vector<std::string>{"carol"}));
+    EXPECT_EQ(d.FindContactByHandle("bob"), nullptr);
+    EXPECT_EQ(d.FindContactByNumber(3), nullptr);
+    EXPECT_EQ(d.SetContactStatus("bob", true, 1), 0);
+    // Added again, the handle takes a new number.
+    d.AddContact("bob", "Bob");
+    EXPECT_EQ(d.FindContactByHandle("bob")->number, 5);
 }
 
 TEST(Contacts, StatusChangeIsReportedOnlyFromAKnownStatus) {

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (the fuzz preset), seeds each from the
+# scenarios and runs them one after the other.
+#   scripts/fuzz.sh [SECONDS] [TARGET...]     each target for SECONDS (default 20)
+#   FUZZ_RUNS=N scripts/fuzz.sh 0 [TARGET...] each target for N executions
+# Inputs are kept short enough that each execution stays cheap: a few dozen
+# reports, notifications or settings lines already reach every state.
+# Prints one line per target: executions, coverage (edges) and features.
+# Findings (crash-*, leak-*, timeout-*) are left in build/fuzz/findings/. The time-out is
+# generous: on a loaded machine a 20 ms input can wait seconds for a core.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-20}
+shift || true
+scripts/setup.sh
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz >/dev/null
+
+out=build/fuzz
+seeds() {  # target -> seed files in $out/seeds/target
+    local target=$1 dir=$out/seeds/$1
+    rm -rf "$dir" && mkdir -p "$dir"
+    local scn
+    for scn in tests/scenarios/*.scn demo/story.scn; do
+        local name
+        name=$(basename "$scn" .scn)
+        case $target in
+            notification_fuzz)  # what the client sends in each scenario
+                sed -n 's/^skype //p' "$scn" >"$dir/$name" ;;
+            report_decoder_fuzz)  # the handset's reports, behind each mode byte
+                for mode in 00 01 02 03 04 05 06 0e 1a 5c; do
+                    { printf "\\x$mode"; sed -n 's/^report //p' "$scn" |
+                        while read -r a b c d _; do printf "\\x${a#0x}\\x${b#0x}\\x${c#0x}\\x${d#0x}"; done
+                    } >"$dir/$name-$mode"
+                done ;;
+            settings_fuzz)  # the settings each scenario writes, as INI text
+                sed -n 's/^ini\(-set\)\? \[\([^]]*\)\] \(.*\)/[\2]\n\3/p' "$scn" >"$dir/$name" ;;
+            scenario_parser_fuzz)
+                cp "$scn" "$dir/$name" ;;
+        esac
+        [ -s "$dir/$name" ] || rm -f "$dir/$name"
+    done
+    find "$dir" -type f -empty -delete
+}
+
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(notification_fuzz report_decoder_fuzz settings_fuzz scenario_parser_fuzz)
+mkdir -p "$out/findings"
+status=0
+for target in "${targets[@]}"; do
+    seeds "$target"
+    corpus=$out/corpus/$target
+    mkdir -p "$corpus"
+    case $target in
+        report_decoder_fuzz) max_len=256 ;;
+        scenario_parser_fuzz) max_len=2048 ;;
+        *) max_len=1024 ;;
+    esac
+    limit=(-max_total_time="$seconds")
+    [ -z "${FUZZ_RUNS:-}" ] || limit=(-runs="$FUZZ_RUNS")
+    log=$out/$target.log
+    if ! "$out/$target" "${limit[@]}" -max_len=$max_len -timeout=25 -rss_limit_mb=2048 -detect_leaks=1 \
+            -print_final_stats=1 -artifact_prefix="$out/findings/$target-" \
+            "$corpus" "$out/seeds/$target" >"$log" 2>&1; then
+        echo "$target: FAILED, see $log"
+        status=1
+        continue
+    fi
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1)
+    ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1)
+    echo "$target: $runs executions, $cov edges, $ft, no crash, leak or time-out"
+done
+exit $status
