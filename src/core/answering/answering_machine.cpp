@@ -168,23 +168,35 @@ void AnsweringMachine::StartMessage() {
     const std::string file =
         RecordingFileName(settings_.vmFolder, "PSTN", platform_.clock.Now(), 'N');
     if (!player_ || file.size() >= kTextBufferSize) {
+        if (player_) WriteLog(log_, "recording failed, answering machine message: path too long");
         EndDialogue();
         return;
     }
     EnsureFolder(platform_.files, settings_.vmFolder);
     ArmStepTimer(static_cast<std::uint32_t>(std::max(settings_.vmDuration, 0)) * 1000);
     state_ = DialogueState::Recording;
-    recorder_ = std::make_unique<SoundRecorder>(platform_);
+    recorder_ = std::make_unique<SoundRecorder>(platform_, log_);
     // The message: 8 kHz mono 16-bit PCM.
-    recorder_->Start(player_->Device(), PcmFormat(1, 8000, 16), file);
-    recorder_->StartCapture();
+    const HResult opened = recorder_->Start(player_->Device(), PcmFormat(1, 8000, 16), file);
+    const HResult started = recorder_->StartCapture();
+    if (opened == kSOk && started == kSOk) {
+        messageFile_ = file;
+        WriteLog(log_, "recording started, answering machine message " + Quoted(file));
+    } else {
+        WriteLog(log_, "recording failed, answering machine message " + Quoted(file) + ": " +
+                           ResultCodeText(opened != kSOk ? opened : started));
+    }
 }
 
 void AnsweringMachine::Stop() {
     if (player_) player_->Stop();
     if (recorder_) {
-        recorder_->StopCapture();
+        const HResult stopped = recorder_->StopCapture();
         recorder_.reset();
+        if (!messageFile_.empty())
+            WriteLog(log_, "recording stopped, answering machine message " + Quoted(messageFile_) +
+                               (stopped != kSOk ? ", cut short: " + ResultCodeText(stopped) : ""));
+        messageFile_.clear();
     }
     state_ = DialogueState::Idle;
     DisarmStepTimer();

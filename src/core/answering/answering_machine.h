@@ -42,10 +42,11 @@ inline constexpr const char* kPinPassedPrompt = "AMPswdPass.wav";
 
 class AnsweringMachine {
 public:
-    // `player` is the program's sound player, which may not exist yet.
+    // `player` is the program's sound player, which may not exist yet; the
+    // message's recording goes to `log` when there is one.
     AnsweringMachine(Platform& platform, const Settings& settings,
-                     const std::unique_ptr<SoundPlayer>& player)
-        : platform_(platform), settings_(settings), player_(player) {}
+                     const std::unique_ptr<SoundPlayer>& player, DiagnosticLog* log = nullptr)
+        : platform_(platform), settings_(settings), player_(player), log_(log) {}
     ~AnsweringMachine() { Stop(); }
     AnsweringMachine(const AnsweringMachine&) = delete;
     AnsweringMachine& operator=(const AnsweringMachine&) = delete;
@@ -75,6 +76,7 @@ private:
     Platform& platform_;
     const Settings& settings_;
     const std::unique_ptr<SoundPlayer>& player_;
+    DiagnosticLog* log_;
     Hwnd hubWindow_ = 0;
     std::string choicePrompt_, choiceFailedPrompt_, pinPrompt_, pinRetryPrompt_, pinFailedPrompt_,
         pinPassedPrompt_, greeting_;
@@ -83,6 +85,7 @@ private:
     int retries_ = 0;
     std::uintptr_t stepTimer_ = 0;
     std::unique_ptr<SoundRecorder> recorder_;
+    std::string messageFile_;  // of the message being recorded
 };
 
 }  // namespace calvox

@@ -92,11 +92,15 @@ void DriverWavePlayer::StartVoicemail(bool on, const std::string& file) {
     if (!on) {
         SendDriverCommand(DRIVER_STOP, CHANNEL_GREETING, "", nullptr);
         SendDriverCommand(DRIVER_STOP, CHANNEL_MESSAGE, "", nullptr);
+        if (state_ == 2 && !messagePath_.empty())
+            WriteLog(log_, "recording stopped, voicemail message " + Quoted(messagePath_));
         state_ = 3;
         StopPollTimer();
         return;
     }
     if (object_ == 0) {
+        WriteLog(log_,
+                 "recording failed, voicemail message " + Quoted(file) + ": no handset driver");
         // Nothing can take the message: let the hub finish the call.
         if (platform_.window.IsWindow(hubWindow_))
             platform_.window.PostMessage(hubWindow_, HUBM_PLAYBACK_DONE, 0, 0);
@@ -110,7 +114,8 @@ void DriverWavePlayer::StartVoicemail(bool on, const std::string& file) {
         SendDriverCommand(DRIVER_START, CHANNEL_GREETING, greetingPath_, nullptr);
     if (pollTimer_ == 0) {
         elapsed_ = 0;
-        pollTimer_ = platform_.clock.SetThreadTimer(kPollPeriodMs, [this](std::uintptr_t) { PollTick(); });
+        pollTimer_ =
+            platform_.clock.SetThreadTimer(kPollPeriodMs, [this](std::uintptr_t) { PollTick(); });
     }
 }
 
@@ -120,7 +125,12 @@ void DriverWavePlayer::PollTick() {
         if (SendDriverCommand(DRIVER_QUERY, CHANNEL_GREETING, "", &reply) != 0 && reply != -1)
             return;  // the greeting still plays
         SendDriverCommand(DRIVER_STOP, CHANNEL_GREETING, "", nullptr);
-        SendDriverCommand(DRIVER_START, CHANNEL_MESSAGE, messagePath_, nullptr);
+        const bool started =
+            SendDriverCommand(DRIVER_START, CHANNEL_MESSAGE, messagePath_, nullptr) != 0;
+        WriteLog(log_, std::string(started ? "recording started" : "recording failed") +
+                           ", voicemail message " + Quoted(messagePath_) +
+                           (started ? "" : ": the driver refused it"));
+        if (!started) messagePath_.clear();
         state_ = 2;
         return;
     }
@@ -132,18 +142,31 @@ void DriverWavePlayer::PollTick() {
         platform_.window.PostMessage(hubWindow_, HUBM_PLAYBACK_DONE, 0, 0);
         return;
     }
-    SendDriverCommand(DRIVER_STOP, CHANNEL_GREETING, "", nullptr);
-    SendDriverCommand(DRIVER_STOP, CHANNEL_MESSAGE, "", nullptr);
-    state_ = 3;
-    StopPollTimer();
+    StartVoicemail(false, "");
     elapsed_ = 0;
 }
 
 int DriverWavePlayer::StartRecording(bool on, const std::string& file) {
-    if (object_ == 0) return 0;
-    if (!on) return SendDriverCommand(DRIVER_STOP, CHANNEL_RECORDING, "", nullptr);
+    if (object_ == 0) {
+        if (on)
+            WriteLog(log_,
+                     "recording failed, call recording " + Quoted(file) + ": no handset driver");
+        return 0;
+    }
+    if (!on) {
+        const int stopped = SendDriverCommand(DRIVER_STOP, CHANNEL_RECORDING, "", nullptr);
+        if (!recordingPath_.empty())
+            WriteLog(log_, "recording stopped, call recording " + Quoted(recordingPath_));
+        recordingPath_.clear();
+        return stopped;
+    }
     StartVoicemail(false, "");
-    return SendDriverCommand(DRIVER_START, CHANNEL_RECORDING, file, nullptr);
+    const int started = SendDriverCommand(DRIVER_START, CHANNEL_RECORDING, file, nullptr);
+    recordingPath_ = started != 0 ? file : "";
+    WriteLog(log_, started != 0 ? "recording started, call recording " + Quoted(file)
+                                : "recording failed, call recording " + Quoted(file) +
+                                      ": the driver refused it");
+    return started;
 }
 
 bool DriverWavePlayer::IsIdle() {

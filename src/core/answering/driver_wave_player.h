@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/diagnostic_log.h"
 #include "platform/platform.h"
 
 namespace calvox {
@@ -30,7 +31,9 @@ bool BuildDriverCommand(std::uint32_t operation, std::uint32_t channel,
 
 class DriverWavePlayer {
 public:
-    explicit DriverWavePlayer(Platform& platform) : platform_(platform) {}
+    // Recordings started and stopped go to `log` when there is one.
+    explicit DriverWavePlayer(Platform& platform, DiagnosticLog* log = nullptr)
+        : platform_(platform), log_(log) {}
 
     void Create();
     void Release();
@@ -50,7 +53,9 @@ private:
     void StopPollTimer();
 
     Platform& platform_;
+    DiagnosticLog* log_;
     std::string messagePath_;
+    std::string recordingPath_;  // of the call recording running
     std::string greetingPath_;
     int state_ = 3;  // 1 greeting playing, 2 message recording, 3 idle
     std::uintptr_t pollTimer_ = 0;

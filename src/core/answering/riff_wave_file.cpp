@@ -119,14 +119,14 @@ HResult RiffWaveFile::OpenRead(const std::string& name) {
              !files_.LoadResource(name, "WAV", resource_)) ||
             resource_.empty()) {
             resource_.clear();
-            return kEFail;
+            return kEFileNotFound;
         }
         size_ = resource_.size();
     }
     mode_ = WaveFileMode::Read;
     if (!ParseHeader()) {
         Close();
-        return kEFail;
+        return kEInvalidData;
     }
     return Reset();
 }

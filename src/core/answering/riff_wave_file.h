@@ -13,6 +13,12 @@ namespace calvox {
 
 enum class WaveFileMode { Closed, Read, Write };
 
+// OpenRead: neither a file nor a resource of that name (ERROR_FILE_NOT_FOUND).
+inline constexpr HResult kEFileNotFound = static_cast<HResult>(0x80070002u);
+// OpenRead: the bytes are no RIFF/WAVE file with a format and a data chunk
+// (ERROR_INVALID_DATA).
+inline constexpr HResult kEInvalidData = static_cast<HResult>(0x8007000Du);
+
 // A PCM format of whole bytes per sample.
 WaveFormat PcmFormat(std::uint16_t channels, std::uint32_t rate, std::uint16_t bits);
 

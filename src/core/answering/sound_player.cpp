@@ -56,58 +56,101 @@ std::optional<Guid> MatchSoundDevice(const std::vector<SoundDevice>& devices,
     return std::nullopt;
 }
 
+std::optional<Guid> ChooseSoundDevice(HResult listed, const std::vector<SoundDevice>& devices,
+                                      const std::string& name, const char* role,
+                                      DiagnosticLog* log) {
+    if (listed != kSOk) {
+        WriteLog(log,
+                 std::string("sound ") + role + " devices not listed: " + ResultCodeText(listed));
+        return std::nullopt;
+    }
+    std::optional<Guid> id = MatchSoundDevice(devices, name);
+    if (!id && !name.empty())
+        WriteLog(log, SoundDeviceText(role, name) + " not found, using the default");
+    return id;
+}
+
+std::string SoundDeviceText(const char* role, const std::string& name) {
+    return std::string("sound ") + role + " device " + (name.empty() ? "(default)" : Quoted(name));
+}
+
 void SoundPlayer::Load(Hwnd owner, const std::string& file) {
     length_ = 0;
     if (owner != 0) ReleaseDevice();
     if (platform_.observer != nullptr) platform_.observer->SoundLoad(file);
     if (owner == 0) return;
 
+    const std::string name = file.empty() ? kBuiltInRing : file;
     WaveFormat format;
-    if (wave_.OpenRead(file.empty() ? kBuiltInRing : file) != kSOk || wave_.DataSize() == 0 ||
-        !PlaybackFormat(wave_.Format(), format)) {
+    const HResult opened = wave_.OpenRead(name);
+    const char* reason = opened == kEFileNotFound  ? "no such file"
+                         : opened == kEInvalidData ? "not a WAVE file"
+                         : opened != kSOk          ? "cannot be read"
+                         : wave_.DataSize() == 0   ? "no sound in it"
+                         : !PlaybackFormat(wave_.Format(), format)
+                             ? "a format that cannot be played"
+                             : nullptr;
+    if (reason != nullptr) {
+        WriteLog(log_, "sound load failed " + Quoted(name) + ": " + reason +
+                           (opened != kSOk ? " (" + ResultCodeText(opened) + ")" : ""));
         wave_.Close();
         return;
     }
     const std::uint32_t bytes = wave_.DataSize();
     length_ = bytes / format.avgBytesPerSec;
-    if (!Prepare(owner, format, bytes)) {
+    if (!Prepare(owner, format, bytes, name)) {
         length_ = 0;
         ReleaseDevice();
     }
     wave_.Close();
 }
 
-bool SoundPlayer::Prepare(Hwnd owner, const WaveFormat& format, std::uint32_t bytes) {
+bool SoundPlayer::Failed(const std::string& what, const std::string& file, HResult result) {
+    WriteLog(log_,
+             "sound load failed " + Quoted(file) + ": " + what + " " + ResultCodeText(result));
+    return false;
+}
+
+bool SoundPlayer::Prepare(Hwnd owner, const WaveFormat& format, std::uint32_t bytes,
+                          const std::string& file) {
     SoundPort& sound = platform_.sound;
     std::vector<SoundDevice> devices;
-    if (sound.EnumeratePlaybackDevices(devices) != kSOk) return false;
-    deviceId_ = MatchSoundDevice(devices, device_);
-    if (sound.CreatePlayback(deviceId_ ? &*deviceId_ : nullptr, sound_) != kSOk) return false;
+    const HResult listed = sound.EnumeratePlaybackDevices(devices);
+    deviceId_ = ChooseSoundDevice(listed, devices, device_, "playback", log_);
+    if (listed != kSOk) return false;
+    const std::string device = SoundDeviceText("playback", device_);
+    HResult result = sound.CreatePlayback(deviceId_ ? &*deviceId_ : nullptr, sound_);
+    if (result != kSOk) return Failed(device + " failed to open:", file, result);
 
-    if (sound.SetCooperativeLevel(sound_, owner, CooperativeLevel::Priority) != kSOk ||
-        sound.SetPrimaryFormat(sound_, format) != kSOk ||
-        sound.SetCooperativeLevel(sound_, owner, CooperativeLevel::Normal) != kSOk ||
-        sound.CreateBuffer(sound_, kDsbCapsGlobalFocus, bytes, format, buffer_) != kSOk)
-        return false;
+    if ((result = sound.SetCooperativeLevel(sound_, owner, CooperativeLevel::Priority)) != kSOk ||
+        (result = sound.SetPrimaryFormat(sound_, format)) != kSOk ||
+        (result = sound.SetCooperativeLevel(sound_, owner, CooperativeLevel::Normal)) != kSOk)
+        return Failed(device + " refused the format:", file, result);
+    result = sound.CreateBuffer(sound_, kDsbCapsGlobalFocus, bytes, format, buffer_);
+    if (result != kSOk)
+        return Failed("no sound buffer of " + std::to_string(bytes) + " bytes:", file, result);
 
     std::uint32_t status = 0;
-    if (sound.GetBufferStatus(buffer_, status) != kSOk) return false;
+    if ((result = sound.GetBufferStatus(buffer_, status)) != kSOk)
+        return Failed("sound buffer status:", file, result);
     if (status & kDsbStatusBufferLost) {
         int attempts = 0;
-        while (sound.RestoreBuffer(buffer_) == kDsErrBufferLost) {
-            if (++attempts >= kRestoreAttempts) return false;
+        while ((result = sound.RestoreBuffer(buffer_)) == kDsErrBufferLost) {
+            if (++attempts >= kRestoreAttempts) return Failed("sound buffer lost:", file, result);
             platform_.clock.Sleep(kRestorePauseMs);
         }
     }
 
     LockedRegion region;
-    if (wave_.Reset() != kSOk || sound.LockBuffer(buffer_, 0, bytes, region) != kSOk) return false;
+    if ((result = wave_.Reset()) != kSOk ||
+        (result = sound.LockBuffer(buffer_, 0, bytes, region)) != kSOk)
+        return Failed("sound buffer not filled:", file, result);
     std::uint32_t got = 0, more = 0;
-    HResult read = wave_.Read(region.first, region.firstBytes, got);
-    if (read == kSOk && region.second != nullptr)
-        read = wave_.Read(region.second, region.secondBytes, more);
+    result = wave_.Read(region.first, region.firstBytes, got);
+    if (result == kSOk && region.second != nullptr)
+        result = wave_.Read(region.second, region.secondBytes, more);
     sound.UnlockBuffer(buffer_, region);
-    return read == kSOk;
+    return result == kSOk || Failed("sound data not read:", file, result);
 }
 
 bool SoundPlayer::Play(bool loop) {

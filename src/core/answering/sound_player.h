@@ -6,6 +6,7 @@
 #include <string>
 
 #include "answering/riff_wave_file.h"
+#include "app/diagnostic_log.h"
 #include "platform/platform.h"
 
 namespace calvox {
@@ -21,9 +22,20 @@ bool PlaybackFormat(const WaveFormat& file, WaveFormat& out);
 std::optional<Guid> MatchSoundDevice(const std::vector<SoundDevice>& devices,
                                      const std::string& name);
 
+// The device a `role` ("playback", "capture") uses: the match for `name` among
+// the devices listed (`listed` the listing's result), else the default. Logs a
+// listing that failed and a named device that is not there.
+std::optional<Guid> ChooseSoundDevice(HResult listed, const std::vector<SoundDevice>& devices,
+                                      const std::string& name, const char* role,
+                                      DiagnosticLog* log);
+// `role` and `name` for a log line: sound playback device "Speakers".
+std::string SoundDeviceText(const char* role, const std::string& name);
+
 class SoundPlayer {
 public:
-    explicit SoundPlayer(Platform& platform) : platform_(platform), wave_(platform.binaryFiles) {}
+    // Failures go to `log` when there is one.
+    explicit SoundPlayer(Platform& platform, DiagnosticLog* log = nullptr)
+        : platform_(platform), log_(log), wave_(platform.binaryFiles) {}
     ~SoundPlayer() { ReleaseDevice(); }
     SoundPlayer(const SoundPlayer&) = delete;
     SoundPlayer& operator=(const SoundPlayer&) = delete;
@@ -42,9 +54,13 @@ public:
     void ReleaseDevice();
 
 private:
-    bool Prepare(Hwnd owner, const WaveFormat& format, std::uint32_t bytes);
+    bool Prepare(Hwnd owner, const WaveFormat& format, std::uint32_t bytes,
+                 const std::string& file);
+    // Logs a failed step of preparing `file`; false, for the caller to return.
+    bool Failed(const std::string& what, const std::string& file, HResult result);
 
     Platform& platform_;
+    DiagnosticLog* log_;
     RiffWaveFile wave_;
     std::string device_;
     std::optional<Guid> deviceId_;

@@ -32,7 +32,8 @@ std::uint32_t CaptureNotifySize(const WaveFormat& format) {
     return size;
 }
 
-SoundRecorder::SoundRecorder(Platform& platform) : platform_(platform) {
+SoundRecorder::SoundRecorder(Platform& platform, DiagnosticLog* log)
+    : platform_(platform), log_(log) {
     ThreadPort& threads = platform_.threads;
     lock_ = threads.CreateLock();
     event_ = threads.CreateEvent("", false, false);
@@ -95,21 +96,30 @@ HResult SoundRecorder::Start(const std::string& deviceName, const WaveFormat& fo
     nextOffset_ = 0;
     notifySize_ = 0;
     std::vector<SoundDevice> devices;
-    deviceId_.reset();
-    if (sound.EnumerateCaptureDevices(devices) == kSOk)
-        deviceId_ = MatchSoundDevice(devices, deviceName_);
+    const HResult listed = sound.EnumerateCaptureDevices(devices);
+    deviceId_ = ChooseSoundDevice(listed, devices, deviceName_, "capture", log_);
+    const std::string device = SoundDeviceText("capture", deviceName_);
     HResult result = sound.CreateCapture(deviceId_ ? &*deviceId_ : nullptr, capture_);
-    if (result != kSOk) return result;
+    if (result != kSOk) {
+        WriteLog(log_, device + " failed to open: " + ResultCodeText(result));
+        return result;
+    }
 
     result = CreateCaptureBuffer(format);
     format_ = format;
+    if (result != kSOk)
+        WriteLog(log_, device + " gave no capture buffer: " + ResultCodeText(result));
     if (buffer_ == 0) return result;
 
     WaveFormat actual;
     if (sound.GetCaptureFormat(buffer_, actual) != kSOk) actual = format;
     output_ = std::make_unique<RiffWaveFile>(platform_.binaryFiles);
     const HResult opened = output_->OpenWrite(file_, actual);
-    if (opened != kSOk) output_.reset();
+    if (opened != kSOk) {
+        WriteLog(log_,
+                 "recording file " + Quoted(file_) + " not created: " + ResultCodeText(opened));
+        output_.reset();
+    }
     return result != kSOk ? result : opened;
 }
 
@@ -140,7 +150,11 @@ HResult SoundRecorder::StartCapture() {
     CreateCaptureBuffer(*format_);
     if (buffer_ == 0) return kEFail;
     const HResult result = platform_.sound.StartCapture(buffer_);
-    if (result != kSOk) return result;
+    if (result != kSOk) {
+        WriteLog(log_, SoundDeviceText("capture", deviceName_) +
+                           " failed to start: " + ResultCodeText(result));
+        return result;
+    }
     capturing_ = true;
     if (platform_.observer != nullptr) platform_.observer->RecorderStart(deviceName_, file_);
     return kSOk;

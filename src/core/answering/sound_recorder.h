@@ -8,6 +8,7 @@
 #include <string>
 
 #include "answering/riff_wave_file.h"
+#include "app/diagnostic_log.h"
 #include "platform/platform.h"
 
 namespace calvox {
@@ -20,7 +21,8 @@ std::uint32_t CaptureNotifySize(const WaveFormat& format);
 
 class SoundRecorder {
 public:
-    explicit SoundRecorder(Platform& platform);
+    // Device and file failures go to `log` when there is one.
+    explicit SoundRecorder(Platform& platform, DiagnosticLog* log = nullptr);
     ~SoundRecorder();
     SoundRecorder(const SoundRecorder&) = delete;
     SoundRecorder& operator=(const SoundRecorder&) = delete;
@@ -39,6 +41,7 @@ private:
     void CaptureThread();
 
     Platform& platform_;
+    DiagnosticLog* log_;
     std::string deviceName_;
     std::string file_;
     std::optional<Guid> deviceId_;

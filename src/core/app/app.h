@@ -27,8 +27,8 @@ struct App {
         : platform(p),
           device(p),
           mixer(p),
-          driverPlayer(p),
-          answeringMachine(p, settings, soundPlayer),
+          driverPlayer(p, &log),
+          answeringMachine(p, settings, soundPlayer, &log),
           observer(p.observer),
           log(p.log) {}
 

@@ -24,6 +24,11 @@ private:
     bool enabled_ = false;
 };
 
+// A line for a log that may be absent: parts built without one log nothing.
+inline void WriteLog(DiagnosticLog* log, const std::string& line) {
+    if (log != nullptr) log->Write(line);
+}
+
 // A result code as Windows tools print it: 0x80070057.
 std::string ResultCodeText(std::uint32_t code);
 // A name in double quotes, so a line with names in it still splits into words.

@@ -136,7 +136,7 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
         app.mixer.LineCommand(kDirectionRecording, "LINE0", "SETAGC", off);
     }
 
-    if (!app.soundPlayer) app.soundPlayer = std::make_unique<SoundPlayer>(app.platform);
+    if (!app.soundPlayer) app.soundPlayer = std::make_unique<SoundPlayer>(app.platform, &app.log);
     app.soundPlayer->SetDevice(name);
     app.driverPlayer.Create();
 

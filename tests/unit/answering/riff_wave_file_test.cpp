@@ -98,13 +98,14 @@ TEST(RiffWaveFile, MalformedAndTruncatedFilesAreRefused) {
     for (const auto& c : cases) {
         Put(p, "C:\\Calvox\\f.wav", c.bytes);
         RiffWaveFile in(p.sim);
-        EXPECT_EQ(in.OpenRead("C:\\Calvox\\f.wav"), kEFail) << c.what;
+        EXPECT_EQ(in.OpenRead("C:\\Calvox\\f.wav"), kEInvalidData) << c.what;
         std::uint8_t byte = 0;
         std::uint32_t got = 1;
         EXPECT_EQ(in.Read(&byte, 1, got), kCoENotInitialized) << c.what;
     }
     // A name that is no file may be a resource of the program.
     RiffWaveFile in(p.sim);
+    EXPECT_EQ(in.OpenRead("C:\\Calvox\\none.wav"), kEFileNotFound);
     EXPECT_EQ(in.OpenRead("#133"), kSOk);
     EXPECT_EQ(in.Format().channels, 2);
 }
