@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "answering/sound_recorder.h"
 #include "support/null_platform.h"
 #include "support/sim_platform.h"
 
@@ -88,6 +91,123 @@ TEST(SoundPlayer, LostBufferIsRestoredForAWhileThenTheLoadFails) {
     EXPECT_LE(device.restores, 50);
     EXPECT_EQ(player.Length(), 0u);
     EXPECT_FALSE(player.Play(false));
+}
+
+// A device that fails one step of opening with a given result code.
+enum class FailingStep { List, Open, Buffer };
+class FailingDevice : public test::NullPlatform {
+public:
+    FailingDevice(FailingStep step, HResult code) : step_(step), code_(code) {}
+    HResult EnumeratePlaybackDevices(std::vector<SoundDevice>& devices) override {
+        return List(devices);
+    }
+    HResult EnumerateCaptureDevices(std::vector<SoundDevice>& devices) override {
+        return List(devices);
+    }
+    HResult CreatePlayback(const Guid*, SoundObject& object) override {
+        return Make(FailingStep::Open, object);
+    }
+    HResult CreateCapture(const Guid*, SoundObject& object) override {
+        return Make(FailingStep::Open, object);
+    }
+    HResult SetCooperativeLevel(SoundObject, Hwnd, CooperativeLevel) override { return kSOk; }
+    HResult SetPrimaryFormat(SoundObject, const WaveFormat&) override { return kSOk; }
+    HResult CreateBuffer(SoundObject, std::uint32_t, std::uint32_t, const WaveFormat&,
+                         SoundBuffer& buffer) override {
+        return Make(FailingStep::Buffer, buffer);
+    }
+    HResult CreateCaptureBuffer(SoundObject, std::uint32_t, const WaveFormat&,
+                                SoundBuffer& buffer) override {
+        return Make(FailingStep::Buffer, buffer);
+    }
+
+    HResult SetNotifications(SoundBuffer, const std::vector<std::uint32_t>&, EventHandle) override {
+        return kSOk;
+    }
+
+private:
+    HResult List(std::vector<SoundDevice>& devices) {
+        devices.assign(1, SoundDevice{});
+        devices[0].id.data1 = 1;
+        devices[0].description = "Speakers";
+        return step_ == FailingStep::List ? code_ : kSOk;
+    }
+    HResult Make(FailingStep step, std::uintptr_t& object) {
+        object = step_ == step ? 0 : 1;
+        return step_ == step ? code_ : kSOk;
+    }
+    FailingStep step_;
+    HResult code_;
+};
+
+class LogLines : public LogPort {
+public:
+    std::vector<std::string> lines;
+    void WriteLine(const std::string& line) override { lines.push_back(line); }
+};
+
+TEST(SoundPlayer, DeviceFailuresAreLoggedWithTheirResultCodes) {
+    const std::string failed = "sound load failed \"C:\\Calvox\\f.wav\": ";
+    const struct {
+        FailingStep step;
+        std::uint32_t code;
+        std::string device;
+        std::vector<std::string> player, recorder;
+    } cases[] = {
+        {FailingStep::List,
+         0x80004005u,
+         "Speakers",
+         {"sound playback devices not listed: 0x80004005"},
+         {"sound capture devices not listed: 0x80004005"}},
+        {FailingStep::Open,
+         0x88780078u,
+         "Handset",
+         {"sound playback device \"Handset\" not found, using the default",
+          failed + "sound playback device \"Handset\" failed to open: 0x88780078"},
+         {"sound capture device \"Handset\" not found, using the default",
+          "sound capture device \"Handset\" failed to open: 0x88780078"}},
+        {FailingStep::Buffer,
+         0x8007000Eu,
+         "Speakers",
+         {failed + "no sound buffer of 16000 bytes: 0x8007000E"},
+         {"sound capture device \"Speakers\" gave no capture buffer: 0x8007000E"}},
+    };
+    for (const auto& c : cases) {
+        test::SimPlatform p("file f.wav wav 1 8000 16 1\n");
+        FailingDevice device(c.step, static_cast<HResult>(c.code));
+        Platform mixed{p.sim, p.sim, p.sim, p.sim, p.sim, p.sim,  p.sim, p.sim,  p.sim,
+                       p.sim, p.sim, p.sim, p.sim, p.sim, device, p.sim, nullptr};
+        LogLines lines;
+        DiagnosticLog log(&lines);
+        log.SetEnabled(true);
+        SoundPlayer player(mixed, &log);
+        player.SetDevice(c.device);
+        player.Load(kHub, "C:\\Calvox\\f.wav");
+        EXPECT_EQ(lines.lines, c.player) << c.code;
+        EXPECT_EQ(player.Length(), 0u);
+
+        lines.lines.clear();
+        SoundRecorder recorder(mixed, &log);
+        EXPECT_EQ(recorder.Start(c.device, PcmFormat(1, 8000, 16), "C:\\Calvox\\m.wav"),
+                  c.step == FailingStep::List ? kSOk : static_cast<HResult>(c.code));
+        EXPECT_EQ(lines.lines, c.recorder) << c.code;
+    }
+}
+
+TEST(SoundPlayer, LoadsThatFailAreLoggedWithTheirReason) {
+    test::SimPlatform p("file bad.wav text \"RIFF\"\nfile silent.wav wav 1 8000 16 0\n");
+    LogLines lines;
+    DiagnosticLog log(&lines);
+    log.SetEnabled(true);
+    SoundPlayer player(p.platform, &log);
+    for (const char* file :
+         {"C:\\Calvox\\none.wav", "C:\\Calvox\\bad.wav", "C:\\Calvox\\silent.wav"})
+        player.Load(kHub, file);
+    EXPECT_EQ(lines.lines,
+              (std::vector<std::string>{
+                  "sound load failed \"C:\\Calvox\\none.wav\": no such file (0x80070002)",
+                  "sound load failed \"C:\\Calvox\\bad.wav\": not a WAVE file (0x8007000D)",
+                  "sound load failed \"C:\\Calvox\\silent.wav\": no sound in it"}));
 }
 
 }  // namespace
