@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (the fuzz preset), seeds each from the
-# scenarios and runs them one after the other.
+# scenarios (the WAVE reader from short WAVE files made with sox) and runs
+# them one after the other.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     each target for SECONDS (default 20)
 #   FUZZ_RUNS=N scripts/fuzz.sh 0 [TARGET...] each target for N executions
 # Inputs are kept short enough that each execution stays cheap: a few dozen
@@ -20,6 +21,18 @@ out=build/fuzz
 seeds() {  # target -> seed files in $out/seeds/target
     local target=$1 dir=$out/seeds/$1
     rm -rf "$dir" && mkdir -p "$dir"
+    if [ "$target" = riff_wave_fuzz ]; then  # WAVE files of a few hundred bytes
+        local wav
+        for wav in src/win32/resources/sounds/*.wav; do
+            sox "$wav" "$dir/$(basename "$wav" .wav)-20ms.wav" trim 0 0.02
+            head -c 300 "$wav" >"$dir/$(basename "$wav" .wav)-cut"  # a data chunk past the end
+        done
+        sox -n -r 8000 -c 1 -b 8 "$dir/u8.wav" synth 0.01 sine 440
+        sox -n -r 44100 -c 2 -b 16 "$dir/s16-stereo.wav" synth 0.002 sine 440
+        sox -n -r 48000 -c 6 -b 24 "$dir/s24-6ch.wav" synth 0.001 sine 440
+        sox -n -r 16000 -c 1 -e floating-point -b 32 "$dir/float.wav" synth 0.005 sine 440
+        return
+    fi
     local scn
     for scn in tests/scenarios/*.scn demo/story.scn; do
         local name
@@ -44,7 +57,7 @@ seeds() {  # target -> seed files in $out/seeds/target
 }
 
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(notification_fuzz report_decoder_fuzz settings_fuzz scenario_parser_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(notification_fuzz report_decoder_fuzz settings_fuzz scenario_parser_fuzz riff_wave_fuzz)
 mkdir -p "$out/findings"
 status=0
 for target in "${targets[@]}"; do
@@ -53,6 +66,7 @@ for target in "${targets[@]}"; do
     mkdir -p "$corpus"
     case $target in
         report_decoder_fuzz) max_len=256 ;;
+        riff_wave_fuzz) max_len=2048 ;;
         scenario_parser_fuzz) max_len=2048 ;;
         *) max_len=1024 ;;
     esac
