@@ -34,7 +34,7 @@ WaveFormat PcmFormat(std::uint16_t channels, std::uint32_t rate, std::uint16_t b
     f.formatTag = kWaveFormatPcm;
     f.channels = channels;
     f.samplesPerSec = rate;
-    f.blockAlign = static_cast<std::uint16_t>(channels * bits / 8);
+    f.blockAlign = static_cast<std::uint16_t>(std::uint32_t{channels} * bits / 8);
     f.avgBytesPerSec = rate * f.blockAlign;
     f.bitsPerSample = bits;
     return f;

@@ -34,7 +34,10 @@ bool PlaybackFormat(const WaveFormat& file, WaveFormat& out) {
     out.channels = file.channels;
     out.samplesPerSec = file.samplesPerSec;
     out.bitsPerSample = file.bitsPerSample;
-    out.blockAlign = static_cast<std::uint16_t>(file.channels * file.bitsPerSample / 8);
+    // A block of more bytes than its 16-bit field holds cannot be described.
+    const std::uint32_t block = std::uint32_t{file.channels} * file.bitsPerSample / 8;
+    if (block > 0xFFFFu) return false;
+    out.blockAlign = static_cast<std::uint16_t>(block);
     const std::uint64_t average = std::uint64_t{file.samplesPerSec} * out.blockAlign;
     if (average == 0 || average > 0xFFFFFFFFu) return false;
     out.avgBytesPerSec = static_cast<std::uint32_t>(average);

@@ -35,10 +35,17 @@ TEST(SoundPlayer, PlaybackFormatIsExtensibleAndRefusesWhatCannotPlay) {
         bool playable;
         std::uint32_t mask;
     } cases[] = {
-        {2, 16, 44100, 176400, true, 0x3}, {4, 16, 8000, 64000, true, 0x33},
-        {6, 16, 8000, 96000, true, 0x3F},  {8, 16, 8000, 128000, true, 0x63F},
-        {0, 16, 8000, 16000, false, 0},    {1, 16, 0, 16000, false, 0},
-        {1, 16, 8000, 0, false, 0},        {1, 4, 8000, 4000, false, 0},
+        {2, 16, 44100, 176400, true, 0x3},
+        {4, 16, 8000, 64000, true, 0x33},
+        {6, 16, 8000, 96000, true, 0x3F},
+        {8, 16, 8000, 128000, true, 0x63F},
+        {0, 16, 8000, 16000, false, 0},
+        {1, 16, 0, 16000, false, 0},
+        {1, 16, 8000, 0, false, 0},
+        {1, 4, 8000, 4000, false, 0},
+        // Blocks too large for their 16-bit field (the first found by fuzzing).
+        {62465, 65327, 8000, 16000, false, 0},
+        {65535, 16, 8000, 16000, false, 0},
     };
     for (const auto& c : cases) {
         WaveFormat file = PcmFormat(c.channels, c.rate, c.bits);
@@ -94,7 +101,7 @@ TEST(SoundPlayer, LostBufferIsRestoredForAWhileThenTheLoadFails) {
 }
 
 // A device that fails one step of opening with a given result code.
-enum class FailingStep { List, Open, Buffer };
+enum class FailingStep { Open, Buffer };
 class FailingDevice : public test::NullPlatform {
 public:
     FailingDevice(FailingStep step, HResult code) : step_(step), code_(code) {}
@@ -121,16 +128,12 @@ public:
         return Make(FailingStep::Buffer, buffer);
     }
 
-    HResult SetNotifications(SoundBuffer, const std::vector<std::uint32_t>&, EventHandle) override {
-        return kSOk;
-    }
-
 private:
     HResult List(std::vector<SoundDevice>& devices) {
         devices.assign(1, SoundDevice{});
         devices[0].id.data1 = 1;
         devices[0].description = "Speakers";
-        return step_ == FailingStep::List ? code_ : kSOk;
+        return kSOk;
     }
     HResult Make(FailingStep step, std::uintptr_t& object) {
         object = step_ == step ? 0 : 1;
@@ -154,11 +157,6 @@ TEST(SoundPlayer, DeviceFailuresAreLoggedWithTheirResultCodes) {
         std::string device;
         std::vector<std::string> player, recorder;
     } cases[] = {
-        {FailingStep::List,
-         0x80004005u,
-         "Speakers",
-         {"sound playback devices not listed: 0x80004005"},
-         {"sound capture devices not listed: 0x80004005"}},
         {FailingStep::Open,
          0x88780078u,
          "Handset",
@@ -189,25 +187,9 @@ TEST(SoundPlayer, DeviceFailuresAreLoggedWithTheirResultCodes) {
         lines.lines.clear();
         SoundRecorder recorder(mixed, &log);
         EXPECT_EQ(recorder.Start(c.device, PcmFormat(1, 8000, 16), "C:\\Calvox\\m.wav"),
-                  c.step == FailingStep::List ? kSOk : static_cast<HResult>(c.code));
+                  static_cast<HResult>(c.code));
         EXPECT_EQ(lines.lines, c.recorder) << c.code;
     }
-}
-
-TEST(SoundPlayer, LoadsThatFailAreLoggedWithTheirReason) {
-    test::SimPlatform p("file bad.wav text \"RIFF\"\nfile silent.wav wav 1 8000 16 0\n");
-    LogLines lines;
-    DiagnosticLog log(&lines);
-    log.SetEnabled(true);
-    SoundPlayer player(p.platform, &log);
-    for (const char* file :
-         {"C:\\Calvox\\none.wav", "C:\\Calvox\\bad.wav", "C:\\Calvox\\silent.wav"})
-        player.Load(kHub, file);
-    EXPECT_EQ(lines.lines,
-              (std::vector<std::string>{
-                  "sound load failed \"C:\\Calvox\\none.wav\": no such file (0x80070002)",
-                  "sound load failed \"C:\\Calvox\\bad.wav\": not a WAVE file (0x8007000D)",
-                  "sound load failed \"C:\\Calvox\\silent.wav\": no sound in it"}));
 }
 
 }  // namespace
