@@ -44,9 +44,9 @@ void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld) {
 void ResumeHeldCall(App& app, Hwnd hubWindow, const CallRecord* finished) {
     // The call just finished may still be listed as held: it is not resumed.
     const CallRecord* held = nullptr;
-    for (const auto& call : app.directory.Calls()) {
-        if (call->status == ONHOLD && call.get() != finished) {
-            held = call.get();
+    for (const CallRecord* call : app.directory.Calls()) {
+        if (call->status == ONHOLD && call != finished) {
+            held = call;
             break;
         }
     }

@@ -65,7 +65,23 @@ std::string CutField(const std::string& text) { return text.substr(0, kMaxFieldC
 CallRecord* SkypeDirectory::FindCall(const std::string& id) {
     // Ids are stored cut, so look them up cut too.
     auto it = id.size() > kMaxFieldChars ? callsById_.find(CutField(id)) : callsById_.find(id);
-    return it == callsById_.end() ? nullptr : it->second;
+    return it == callsById_.end() ? nullptr : it->second.get();
+}
+
+const std::vector<CallRecord*>& SkypeDirectory::CallView() const {
+    if (callViewStale_) {
+        callView_.assign(callOrder_.begin(), callOrder_.end());
+        callViewStale_ = false;
+    }
+    return callView_;
+}
+
+const std::vector<CallRecord*>& SkypeDirectory::Calls() const { return CallView(); }
+
+void SkypeDirectory::StopSortingCalls() {
+    CallView();
+    callOrder_.clear();
+    callsSorted_ = false;
 }
 
 int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property,
@@ -76,14 +92,18 @@ int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property
         auto record = std::make_unique<CallRecord>();
         record->id = CutField(id);
         record->timestamp = DecimalValue(value);
-        // Before the first record with a smaller timestamp, so equal ones keep
-        // their arrival order.
-        const auto smaller = [&](const auto& c) { return c->timestamp < record->timestamp; };
-        auto at = callsSorted_ ? std::partition_point(calls_.begin(), calls_.end(),
-                                                      [&](const auto& c) { return !smaller(c); })
-                               : std::find_if(calls_.begin(), calls_.end(), smaller);
-        callsById_.emplace(record->id, record.get());
-        calls_.insert(at, std::move(record));
+        if (callsSorted_) {
+            callOrder_.insert(record.get());
+            callViewStale_ = true;
+        } else {
+            // Before the first record with a smaller timestamp, so equal ones
+            // keep their arrival order.
+            auto at = std::find_if(callView_.begin(), callView_.end(), [&](const CallRecord* c) {
+                return c->timestamp < record->timestamp;
+            });
+            callView_.insert(at, record.get());
+        }
+        callsById_.emplace(record->id, std::move(record));
         return 0;
     }
     Tally(*call, -1);
@@ -93,7 +113,8 @@ int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property
         case CallProperty::ConferenceId: call->conferenceId = DecimalValue(value); break;
         case CallProperty::Timestamp: {
             const std::int32_t timestamp = DecimalValue(value);
-            if (timestamp != call->timestamp) callsSorted_ = false;
+            // The tree must not see a key change under it.
+            if (timestamp != call->timestamp && callsSorted_) StopSortingCalls();
             call->timestamp = timestamp;
             break;
         }
@@ -119,7 +140,9 @@ void SkypeDirectory::Tally(const CallRecord& call, int sign) {
 }
 
 void SkypeDirectory::DeleteAllCalls() {
-    calls_.clear();
+    callView_.clear();
+    callViewStale_ = false;
+    callOrder_.clear();
     callsById_.clear();
     callsSorted_ = true;
     unseenMissed_ = liveHeld_ = liveConference_ = 0;
@@ -127,24 +150,25 @@ void SkypeDirectory::DeleteAllCalls() {
 }
 
 CallRecord* SkypeDirectory::StepCall(int delta) {
-    if (calls_.empty()) return nullptr;
-    const int count = static_cast<int>(calls_.size());
+    const auto& calls = CallView();
+    if (calls.empty()) return nullptr;
+    const int count = static_cast<int>(calls.size());
     int position = callPosition_ + delta;
     if (position >= count) position = 0;
     if (position < 0) position = count - 1;
     callPosition_ = position;
-    return calls_[position].get();
+    return calls[position];
 }
 
 CallRecord* SkypeDirectory::FindHeldCall() {
-    for (auto& c : calls_)
-        if (c->status == ONHOLD) return c.get();
+    for (CallRecord* c : CallView())
+        if (c->status == ONHOLD) return c;
     return nullptr;
 }
 
 CallRecord* SkypeDirectory::FindRingingIncomingCall() {
-    for (auto& c : calls_)
-        if (!c->ended && c->status == RINGING && c->IsIncoming()) return c.get();
+    for (CallRecord* c : CallView())
+        if (!c->ended && c->status == RINGING && c->IsIncoming()) return c;
     return nullptr;
 }
 

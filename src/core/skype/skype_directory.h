@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <set>
 #include <string>
@@ -98,7 +97,8 @@ public:
     bool HasUnseenMissedCall() const;
     bool HasLiveHeldCall() const;
     bool HasLiveConferenceCall() const;
-    const std::deque<std::unique_ptr<CallRecord>>& Calls() const { return calls_; }
+    // The list newest first.
+    const std::vector<CallRecord*>& Calls() const;
     int CallPosition() const { return callPosition_; }
     void SetCallPosition(int position) { callPosition_ = position; }
 
@@ -153,12 +153,28 @@ private:
     mutable bool viewStale_ = false;
     int contactPosition_ = -1;
 
-    std::deque<std::unique_ptr<CallRecord>> calls_;
-    std::unordered_map<std::string, CallRecord*> callsById_;
-    // True while the list is sorted newest first, so a new call's place can
-    // be found by binary search; a changed timestamp keeps its record's place
-    // and may break the order until the list is cleared.
+    // Newest first; equal timestamps keep their arrival order, as a multiset
+    // places an equal key after the ones already there.
+    struct NewerFirst {
+        bool operator()(const CallRecord* a, const CallRecord* b) const {
+            return a->timestamp > b->timestamp;
+        }
+    };
+
+    const std::vector<CallRecord*>& CallView() const;
+    void StopSortingCalls();
+
+    // Owns the records.
+    std::unordered_map<std::string, std::unique_ptr<CallRecord>> callsById_;
+    // True while the list is sorted newest first: a tree keeps the order and
+    // the list is rebuilt from it only when read after a change. A changed
+    // timestamp keeps its record's place and may break the order until the
+    // list is cleared; from then on the list itself is kept and a new call
+    // goes before the first older one.
     bool callsSorted_ = true;
+    std::multiset<CallRecord*, NewerFirst> callOrder_;
+    mutable std::vector<CallRecord*> callView_;
+    mutable bool callViewStale_ = false;
     // How many records each indicator query would find, kept as records
     // change so the queries after every status line cost nothing.
     void Tally(const CallRecord& call, int sign);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace calvox {
 namespace {
 
@@ -30,6 +32,41 @@ TEST(CallTable, NewestFirstAndEqualTimestampsKeepArrivalOrder) {
     // The next call still goes before the first record with a smaller timestamp.
     d.SetCallProperty("e", CallProperty::Timestamp, "250");
     EXPECT_EQ(CallIds(d), (std::vector<std::string>{"a", "e", "c", "d", "b"}));
+}
+
+// The list is kept by a tree and rebuilt when read; it must match the plain
+// rule at every step: a new call goes before the first record with a smaller
+// timestamp, a changed timestamp keeps its record's place, clearing starts over.
+TEST(CallTable, OrderMatchesThePlainRuleThroughReadsChangesAndClears) {
+    SkypeDirectory d;
+    std::vector<std::pair<std::string, int>> model;
+    unsigned seed = 12345;
+    const auto next = [&](unsigned range) {
+        return (seed = seed * 1103515245 + 12345) / 65536 % range;
+    };
+    for (int step = 0; step < 3000; ++step) {
+        const unsigned action = next(100);
+        if (action == 0) {
+            d.DeleteAllCalls();
+            model.clear();
+        } else if (action < 4 && !model.empty()) {
+            auto& [id, timestamp] = model[next(static_cast<unsigned>(model.size()))];
+            timestamp = static_cast<int>(next(50));
+            d.SetCallProperty(id, CallProperty::Timestamp, std::to_string(timestamp));
+        } else {
+            const std::string id = std::to_string(step);
+            const int timestamp = static_cast<int>(next(50));
+            d.SetCallProperty(id, CallProperty::Timestamp, std::to_string(timestamp));
+            auto at = std::find_if(model.begin(), model.end(),
+                                   [&](const auto& m) { return m.second < timestamp; });
+            model.insert(at, {id, timestamp});
+        }
+        if (next(10) == 0 || step == 2999) {
+            std::vector<std::string> expected;
+            for (const auto& m : model) expected.push_back(m.first);
+            ASSERT_EQ(CallIds(d), expected) << "step " << step;
+        }
+    }
 }
 
 TEST(CallTable, PropertiesOfUnknownCallsAreDropped) {
