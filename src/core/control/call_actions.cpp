@@ -105,6 +105,11 @@ LResult ClearAddressBar(App& app) {
     return window.SetWindowText(edit, nullptr);
 }
 
+void TakeBackTypedDigit(App& app) {
+    PostKeyToAddressBar(app, vk::kBack);
+    SendMcuCommand(app, 0x0C, 0);  // backspace on the number-entry line
+}
+
 void SendDigit(App& app, char ch, Hwnd hubWindow, int count) {
     if (const CallRecord* call = app.hub.currentCall;
         call != nullptr && call->status == INPROGRESS) {
@@ -114,8 +119,7 @@ void SendDigit(App& app, char ch, Hwnd hubWindow, int count) {
     if (app.hub.uiMode != UiMode::Normal) return;
     if (ch == '0' && count != 0) {
         // A long "0" is "+": the "0" its press typed goes again.
-        PostKeyToAddressBar(app, vk::kBack);
-        SendMcuCommand(app, 0x0C, 0);
+        TakeBackTypedDigit(app);
         ch = '+';
     }
     PressClientButton(app, hubWindow, std::string(1, ch));

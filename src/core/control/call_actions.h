@@ -30,6 +30,9 @@ void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons);
 int ToggleMicMute(App& app);
 // Posts one key press (down and up) to the client's address-bar edit.
 void PostKeyToAddressBar(App& app, std::uint16_t virtualKey);
+// A long "0" becomes "+": the "0" its press typed is taken back from the
+// address bar and the handset's number line.
+void TakeBackTypedDigit(App& app);
 // Empties the client's address-bar edit; what the edit returned, 0 without one.
 LResult ClearAddressBar(App& app);
 // One dial character: DTMF into a call in progress, else the client's digit

@@ -125,8 +125,7 @@ void TypeDigitIntoAddressBar(App& app, int code, Hwnd hubWindow, int count) {
     if (app.hub.uiMode != UiMode::Normal) return;
     if (code == NUMBER_0 && count != 0) {
         // A long "0" is "+": the "0" its press typed goes again.
-        PostKeyToAddressBar(app, vk::kBack);
-        SendMcuCommand(app, 0x0C, 0);
+        TakeBackTypedDigit(app);
         ch = '+';
     }
     const Hwnd edit = app.hub.clientWindows.addressBar;
