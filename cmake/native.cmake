@@ -56,6 +56,14 @@ add_test(NAME soak.short COMMAND calvox_soak 20000 2000 20)
 
 add_test(NAME scenario.demo_story COMMAND calvox-sim ${CMAKE_SOURCE_DIR}/demo/story.scn)
 
+# Sessions typed at the interactive prompt through a pipe.
+file(GLOB CALVOX_SESSIONS CONFIGURE_DEPENDS tests/interactive/*.txt)
+foreach(session ${CALVOX_SESSIONS})
+  get_filename_component(name ${session} NAME_WE)
+  add_test(NAME interactive.${name} COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:calvox-sim>
+           -DINPUT=${session} -P ${CMAKE_SOURCE_DIR}/cmake/expect_session.cmake)
+endforeach()
+
 # Benchmarks: built with the native preset, run by hand (scripts/bench.sh).
 find_package(benchmark REQUIRED)
 file(GLOB CALVOX_BENCH_SOURCES CONFIGURE_DEPENDS bench/*.cpp)

@@ -152,9 +152,11 @@ std::string HandsetDisplay::Picture() const {
     if (!lit.empty()) out += Framed("Lit: " + lit);
     if (gpioMask_ != 0) {
         std::string lines;
-        for (int n = 0; n < 8; ++n)
-            if (gpioMask_ & (1u << n))
-                lines += " " + std::to_string(n) + ((gpioLevels_ & (1u << n)) ? " on" : " off");
+        for (int n = 0; n < 8; ++n) {
+            if ((gpioMask_ & (1u << n)) == 0) continue;
+            lines.append(" ").append(std::to_string(n));
+            lines.append((gpioLevels_ & (1u << n)) ? " on" : " off");
+        }
         out += Framed("LED lines:" + lines);
     }
     if (buzzer_) out += Framed("Buzzer: sounding");

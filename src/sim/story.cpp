@@ -182,9 +182,11 @@ void Story::HandsetReport(const std::string& text) {
     const int type = b[0] & kReportTypeMask;
     if (type == kGpioReport) {
         std::string lines;
-        for (int line = 0; line < 8; ++line)
-            if (b[2] & (1 << line))
-                lines += " " + std::to_string(line) + ((b[1] & (1 << line)) ? " on" : " off");
+        for (int line = 0; line < 8; ++line) {
+            if ((b[2] & (1 << line)) == 0) continue;
+            lines.append(" ").append(std::to_string(line));
+            lines.append((b[1] & (1 << line)) ? " on" : " off");
+        }
         if (!lines.empty()) Say("  handset: LED lines" + lines);
         return;
     }
