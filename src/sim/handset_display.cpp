@@ -26,33 +26,55 @@ std::string Framed(const std::string& text) {
 
 std::string McuTextLabel(McuCommand command) {
     switch (command) {
-        case McuCommand::CallOutgoing: return "Calling";
-        case McuCommand::CallTalking: return "Talking to";
-        case McuCommand::CallIncoming: return "Call from";
-        case McuCommand::CallEnded: return "Call ended";
-        case McuCommand::ContactOnline: return "Contact (online)";
-        case McuCommand::ContactOffline: return "Contact (offline)";
-        case McuCommand::HistoryIncoming: return "Received call";
-        case McuCommand::HistoryOutgoing: return "Made call";
-        case McuCommand::HistoryMissed: return "Missed call";
-        case McuCommand::HistoryPartner: return "With";
-        case McuCommand::NowOnline: return "Now online";
-        case McuCommand::NowOffline: return "Now offline";
-        case McuCommand::LogoLine1: return "Logo";
-        case McuCommand::LogoLine2: return "Logo";
-        case McuCommand::Handle: return "Handle";
-        case McuCommand::CallOutNumber: return "Call-out number";
-        default: return "Text";
+        case McuCommand::CallOutgoing:
+            return "Calling";
+        case McuCommand::CallTalking:
+            return "Talking to";
+        case McuCommand::CallIncoming:
+            return "Call from";
+        case McuCommand::CallEnded:
+            return "Call ended";
+        case McuCommand::ContactOnline:
+            return "Contact (online)";
+        case McuCommand::ContactOffline:
+            return "Contact (offline)";
+        case McuCommand::HistoryIncoming:
+            return "Received call";
+        case McuCommand::HistoryOutgoing:
+            return "Made call";
+        case McuCommand::HistoryMissed:
+            return "Missed call";
+        case McuCommand::HistoryPartner:
+            return "With";
+        case McuCommand::NowOnline:
+            return "Now online";
+        case McuCommand::NowOffline:
+            return "Now offline";
+        case McuCommand::LogoLine1:
+            return "Logo";
+        case McuCommand::LogoLine2:
+            return "Logo";
+        case McuCommand::Handle:
+            return "Handle";
+        case McuCommand::CallOutNumber:
+            return "Call-out number";
+        default:
+            return "Text";
     }
 }
 
 std::string IndicatorName(McuIndicator indicator) {
     switch (indicator) {
-        case McuIndicator::Muted: return "microphone muted";
-        case McuIndicator::MissedCall: return "missed call";
-        case McuIndicator::NewVoiceMail: return "new voicemail";
-        case McuIndicator::OnHold: return "call on hold";
-        case McuIndicator::Conference: return "conference";
+        case McuIndicator::Muted:
+            return "microphone muted";
+        case McuIndicator::MissedCall:
+            return "missed call";
+        case McuIndicator::NewVoiceMail:
+            return "new voicemail";
+        case McuIndicator::OnHold:
+            return "call on hold";
+        case McuIndicator::Conference:
+            return "conference";
     }
     return "indicator";
 }
@@ -106,7 +128,9 @@ void HandsetDisplay::Feed(const std::array<std::uint8_t, 4>& b) {
             numberEntry_ = true;
             digits_.clear();
             break;
-        case McuCommand::Digit: digits_ += static_cast<char>(b[2]); break;
+        case McuCommand::Digit:
+            digits_ += static_cast<char>(b[2]);
+            break;
         case McuCommand::DeleteDigit:
             if (!digits_.empty()) digits_.pop_back();
             break;
@@ -114,10 +138,17 @@ void HandsetDisplay::Feed(const std::array<std::uint8_t, 4>& b) {
             if (b[2] >= 1 && b[2] <= 2 * kMcuIndicatorCount)
                 indicators_[(b[2] - 1) / 2] = (b[2] - 1) % 2 == 1;
             break;
-        case McuCommand::OwnStatus: ownStatus_ = b[2]; break;
-        case McuCommand::ContactNumber: contactNumber_ = b[2]; break;
-        case McuCommand::ContactStatus: contactStatus_ = b[2]; break;
-        default: break;
+        case McuCommand::OwnStatus:
+            ownStatus_ = b[2];
+            break;
+        case McuCommand::ContactNumber:
+            contactNumber_ = b[2];
+            break;
+        case McuCommand::ContactStatus:
+            contactStatus_ = b[2];
+            break;
+        default:
+            break;
     }
 }
 
@@ -143,8 +174,9 @@ std::string HandsetDisplay::Picture() const {
     if (numberEntry_) out += Framed("Number: " + digits_ + "_");
     if (!screen && !numberEntry_) out += Framed("(idle)");
     out += "  |" + rule + "|\n";
-    out += Framed("You: " + (ownStatus_ == 0 ? std::string("(no status yet)")
-                                             : PresenceWords(OwnStatusWord(ownStatus_), ownStatus_)));
+    out +=
+        Framed("You: " + (ownStatus_ == 0 ? std::string("(no status yet)")
+                                          : PresenceWords(OwnStatusWord(ownStatus_), ownStatus_)));
     std::string lit;
     for (int k = 0; k < kMcuIndicatorCount; ++k)
         if (indicators_[static_cast<std::size_t>(k)])

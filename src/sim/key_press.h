@@ -13,9 +13,9 @@ using InputReport = std::array<std::uint8_t, 4>;  // bytes 1-4
 
 // How the handset sends its keys.
 struct KeypadMode {
-    bool mcuKeys = true;     // key events of its microcontroller
-    int scanMode = 0;        // otherwise: the resolved scan mode
-    bool pullHigh = false;   // [GPIOPULLHIGH] MODE non-zero
+    bool mcuKeys = true;    // key events of its microcontroller
+    int scanMode = 0;       // otherwise: the resolved scan mode
+    bool pullHigh = false;  // [GPIOPULLHIGH] MODE non-zero
 };
 
 // An MCU key event, or a keypad press and its release; empty when the

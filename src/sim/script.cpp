@@ -325,7 +325,8 @@ bool CheckPress(const ScriptLine& l, std::string& reason) {
 }
 
 bool CheckRing(const ScriptLine& l, std::string& reason) {
-    return ArgCount(l, 1, 2, reason) && (l.args.size() == 1 || NumberIn(l.args[0], 1, kMax, reason)) &&
+    return ArgCount(l, 1, 2, reason) &&
+           (l.args.size() == 1 || NumberIn(l.args[0], 1, kMax, reason)) &&
            (!l.args.back().text.empty() || Fail(reason, "empty handle"));
 }
 
@@ -375,8 +376,8 @@ const Command kCommands[] = {
     {"start", "[COMMAND LINE]", "the program starts", Where::Start, Form::CommandLine},
     {"start-second", "[COMMAND LINE]", "a second process of the program starts and ends",
      Where::Step, Form::CommandLine},
-    {"skype", "TEXT", "the client sends TEXT (e.g. skype CALL 4711 STATUS RINGING)", Where::Step,
-     Form::Text},
+    {"skype", "TEXT", "the client sends TEXT (for example skype CALL 4711 STATUS RINGING)",
+     Where::Step, Form::Text},
     {"skype-from-other", "TEXT", "the same from a window that is not the client's", Where::Step,
      Form::Text},
     {"skype-bytes", "HH ...", "the client sends exactly these bytes", Where::Step, Form::Tokens,
@@ -387,8 +388,9 @@ const Command kCommands[] = {
      }},
     {"skype-empty", "", "the client sends an empty WM_COPYDATA", Where::Step},
     {"ring", "[CALLID] HANDLE",
-     "a call from a contact rings: the client's notifications of a new incoming call, named "
-     "as the client last named HANDLE (CALLID: one more than the last call)",
+     "a call from a contact rings. The client sends its notifications of a new incoming "
+     "call from HANDLE, with the full name it last gave HANDLE; CALLID is one more than the "
+     "last call's when left out",
      Where::Step, Form::Tokens, CheckRing},
     {"attach", "STATUS", "the client posts its attach answer with this status", Where::Step,
      Form::Tokens, OneNumber},
@@ -408,8 +410,10 @@ const Command kCommands[] = {
     {"foreground", "client|other", "which window is in the foreground", Where::Step,
      Form::Tokens, nullptr, "client|other"},
     {"press", "FUNCTION",
-     "you press the handset's key for FUNCTION (the first slot [KEYDEFINE] gives it): an MCU "
-     "key event, or a keypad press and release in a scan mode",
+     "you press the handset's key for FUNCTION. It is the first slot the key table "
+     "([KEYDEFINE] in Calvox.ini) gives FUNCTION; the handset sends it as its "
+     "microcontroller's key event, or without one as a keypad press and release in the "
+     "scan mode",
      Where::Step, Form::Text, CheckPress},
     {"report", "B1 B2 B3 B4", "the open handset sends an input report (hexadecimal bytes)",
      Where::Step, Form::Tokens,
@@ -441,7 +445,7 @@ const Command kCommands[] = {
     {"companion-changing", "CODE", "the companion posts a change with this code", Where::Step,
      Form::Tokens, OneNumber},
     {"companion-exit", "", "the companion closes", Where::Step},
-    {"tray", "MOUSEMESSAGE", "the shell reports a tray icon mouse message (e.g. tray 0x205)",
+    {"tray", "MOUSEMESSAGE", "the shell reports a tray icon mouse message (for example tray 0x205)",
      Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 1, 1, r) && (IsMessageName(l.args[0]) || Number(l.args[0], r));
@@ -450,7 +454,7 @@ const Command kCommands[] = {
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 1, 1, r) && (l.args[0].text == "none" || Number(l.args[0], r));
      }},
-    {"right-click", "", "the tray icon is right-clicked (at the prompt you choose from its menu)",
+    {"right-click", "", "the tray icon is right-clicked. At the prompt you choose from its menu",
      Where::Step},
     {"explorer-restart", "", "the taskbar is created again and broadcasts \"TaskbarCreated\"",
      Where::Step},
@@ -738,7 +742,8 @@ std::string CommandList() {
             const std::string usage = CommandLine(c);
             std::string help(c.help.substr(0, c.help.find(". ")));
             out += "  " + usage;
-            out += usage.size() < 30 ? std::string(30 - usage.size(), ' ') : "\n" + std::string(32, ' ');
+            out += usage.size() < 30 ? std::string(30 - usage.size(), ' ')
+                                     : "\n" + std::string(32, ' ');
             out += help + "\n";
         }
     };

@@ -10,11 +10,11 @@ struct StatusWord {
 };
 
 // The first word of a code is the one it is named by.
-constexpr StatusWord kOwnWords[] = {{"ONLINE", 1}, {"OFFLINE", 2}, {"LOGGEDOUT", 2},
-                                    {"SKYPEME", 3}, {"AWAY", 4},   {"NA", 5},
+constexpr StatusWord kOwnWords[] = {{"ONLINE", 1},  {"OFFLINE", 2},  {"LOGGEDOUT", 2},
+                                    {"SKYPEME", 3}, {"AWAY", 4},     {"NA", 5},
                                     {"DND", 6},     {"INVISIBLE", 7}};
-constexpr StatusWord kContactWords[] = {{"ONLINE", 1}, {"OFFLINE", 2}, {"SKYPEME", 3},
-                                        {"AWAY", 4},   {"NA", 5},      {"DND", 6},
+constexpr StatusWord kContactWords[] = {{"ONLINE", 1},  {"OFFLINE", 2}, {"SKYPEME", 3},
+                                        {"AWAY", 4},    {"NA", 5},      {"DND", 6},
                                         {"UNKNOWN", 7}, {"SKYPEOUT", 8}};
 
 template <std::size_t N>
