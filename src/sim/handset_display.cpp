@@ -81,7 +81,7 @@ std::string IndicatorName(McuIndicator indicator) {
 
 std::string PresenceWords(const std::string& clientWord, int code) {
     if (clientWord == "NA") return "not available";
-    if (clientWord == "DND") return "do not disturb";
+    if (clientWord == "DND") return "busy (do not disturb)";
     if (clientWord == "SKYPEME") return "ready to talk";
     if (clientWord.empty()) return "status " + std::to_string(code);
     return Lower(clientWord);
