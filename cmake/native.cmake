@@ -1,5 +1,6 @@
 # Native build: the simulator, unit tests, scenario tests and benchmarks.
-find_package(GTest REQUIRED)
+# CALVOX_TESTS=OFF builds the simulator alone (no GoogleTest or benchmark needed).
+option(CALVOX_TESTS "Build the tests and benchmarks with the simulator" ON)
 find_package(Threads REQUIRED)
 
 file(GLOB CALVOX_SIM_SOURCES CONFIGURE_DEPENDS src/sim/*.cpp)
@@ -11,6 +12,21 @@ target_link_libraries(calvox_sim_lib PUBLIC calvox_core Threads::Threads)
 add_executable(calvox-sim src/sim/main.cpp)
 target_link_libraries(calvox-sim PRIVATE calvox_sim_lib)
 set_target_properties(calvox-sim PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# Line editing and history at the prompt, when libedit is there.
+find_path(CALVOX_EDITLINE_INCLUDE editline/readline.h)
+find_library(CALVOX_EDITLINE_LIBRARY edit)
+if(CALVOX_EDITLINE_INCLUDE AND CALVOX_EDITLINE_LIBRARY)
+  target_compile_definitions(calvox-sim PRIVATE CALVOX_HAVE_LIBEDIT)
+  target_include_directories(calvox-sim PRIVATE ${CALVOX_EDITLINE_INCLUDE})
+  target_link_libraries(calvox-sim PRIVATE ${CALVOX_EDITLINE_LIBRARY})
+else()
+  message(STATUS "libedit not found: the simulator's prompt reads plain lines")
+endif()
+
+if(NOT CALVOX_TESTS)
+  return()
+endif()
+find_package(GTest REQUIRED)
 
 file(GLOB_RECURSE CALVOX_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(calvox_unit_tests ${CALVOX_UNIT_TESTS})
@@ -39,6 +55,14 @@ target_link_libraries(calvox_soak PRIVATE calvox_sim_lib)
 add_test(NAME soak.short COMMAND calvox_soak 20000 2000 20)
 
 add_test(NAME scenario.demo_story COMMAND calvox-sim ${CMAKE_SOURCE_DIR}/demo/story.scn)
+
+# Sessions typed at the interactive prompt through a pipe.
+file(GLOB CALVOX_SESSIONS CONFIGURE_DEPENDS tests/interactive/*.txt)
+foreach(session ${CALVOX_SESSIONS})
+  get_filename_component(name ${session} NAME_WE)
+  add_test(NAME interactive.${name} COMMAND ${CMAKE_COMMAND} -DSIM=$<TARGET_FILE:calvox-sim>
+           -DINPUT=${session} -P ${CMAKE_SOURCE_DIR}/cmake/expect_session.cmake)
+endforeach()
 
 # Benchmarks: built with the native preset, run by hand (scripts/bench.sh).
 find_package(benchmark REQUIRED)

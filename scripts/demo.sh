@@ -1,8 +1,17 @@
 #!/usr/bin/env bash
-# Sets up, builds the simulator and plays the program's main story in it.
+# Installs what the simulator needs, builds it and plays the program's main
+# story in it, told in words; `scripts/demo.sh --trace` prints the raw trace.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-cmake --preset native >/dev/null
-cmake --build --preset native --target calvox-sim >/dev/null
-exec build/native/calvox-sim demo/story.scn
+show=--story
+case "${1:-}" in
+  "") ;;
+  --trace) show= ;;
+  *) echo "usage: scripts/demo.sh [--trace]" >&2; exit 2 ;;
+esac
+scripts/setup.sh sim
+echo "== building calvox-sim in build/sim (a first build takes a few minutes)"
+cmake --preset sim >/dev/null
+cmake --build --preset sim --target calvox-sim -j "$(nproc)"
+echo "== the story (demo/story.scn)"
+exec build/sim/calvox-sim $show demo/story.scn

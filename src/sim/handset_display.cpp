@@ -1,115 +1,198 @@
 #include "sim/handset_display.h"
 
-#include <cstdio>
-#include <set>
+#include <algorithm>
+
+#include "skype/presence.h"
 
 namespace calvox::sim {
 
 namespace {
 
-const std::set<int> kTextCodes = {0x03, 0x04, 0x05, 0x07, 0x0A, 0x0B, 0x11, 0x12, 0x13, 0x14,
-                                  0x15, 0x16, 0x17, 0x18, 0x1C, 0x22};
+constexpr std::size_t kWidth = 34;  // inside the frame
 
-// Texts that begin a new screen: a call's state, a contact, a history entry,
-// a presence change. What the screen showed before goes.
-const std::set<int> kHeadlineCodes = {0x03, 0x04, 0x05, 0x07, 0x0A, 0x0B,
-                                      0x11, 0x12, 0x13, 0x15, 0x16};
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+    return s;
+}
 
-const char* TextName(int code) {
-    switch (code) {
-        case 0x03: return "calling";
-        case 0x04: return "talking";
-        case 0x05: return "incoming";
-        case 0x07: return "ended";
-        case 0x0A: return "contact (online)";
-        case 0x0B: return "contact (offline)";
-        case 0x11: return "history (in)";
-        case 0x12: return "history (out)";
-        case 0x13: return "history (missed)";
-        case 0x14: return "history partner";
-        case 0x15: return "now online";
-        case 0x16: return "now offline";
-        case 0x17: return "logo 1";
-        case 0x18: return "logo 2";
-        case 0x1C: return "handle";
-        case 0x22: return "call-out number";
-        default: return "text";
-    }
+std::string Framed(const std::string& text) {
+    std::string line = "  | " + text;
+    if (text.size() < kWidth) line += std::string(kWidth - text.size(), ' ');
+    return line + " |\n";
 }
 
 }  // namespace
 
+std::string McuTextLabel(McuCommand command) {
+    switch (command) {
+        case McuCommand::CallOutgoing:
+            return "Calling";
+        case McuCommand::CallTalking:
+            return "Talking to";
+        case McuCommand::CallIncoming:
+            return "Call from";
+        case McuCommand::CallEnded:
+            return "Call ended";
+        case McuCommand::ContactOnline:
+            return "Contact (online)";
+        case McuCommand::ContactOffline:
+            return "Contact (offline)";
+        case McuCommand::HistoryIncoming:
+            return "Received call";
+        case McuCommand::HistoryOutgoing:
+            return "Made call";
+        case McuCommand::HistoryMissed:
+            return "Missed call";
+        case McuCommand::HistoryPartner:
+            return "With";
+        case McuCommand::NowOnline:
+            return "Now online";
+        case McuCommand::NowOffline:
+            return "Now offline";
+        case McuCommand::LogoLine1:
+            return "Logo";
+        case McuCommand::LogoLine2:
+            return "Logo";
+        case McuCommand::Handle:
+            return "Handle";
+        case McuCommand::CallOutNumber:
+            return "Call-out number";
+        default:
+            return "Text";
+    }
+}
+
+std::string IndicatorName(McuIndicator indicator) {
+    switch (indicator) {
+        case McuIndicator::Muted:
+            return "microphone muted";
+        case McuIndicator::MissedCall:
+            return "missed call";
+        case McuIndicator::NewVoiceMail:
+            return "new voicemail";
+        case McuIndicator::OnHold:
+            return "call on hold";
+        case McuIndicator::Conference:
+            return "conference";
+    }
+    return "indicator";
+}
+
+std::string PresenceWords(const std::string& clientWord, int code) {
+    if (clientWord == "NA") return "not available";
+    if (clientWord == "DND") return "busy (do not disturb)";
+    if (clientWord == "SKYPEME") return "ready to talk";
+    if (clientWord.empty()) return "status " + std::to_string(code);
+    return Lower(clientWord);
+}
+
 void HandsetDisplay::Feed(const std::array<std::uint8_t, 4>& b) {
-    buzzer_ = (b[0] & 0x20) != 0;
-    if ((b[0] & 0xC0) == 0x00) {
+    buzzer_ = (b[0] & kBuzzerBit) != 0;
+    const std::uint8_t type = b[0] & kReportTypeMask;
+    if (type == kGpioReport) {
         gpioLevels_ = b[1];
         gpioMask_ = b[2];
         return;
     }
-    if ((b[0] & 0xC0) != 0x40 || (b[1] & 0x80) == 0) return;
-    const int code = b[1] & 0x7F;
-    // A command 0x07 carries its value with a zero second byte too; a lone
-    // report with a zero first byte is that command, not a text.
-    if (kTextCodes.count(code) && !(code == 0x07 && pendingCode_ != code && b[2] == 0)) {
-        if (pendingCode_ != code) pending_.clear();
-        pendingCode_ = code;
+    if (type != kMcuReport || (b[1] & kMcuCommandBit) == 0) return;
+    const auto command = static_cast<McuCommand>(b[1] & 0x7F);
+    // CallEnded carries a value with a zero second byte too: a lone report
+    // with a zero first byte is that command, not a text.
+    const bool endedCommand =
+        command == McuCommand::CallEnded && pendingCode_ != static_cast<int>(command) && b[2] == 0;
+    if (IsMcuText(command) && !endedCommand) {
+        if (pendingCode_ != static_cast<int>(command)) pending_.clear();
+        pendingCode_ = static_cast<int>(command);
         if (b[2]) pending_ += static_cast<char>(b[2]);
         if (b[3]) pending_ += static_cast<char>(b[3]);
         if (b[2] == 0 || b[3] == 0) {
-            if (kHeadlineCodes.count(code)) {
+            if (StartsMcuScreen(command)) {
                 texts_.clear();
                 contactNumber_ = contactStatus_ = -1;
             }
-            texts_[code] = pending_;
+            texts_[command] = pending_;
             pending_.clear();
             pendingCode_ = -1;
         }
         return;
     }
-    switch (code) {
-        case 0x01:
+    switch (command) {
+        case McuCommand::IdleScreen:
             texts_.clear();
             digits_.clear();
             numberEntry_ = false;
             contactNumber_ = contactStatus_ = -1;
             break;
-        case 0x02:
+        case McuCommand::StartNumberEntry:
             numberEntry_ = true;
             digits_.clear();
             break;
-        case 0x10:
+        case McuCommand::Digit:
             digits_ += static_cast<char>(b[2]);
             break;
-        case 0x0C:
+        case McuCommand::DeleteDigit:
             if (!digits_.empty()) digits_.pop_back();
             break;
-        case 0x0F:
-            if (b[2] >= 1 && b[2] <= 10) indicators_[(b[2] - 1) / 2] = (b[2] - 1) % 2 == 1;
+        case McuCommand::Indicator:
+            if (b[2] >= 1 && b[2] <= 2 * kMcuIndicatorCount)
+                indicators_[(b[2] - 1) / 2] = (b[2] - 1) % 2 == 1;
             break;
-        case 0x19: ownStatus_ = b[2]; break;
-        case 0x1A: contactNumber_ = b[2]; break;
-        case 0x1B: contactStatus_ = b[2]; break;
-        default: break;
+        case McuCommand::OwnStatus:
+            ownStatus_ = b[2];
+            break;
+        case McuCommand::ContactNumber:
+            contactNumber_ = b[2];
+            break;
+        case McuCommand::ContactStatus:
+            contactStatus_ = b[2];
+            break;
+        default:
+            break;
     }
 }
 
 std::string HandsetDisplay::Picture() const {
-    std::string out = "  +--- handset -------------------------------------\n";
-    for (const auto& [code, text] : texts_)
-        out += "  | " + std::string(TextName(code)) + ": " + text + "\n";
-    if (numberEntry_) out += "  | number: " + digits_ + "\n";
-    if (contactNumber_ >= 0 || contactStatus_ >= 0)
-        out += "  | contact #" + std::to_string(contactNumber_) + ", status " +
-               std::to_string(contactStatus_) + "\n";
-    static const char* kIndicators[] = {"muted", "missed", "voicemail", "held", "conference"};
+    const std::string rule(kWidth + 2, '-');
+    std::string out = "  +" + rule + "+\n";
+    // The logo lines stand above the rest, as the handset shows them when idle.
+    for (McuCommand logo : {McuCommand::LogoLine1, McuCommand::LogoLine2})
+        if (auto it = texts_.find(logo); it != texts_.end()) out += Framed(it->second);
+    bool screen = false;
+    for (const auto& [command, text] : texts_) {
+        if (command == McuCommand::LogoLine1 || command == McuCommand::LogoLine2) continue;
+        screen = true;
+        if (StartsMcuScreen(command)) out += Framed(McuTextLabel(command) + ":");
+        out += Framed(command == McuCommand::Handle || StartsMcuScreen(command)
+                          ? "  " + text
+                          : McuTextLabel(command) + ": " + text);
+    }
+    if (contactNumber_ >= 0) out += Framed("Contact no. " + std::to_string(contactNumber_));
+    if (contactStatus_ >= 0)
+        out += Framed("Contact is " +
+                      PresenceWords(ContactStatusWord(contactStatus_), contactStatus_));
+    if (numberEntry_) out += Framed("Number: " + digits_ + "_");
+    if (!screen && !numberEntry_) out += Framed("(idle)");
+    out += "  |" + rule + "|\n";
+    out +=
+        Framed("You: " + (ownStatus_ == 0 ? std::string("(no status yet)")
+                                          : PresenceWords(OwnStatusWord(ownStatus_), ownStatus_)));
     std::string lit;
-    for (int k = 0; k < 5; ++k)
-        if (indicators_[k]) lit += std::string(lit.empty() ? "" : " ") + kIndicators[k];
-    char gpio[64];
-    std::snprintf(gpio, sizeof gpio, "gpio %02x/%02x", gpioLevels_, gpioMask_);
-    out += "  | status " + std::to_string(ownStatus_) + "  [" + lit + "]  " + gpio +
-           (buzzer_ ? "  BUZZER" : "") + "\n";
-    out += "  +-------------------------------------------------\n";
+    for (int k = 0; k < kMcuIndicatorCount; ++k)
+        if (indicators_[static_cast<std::size_t>(k)])
+            lit += (lit.empty() ? "" : ", ") + IndicatorName(static_cast<McuIndicator>(k));
+    if (!lit.empty()) out += Framed("Lit: " + lit);
+    if (gpioMask_ != 0) {
+        std::string lines;
+        for (int n = 0; n < 8; ++n) {
+            if ((gpioMask_ & (1u << n)) == 0) continue;
+            lines.append(" ").append(std::to_string(n));
+            lines.append((gpioLevels_ & (1u << n)) ? " on" : " off");
+        }
+        out += Framed("LED lines:" + lines);
+    }
+    if (buzzer_) out += Framed("Buzzer: sounding");
+    out += "  +" + rule + "+\n";
     return out;
 }
 

@@ -1,30 +1,38 @@
 // What the virtual handset shows: the texts, digits and indicators its
-// microcontroller was sent, and its LED lines and buzzer. For the picture of
-// the interactive mode.
+// microcontroller was sent, and its LED lines and buzzer, drawn as a small
+// display for the interactive mode and the story.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <map>
 #include <string>
-#include <vector>
+
+#include "device/mcu_commands.h"
 
 namespace calvox::sim {
+
+// A text the display holds, with the words a user reads it by.
+std::string McuTextLabel(McuCommand command);
+// An indicator by what it tells ("missed call").
+std::string IndicatorName(McuIndicator indicator);
+// A status code of the client in words ("online"), or "status N".
+std::string PresenceWords(const std::string& clientWord, int code);
 
 class HandsetDisplay {
 public:
     // One output report as written (bytes 1-4).
     void Feed(const std::array<std::uint8_t, 4>& bytes);
-    // A few lines of text, each starting with two blanks.
+    // The display in a frame, each line starting with two blanks.
     std::string Picture() const;
 
 private:
-    std::map<int, std::string> texts_;  // by text command code
+    std::map<McuCommand, std::string> texts_;
     int pendingCode_ = -1;
     std::string pending_;
     std::string digits_;
     bool numberEntry_ = false;
-    std::array<bool, 5> indicators_{};
+    std::array<bool, kMcuIndicatorCount> indicators_{};
     int ownStatus_ = 0;
     int contactNumber_ = -1;
     int contactStatus_ = -1;

@@ -5,53 +5,70 @@
 #include <set>
 #include <sstream>
 
+#include <unistd.h>
+
+#ifdef CALVOX_HAVE_LIBEDIT
+#include <editline/readline.h>
+#endif
+
 #include "sim/script.h"
 #include "sim/simulation.h"
+#include "sim/story.h"
 
 using namespace calvox::sim;
 
 namespace {
 
-constexpr const char* kHelp = R"(calvox-sim: the Calvox program on a virtual Windows
+// Lines typed at the prompt: with line editing and history on a terminal,
+// else read as they come.
+class LineReader {
+public:
+    LineReader() : terminal_(isatty(STDIN_FILENO) != 0) {}
+    bool Read(const std::string& prompt, std::string& line) {
+#ifdef CALVOX_HAVE_LIBEDIT
+        if (terminal_) {
+            std::cout << std::flush;
+            char* typed = readline(prompt.c_str());
+            if (typed == nullptr) return false;
+            line = typed;
+            std::free(typed);
+            if (!IsBlankOrComment(line)) add_history(line.c_str());
+            return true;
+        }
+#endif
+        std::cout << prompt << std::flush;
+        return static_cast<bool>(std::getline(std::cin, line));
+    }
 
-  calvox-sim FILE.scn   run a scenario and print its trace
-                        (exit 0: every expect held; 1: one did not; 2: malformed script)
-  calvox-sim            interactive: type world lines, then `start`, then steps
-  calvox-sim --help     this text
+private:
+    bool terminal_;
+};
 
-World lines (before start):
-  ini [SECTION] KEY=VALUE      file PATH [wav CH RATE BITS SECONDS | text "TEXT" | icon]
-                               [created=SECONDS]
-  time EPOCH    client    client-windows standard|filterbar|tntedit|nopages|none
-  companion    windows-version MAJOR.MINOR    ui-language en-US|zh-TW
-  instance-running    trace scan    mixer "NAME"    registry KEY\VALUE = DATA
-  handset [vid=HHHH] [pid=HHHH] [product="TEXT"] [mcu=none|HH] [audio="NAME"]
-          [in=N] [out=N] [total=N] [interfaces=N]
-Steps:
-  start [COMMAND LINE]    start-second [COMMAND LINE]
-  skype TEXT    skype-from-other TEXT    skype-bytes HH ...    skype-empty
-  attach STATUS    client-returns N [COUNT]    client-discover answer|ignore
-  client-exit    client-start    client-page contacts|history    addressbar TEXT
-  foreground client|other    post MESSAGE WPARAM LPARAM    report B1 B2 B3 B4
-  plug [N]    unplug [N]    arrive audio|hid|other    remove audio|hid|other
-  mixer-event line|control    mixer-set LINE CONTROL VALUE...
-  ini-set [SECTION] KEY=VALUE    ini-delete [SECTION] KEY    file ...    delete PATH
-  companion-discover    companion-changing CODE    companion-exit
-  tray MOUSEMESSAGE    menu-choose ID|none    trace scan    wait MS    wait-until MS
-  show-handset [CAPTION]  print the handset's display (outside the trace)
-  right-click (the tray icon; at the prompt you then choose from its menu)
-  explorer-restart (the taskbar is created again and broadcasts "TaskbarCreated")
-  expect [@MS] CHANNEL ...    expect none CHANNEL
-Limits: a `file ... wav` holds at most 64 MiB of sound; a PATH, made absolute, at
-  most 259 characters. Longer asks are malformed lines (exit 2).
-Channels besides the contract's:
-  log TEXT    a line of the program's diagnostic log ([DIAGNOSTICS] LOG=1)
-)";
+// The words of the prompt itself: `help [WORD]` and `quit`. True when the
+// line was one of them.
+bool PromptWord(const std::string& text, bool& quit) {
+    std::istringstream words(text);
+    std::string word, topic, extra;
+    words >> word >> topic >> extra;
+    if (word == "quit" && topic.empty()) {
+        quit = true;
+        return true;
+    }
+    if (word != "help" || !extra.empty()) return false;
+    if (topic.empty()) {
+        std::cout << CommandList();
+    } else if (std::string help = CommandHelp(topic); !help.empty()) {
+        std::cout << help;
+    } else {
+        std::cout << "  ? no word '" << topic << "' (help lists them)\n";
+    }
+    return true;
+}
 
 class TypedSteps : public StepSource {
 public:
-    TypedSteps(std::istream& in, int& lineNo, std::optional<Step> first, const Simulation& sim)
-        : in_(in), lineNo_(lineNo), first_(std::move(first)), sim_(sim) {}
+    TypedSteps(LineReader& reader, int& lineNo, std::optional<Step> first, const Simulation& sim)
+        : reader_(reader), lineNo_(lineNo), first_(std::move(first)), sim_(sim) {}
     bool Next(Step& step) override {
         if (first_) {
             step = *first_;
@@ -59,9 +76,14 @@ public:
             return true;
         }
         std::string text;
-        while (Prompt() && std::getline(in_, text)) {
+        while (reader_.Read(Prompt(), text)) {
             ++lineNo_;
             if (IsBlankOrComment(text)) continue;
+            bool quit = false;
+            if (PromptWord(text, quit)) {
+                if (quit) return false;
+                continue;
+            }
             ParseError error;
             if (!ParseLine(text, lineNo_, false, step.line, error)) {
                 std::cout << "  ? " << error.reason << '\n';
@@ -78,31 +100,43 @@ public:
     }
 
 private:
-    bool Prompt() {
+    std::string Prompt() {
         // The handset's display and LEDs, whenever they changed.
         if (std::string picture = sim_.HandsetPicture(); picture != lastPicture_) {
             std::cout << picture;
             lastPicture_ = picture;
         }
-        std::cout << "sim> " << std::flush;
-        return true;
+        if (!sim_.ProgramEnded()) return "sim> ";
+        if (!toldEnded_) {
+            std::cout << "  The program has ended: steps do nothing now. `quit` leaves.\n";
+            toldEnded_ = true;
+        }
+        return "ended> ";
     }
-    std::string lastPicture_;
-    std::istream& in_;
+    LineReader& reader_;
     int& lineNo_;
     std::optional<Step> first_;
     const Simulation& sim_;
+    std::string lastPicture_;
+    bool toldEnded_ = false;
 };
 
 int Interactive() {
-    std::cout << "calvox-sim interactive: world lines, then `start`. --help lists the commands.\n";
+    std::cout << "calvox-sim interactive: world lines, then `start`, then steps. "
+                 "`help` lists the words, `help WORD` tells one, `quit` leaves.\n";
+    LineReader reader;
     std::vector<ScriptLine> world;
     int lineNo = 0;
     std::string text;
     std::optional<Step> start;
-    while (std::cout << "world> " << std::flush && std::getline(std::cin, text)) {
+    while (reader.Read("world> ", text)) {
         ++lineNo;
         if (IsBlankOrComment(text)) continue;
+        bool quit = false;
+        if (PromptWord(text, quit)) {
+            if (quit) return 0;
+            continue;
+        }
         ScriptLine line;
         ParseError error;
         if (!ParseLine(text, lineNo, true, line, error)) {
@@ -122,16 +156,18 @@ int Interactive() {
         std::cout << "line " << error.lineNo << ": " << error.reason << '\n';
         return 2;
     }
-    sim.SetMenuChooser([](const std::vector<Simulation::MenuItem>& items) -> unsigned {
+    sim.ForgiveStepErrors();
+    sim.SetMenuChooser([&reader](const std::vector<Simulation::MenuItem>& items) -> unsigned {
         for (std::size_t i = 0; i < items.size(); ++i)
             std::cout << "  " << i + 1 << ") " << items[i].text << '\n';
-        std::cout << "choose 1-" << items.size() << " (anything else: none)> " << std::flush;
         std::string answer;
-        if (!std::getline(std::cin, answer)) return 0;
+        if (!reader.Read("choose 1-" + std::to_string(items.size()) + " (anything else: none)> ",
+                         answer))
+            return 0;
         const std::size_t n = std::strtoul(answer.c_str(), nullptr, 10);
         return n >= 1 && n <= items.size() ? items[n - 1].id : 0;
     });
-    TypedSteps steps(std::cin, lineNo, start, sim);
+    TypedSteps steps(reader, lineNo, start, sim);
     int rc = sim.Run(steps);
     std::cout << '\n';
     return rc;
@@ -140,15 +176,22 @@ int Interactive() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-        std::cout << kHelp;
+    const std::string first = argc >= 2 ? argv[1] : "";
+    if (first == "--help" || first == "-h") {
+        std::cout << CommandList();
         return 0;
     }
     if (argc < 2) return Interactive();
+    const bool story = first == "--story";
+    if (story && argc != 3) {
+        std::cerr << "calvox-sim: --story takes one scenario file\n";
+        return 2;
+    }
+    const char* path = argv[story ? 2 : 1];
 
-    std::ifstream file(argv[1], std::ios::binary);
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
-        std::cerr << "calvox-sim: cannot read " << argv[1] << '\n';
+        std::cerr << "calvox-sim: cannot read " << path << '\n';
         return 2;
     }
     std::stringstream source;
@@ -166,6 +209,8 @@ int main(int argc, char** argv) {
         std::cerr << "calvox-sim: line " << error.lineNo << ": " << error.reason << '\n';
         return 2;
     }
+    Story teller(std::cout);
+    if (story) sim.SetPresenter(teller);
     ScriptSteps steps(std::move(script.steps));
     return sim.Run(steps);
 }

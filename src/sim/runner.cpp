@@ -4,10 +4,15 @@
 #include <cstring>
 #include <map>
 #include <ostream>
+#include <sstream>
 
 #include "app/app.h"
 #include "app/hub_messages.h"
+#include "config/settings.h"
+#include "device/handset_device.h"
+#include "device/report_decoder.h"
 #include "sim/codepage.h"
+#include "sim/key_press.h"
 #include "sim/simulation.h"
 
 namespace calvox::sim {
@@ -230,6 +235,7 @@ int Simulation::Run(StepSource& steps) {
         const Step& step = *step_;
         started_ = true;
         if (step.line.word == "start" && processes_.empty()) {
+            presenter_->StepBegins(step.line);
             RunProcess(step.line.text, false);
             if (exitCode_ == 2) break;
         }
@@ -278,17 +284,26 @@ void Simulation::EndStep() {
 }
 
 bool Simulation::StepIdle() {
-    EndStep();
-    if (exitCode_ == 2 || !BeginNextStep()) {
-        EndProgramQuietly();
-        return false;
-    }
-    if (!ExecuteStep(*step_)) {
+    if (step_ && !stepParts_.empty()) {
+        const StepPart part = std::move(stepParts_.front());
+        stepParts_.pop_front();
+        if (part.told) presenter_->StepBegins(part.line);
+        if (ExecuteStep(Step{part.line, {}})) return true;
+    } else {
         EndStep();
-        EndProgramQuietly();
-        return false;
+        if (exitCode_ == 2 || !BeginNextStep()) {
+            EndProgramQuietly();
+            return false;
+        }
+        presenter_->StepBegins(step_->line);
+        if (ExecuteStep(*step_)) return true;
     }
-    return true;
+    stepParts_.clear();
+    // A typed step that could not run did nothing; the next one comes.
+    if (forgiving_) return true;
+    EndStep();
+    EndProgramQuietly();
+    return false;
 }
 
 void Simulation::EndProgramQuietly() {
@@ -299,6 +314,10 @@ void Simulation::EndProgramQuietly() {
 }
 
 bool Simulation::StepError(const Step& step, const std::string& reason) {
+    if (forgiving_) {
+        out_ << "  ? " << reason << '\n';
+        return false;
+    }
     err_ << "calvox-sim: line " << step.line.lineNo << ": " << reason << '\n';
     exitCode_ = 2;
     return false;
@@ -466,6 +485,7 @@ bool Simulation::ExecuteStep(const Step& step) {
     if (w == "start-second") {
         RunProcess(line.text, true);
     } else if (w == "skype" || w == "skype-from-other") {
+        if (w == "skype") NoteClientText(line.text);
         std::string bytes = line.text;
         sendText(w == "skype" ? clientApi : other_, bytes,
                  static_cast<std::uint32_t>(bytes.size() + 1), false);
@@ -477,6 +497,10 @@ bool Simulation::ExecuteStep(const Step& step) {
             bytes += static_cast<char>(b);
         }
         sendText(clientApi, bytes, static_cast<std::uint32_t>(bytes.size()), false);
+    } else if (w == "ring") {
+        Ring(line);
+    } else if (w == "press") {
+        return PressKey(step);
     } else if (w == "skype-empty") {
         sendText(clientApi, "", 0, true);
     } else if (w == "attach") {
@@ -574,11 +598,7 @@ bool Simulation::ExecuteStep(const Step& step) {
         waitTarget_ = number(0);
     } else if (w == "show-handset") {
         // For a reader of the trace; no channel, so no expect sees it.
-        if (!muted_) {
-            if (!line.text.empty()) out_ << "  -- " << line.text << " --\n";
-            const std::string picture = HandsetPicture();
-            out_ << (picture.empty() ? "  (no handset)\n" : picture);
-        }
+        if (!muted_) presenter_->HandsetShown(line.text, HandsetPicture());
     } else if (w == "trace") {
         traceScan_ = true;
     } else if (w == "report") {
@@ -599,6 +619,85 @@ bool Simulation::ExecuteStep(const Step& step) {
         if (!SetMixerFromStep(step)) return false;
     } else {
         return StepError(step, "unknown command '" + w + "'");
+    }
+    return true;
+}
+
+void Simulation::NoteClientText(const std::string& text) {
+    std::istringstream words(text);
+    std::string object, id, property;
+    words >> object >> id >> property;
+    if (object == "CALL") {
+        std::int64_t n = 0;
+        if (ParseNumber(id, n)) client_.lastCallId = std::max(client_.lastCallId, n);
+    } else if (object == "USER" && property == "FULLNAME") {
+        std::string name;
+        std::getline(words >> std::ws, name);
+        client_.fullNames[id] = name;
+    }
+}
+
+void Simulation::Ring(const ScriptLine& line) {
+    std::int64_t id = client_.lastCallId + 1;
+    if (line.args.size() == 2) ParseNumber(line.args[0].text, id);
+    const std::string& handle = line.args.back().text;
+    const auto known = client_.fullNames.find(handle);
+    const std::string name = known != client_.fullNames.end() ? known->second : handle;
+    const std::string call = "CALL " + std::to_string(id) + " ";
+    // What the client says of a new incoming call, the program's questions
+    // answered in the order it asks them.
+    for (const std::string& text :
+         {call + "STATUS RINGING", call + "TIMESTAMP " + std::to_string(Now()),
+          call + "TYPE INCOMING_P2P", call + "PARTNER_DISPNAME " + name,
+          call + "PARTNER_HANDLE " + handle, call + "STATUS RINGING"}) {
+        ScriptLine part;
+        part.lineNo = line.lineNo;
+        part.word = "skype";
+        part.text = text;
+        stepParts_.push_back({std::move(part), true});
+    }
+}
+
+bool Simulation::PressKey(const Step& step) {
+    const std::string& name = step.line.text;
+    const int function = KeyFunctionFromName(name);
+    // The key table as the settings file gives it; the caps layer needs a
+    // held CAPSLOCK key, which a press never leaves.
+    int slot = -1;
+    for (int n = 0; n < kKeySlots && slot < 0; ++n) {
+        const std::string text = GetString("KEYDEFINE", "KEY" + std::to_string(n), kSettingsPath,
+                                           kTextBufferSize);
+        if ((text.empty() ? n : KeyFunctionFromName(text)) == function) slot = n;
+    }
+    if (slot < 0) return StepError(step, "no key of the handset has " + name);
+    const int handset = HandsetOfStep();
+    if (handset < 0) return StepError(step, "no handset is plugged in");
+    const HandsetSpec& spec = handsets_.Spec(handset);
+    const std::string modeText = GetString("SCANMODE", "MODE", kSettingsPath, kTextBufferSize);
+    const int scanMode = modeText.empty() ? MCU_MODE : ScanModeFromText(modeText);
+    const std::string product = Utf16ToCp1252(spec.product);
+    const int productType = product.find(kHeadphoneSetProduct) != std::string::npos
+                                ? kProductHeadphoneSet
+                                : kProductGeneric;
+    // A microcontroller that answers the probe sends the keys in every mode.
+    const KeypadMode mode{scanMode == MCU_MODE || spec.mcu.has_value(),
+                          ResolveScanMode(scanMode, productType),
+                          GetInt("GPIOPULLHIGH", "MODE", 0, kSettingsPath) != 0};
+    const std::vector<InputReport> reports = KeyPressReports(mode, slot);
+    if (reports.empty())
+        return StepError(step, "the keypad has no key in slot " + std::to_string(slot) +
+                                   " (KEY" + std::to_string(slot) + "=" + name + ")");
+    handsets_.SendReport(handsets_.InUse(), reports.front());
+    for (std::size_t i = 1; i < reports.size(); ++i) {
+        ScriptLine release;
+        release.lineNo = step.line.lineNo;
+        release.word = "report";
+        for (std::uint8_t b : reports[i]) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%02x", b);
+            release.args.push_back({hex, false});
+        }
+        stepParts_.push_back({std::move(release), false});
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "config/key_table.h"
 #include "sim/codepage.h"
 #include "sim/files.h"
 
@@ -304,7 +305,7 @@ bool CheckMixerSet(const ScriptLine& l, std::string& reason) {
 
 // ---- the command table ----------------------------------------------------------
 
-enum class Where { World, Step, Both, Start };
+enum class Where { World, Step, Both, Start, Prompt };
 
 enum class Form {
     Tokens,       // args split at blanks
@@ -317,9 +318,26 @@ enum class Form {
 
 using Check = bool (*)(const ScriptLine&, std::string&);
 
-// A Tokens command without a check or keywords takes no arguments.
+bool CheckPress(const ScriptLine& l, std::string& reason) {
+    const int code = KeyFunctionFromName(l.text);
+    if (code != KEY_UNKNOWN) return true;
+    return Fail(reason, "'" + l.text + "' is not a key function (help press lists them)");
+}
+
+bool CheckRing(const ScriptLine& l, std::string& reason) {
+    return ArgCount(l, 1, 2, reason) &&
+           (l.args.size() == 1 || NumberIn(l.args[0], 1, kMax, reason)) &&
+           (!l.args.back().text.empty() || Fail(reason, "empty handle"));
+}
+
+bool CheckHelp(const ScriptLine& l, std::string& reason) { return ArgCount(l, 0, 1, reason); }
+
+// Every word of the language, with what --help and `help` say of it. A Tokens
+// command without a check or keywords takes no arguments.
 struct Command {
     std::string_view word;
+    std::string_view args;  // as the command list writes them
+    std::string_view help;
     Where where;
     Form form = Form::Tokens;
     Check check = nullptr;
@@ -327,90 +345,160 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"ini", Where::World, Form::Ini},
-    {"time", Where::World, Form::Tokens, OneCount},
-    {"handset", Where::World, Form::Tokens, CheckHandset},
-    {"mixer", Where::World, Form::Tokens, OneName},
-    {"client", Where::World},
-    {"client-windows", Where::World, Form::Tokens, nullptr,
-     "standard|filterbar|tntedit|nopages|none"},
-    {"companion", Where::World},
-    {"driver", Where::World, Form::Tokens,
+    {"ini", "[SECTION] KEY=VALUE", "a line of C:\\Calvox\\Calvox.ini", Where::World, Form::Ini},
+    {"time", "EPOCH", "the wall clock at virtual time 0 (seconds since 1970)", Where::World,
+     Form::Tokens, OneCount},
+    {"handset",
+     "[vid=HHHH] [pid=HHHH] [product=\"TEXT\"] [mcu=none|HH] [audio=\"NAME\"] [in=N] [out=N] "
+     "[total=N] [interfaces=N]",
+     "a handset is plugged in", Where::World, Form::Tokens, CheckHandset},
+    {"mixer", "\"NAME\"", "one more mixer device", Where::World, Form::Tokens, OneName},
+    {"client", "", "the Skype client runs", Where::World},
+    {"client-windows", "standard|filterbar|tntedit|nopages|none", "the client's window layout",
+     Where::World, Form::Tokens, nullptr, "standard|filterbar|tntedit|nopages|none"},
+    {"companion", "", "the companion voicemail program is installed", Where::World},
+    {"driver", "[refuse]", "the handset driver's control object is installed", Where::World,
+     Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 0, 1, r) && (l.args.empty() || OneOf(l.args[0], "refuse", r));
      }},
-    {"windows-version", Where::World, Form::Tokens, CheckVersion},
-    {"ui-language", Where::World, Form::Tokens, nullptr, "en-US|zh-TW"},
-    {"instance-running", Where::World},
-    {"registry", Where::World, Form::Registry},
-    {"file", Where::Both, Form::Tokens, CheckFile},
-    {"trace", Where::Both, Form::Tokens, nullptr, "scan"},
-    {"start", Where::Start, Form::CommandLine},
-    {"start-second", Where::Step, Form::CommandLine},
-    {"skype", Where::Step, Form::Text},
-    {"skype-from-other", Where::Step, Form::Text},
-    {"skype-bytes", Where::Step, Form::Tokens,
+    {"windows-version", "MAJOR.MINOR", "what the platform reports (default 5.1)", Where::World,
+     Form::Tokens, CheckVersion},
+    {"ui-language", "en-US|zh-TW", "the user interface language", Where::World, Form::Tokens,
+     nullptr, "en-US|zh-TW"},
+    {"instance-running", "", "another Calvox already runs", Where::World},
+    {"registry", "KEY\\VALUE = DATA", "a registry value exists (DATA \"text\" or a number)",
+     Where::World, Form::Registry},
+    {"file", "PATH [wav CH RATE BITS SECONDS | text \"TEXT\" | icon] [created=SECONDS]",
+     "a file exists (before start) or is made (a step)", Where::Both, Form::Tokens, CheckFile},
+    {"trace", "scan", "from here on the keypad scan's reports appear on hid<", Where::Both,
+     Form::Tokens, nullptr, "scan"},
+    {"start", "[COMMAND LINE]", "the program starts", Where::Start, Form::CommandLine},
+    {"start-second", "[COMMAND LINE]", "a second process of the program starts and ends",
+     Where::Step, Form::CommandLine},
+    {"skype", "TEXT", "the client sends TEXT (for example skype CALL 4711 STATUS RINGING)",
+     Where::Step, Form::Text},
+    {"skype-from-other", "TEXT", "the same from a window that is not the client's", Where::Step,
+     Form::Text},
+    {"skype-bytes", "HH ...", "the client sends exactly these bytes", Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 1, kAnyCount, r) &&
                 std::all_of(l.args.begin(), l.args.end(),
                             [&r](const Token& t) { return HexByte(t, r); });
      }},
-    {"skype-empty", Where::Step},
-    {"attach", Where::Step, Form::Tokens, OneNumber},
-    {"client-returns", Where::Step, Form::Tokens,
+    {"skype-empty", "", "the client sends an empty WM_COPYDATA", Where::Step},
+    {"ring", "[CALLID] HANDLE",
+     "a call from a contact rings. The client sends its notifications of a new incoming "
+     "call from HANDLE, with the full name it last gave HANDLE; CALLID is one more than the "
+     "last call's when left out",
+     Where::Step, Form::Tokens, CheckRing},
+    {"attach", "STATUS", "the client posts its attach answer with this status", Where::Step,
+     Form::Tokens, OneNumber},
+    {"client-returns", "N [COUNT]", "the client returns N for the next COUNT WM_COPYDATA",
+     Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 1, 2, r) && Number(l.args[0], r) &&
                 (l.args.size() == 1 || NumberIn(l.args[1], 0, kMax, r));
      }},
-    {"client-discover", Where::Step, Form::Tokens, nullptr, "answer|ignore"},
-    {"client-exit", Where::Step},
-    {"client-start", Where::Step},
-    {"client-page", Where::Step, Form::Tokens, nullptr, "contacts|history"},
-    {"addressbar", Where::Step, Form::Text},
-    {"foreground", Where::Step, Form::Tokens, nullptr, "client|other"},
-    {"report", Where::Step, Form::Tokens,
+    {"client-discover", "answer|ignore", "whether the client answers the discover broadcast",
+     Where::Step, Form::Tokens, nullptr, "answer|ignore"},
+    {"client-exit", "", "the client's windows are destroyed", Where::Step},
+    {"client-start", "", "a client starts again with new windows", Where::Step},
+    {"client-page", "contacts|history", "the client shows that page", Where::Step, Form::Tokens,
+     nullptr, "contacts|history"},
+    {"addressbar", "TEXT", "the client's address bar holds TEXT", Where::Step, Form::Text},
+    {"foreground", "client|other", "which window is in the foreground", Where::Step,
+     Form::Tokens, nullptr, "client|other"},
+    {"press", "FUNCTION",
+     "you press the handset's key for FUNCTION. It is the first slot the key table "
+     "([KEYDEFINE] in Calvox.ini) gives FUNCTION; the handset sends it as its "
+     "microcontroller's key event, or without one as a keypad press and release in the "
+     "scan mode",
+     Where::Step, Form::Text, CheckPress},
+    {"report", "B1 B2 B3 B4", "the open handset sends an input report (hexadecimal bytes)",
+     Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 4, 4, r) && HexByte(l.args[0], r) && HexByte(l.args[1], r) &&
                 HexByte(l.args[2], r) && HexByte(l.args[3], r);
      }},
-    {"post", Where::Step, Form::Tokens,
+    {"post", "MESSAGE WPARAM LPARAM", "a message is posted to the hub window", Where::Step,
+     Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 3, 3, r) && Message(l.args[0], r) && Param(l.args[1], r) &&
                 Param(l.args[2], r);
      }},
-    {"plug", Where::Step, Form::Tokens, HandsetNumber},
-    {"unplug", Where::Step, Form::Tokens, HandsetNumber},
-    {"arrive", Where::Step, Form::Tokens, nullptr, "audio|hid|other"},
-    {"remove", Where::Step, Form::Tokens, nullptr, "audio|hid|other"},
-    {"mixer-event", Where::Step, Form::Tokens, nullptr, "line|control"},
-    {"mixer-set", Where::Step, Form::Tokens, CheckMixerSet},
-    {"ini-set", Where::Step, Form::Ini},
-    {"ini-delete", Where::Step, Form::IniKey},
-    {"companion-discover", Where::Step},
-    {"companion-changing", Where::Step, Form::Tokens, OneNumber},
-    {"companion-exit", Where::Step},
-    {"tray", Where::Step, Form::Tokens,
+    {"plug", "[N]", "handset N (1) is plugged in", Where::Step, Form::Tokens, HandsetNumber},
+    {"unplug", "[N]", "handset N (1) is unplugged", Where::Step, Form::Tokens, HandsetNumber},
+    {"arrive", "audio|hid|other", "one device-interface arrival", Where::Step, Form::Tokens,
+     nullptr, "audio|hid|other"},
+    {"remove", "audio|hid|other", "one device-interface removal", Where::Step, Form::Tokens,
+     nullptr, "audio|hid|other"},
+    {"mixer-event", "line|control", "the handset's mixer reports a change", Where::Step,
+     Form::Tokens, nullptr, "line|control"},
+    {"mixer-set", "LINE CONTROL VALUE...", "a mixer control is changed from outside",
+     Where::Step, Form::Tokens, CheckMixerSet},
+    {"ini-set", "[SECTION] KEY=VALUE", "another program changes Calvox.ini", Where::Step,
+     Form::Ini},
+    {"ini-delete", "[SECTION] KEY", "another program deletes a key of Calvox.ini", Where::Step,
+     Form::IniKey},
+    {"companion-discover", "", "the companion announces itself", Where::Step},
+    {"companion-changing", "CODE", "the companion posts a change with this code", Where::Step,
+     Form::Tokens, OneNumber},
+    {"companion-exit", "", "the companion closes", Where::Step},
+    {"tray", "MOUSEMESSAGE", "the shell reports a tray icon mouse message (for example tray 0x205)",
+     Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 1, 1, r) && (IsMessageName(l.args[0]) || Number(l.args[0], r));
      }},
-    {"menu-choose", Where::Step, Form::Tokens,
+    {"menu-choose", "ID|none", "what the next popup menu returns", Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 1, 1, r) && (l.args[0].text == "none" || Number(l.args[0], r));
      }},
-    {"right-click", Where::Step},
-    {"explorer-restart", Where::Step},
-    {"driver-status", Where::Step, Form::Tokens,
+    {"right-click", "", "the tray icon is right-clicked. At the prompt you choose from its menu",
+     Where::Step},
+    {"explorer-restart", "", "the taskbar is created again and broadcasts \"TaskbarCreated\"",
+     Where::Step},
+    {"driver-status", "CH VALUE|fail", "what a query of the driver's channel CH replies",
+     Where::Step, Form::Tokens,
      [](const ScriptLine& l, std::string& r) {
          return ArgCount(l, 2, 2, r) && NumberIn(l.args[0], 0, kUInt32Max, r) &&
                 (l.args[1].text == "fail" || NumberIn(l.args[1], kInt32Min, kUInt32Max, r));
      }},
-    {"driver-refuse", Where::Step, Form::Tokens, nullptr, "on|off"},
-    {"delete", Where::Step, Form::Tokens, OneName},
-    {"wait", Where::Step, Form::Tokens, OneCount},
-    {"wait-until", Where::Step, Form::Tokens, OneCount},
-    // Prints the handset's display with a caption, outside the trace.
-    {"show-handset", Where::Step, Form::Text},
+    {"driver-refuse", "on|off", "every Set of the driver object fails / succeeds again",
+     Where::Step, Form::Tokens, nullptr, "on|off"},
+    {"delete", "PATH", "a file is deleted", Where::Step, Form::Tokens, OneName},
+    {"wait", "MS", "virtual time advances by MS", Where::Step, Form::Tokens, OneCount},
+    {"wait-until", "MS", "virtual time advances to MS", Where::Step, Form::Tokens, OneCount},
+    {"show-handset", "[CAPTION]", "print the handset's display (outside the trace)", Where::Step,
+     Form::Text},
+    {"help", "[WORD]", "the command list, or what WORD does", Where::Prompt, Form::Tokens,
+     CheckHelp},
+    {"quit", "", "leave the simulator", Where::Prompt},
 };
+
+constexpr const char* kHelpHead = R"(calvox-sim: the Calvox program on a virtual Windows
+
+  calvox-sim FILE.scn          run a scenario and print its trace
+                               (exit 0: every expect held; 1: one did not; 2: malformed script)
+  calvox-sim --story FILE.scn  the same told as a story: the client's notifications, your
+                               key presses and what Calvox does, the handset's display drawn
+  calvox-sim                   interactive: type world lines, then `start`, then steps
+  calvox-sim --help            this text
+)";
+
+constexpr const char* kHelpTail = R"(After a step:
+  expect [@MS] CHANNEL ...    expect none CHANNEL
+Limits: a `file ... wav` holds at most 64 MiB of sound; a PATH, made absolute, at
+  most 259 characters. Longer asks are malformed lines (exit 2).
+Channels besides the contract's:
+  log TEXT    a line of the program's diagnostic log ([DIAGNOSTICS] LOG=1)
+)";
+
+std::string CommandLine(const Command& c) {
+    std::string usage = std::string(c.word);
+    if (!c.args.empty()) usage += " " + std::string(c.args);
+    return usage;
+}
 
 const Command* FindCommand(std::string_view word) {
     for (const Command& c : kCommands) {
@@ -614,6 +702,8 @@ bool ParseLine(const std::string& line, int lineNo, bool beforeStart, ScriptLine
         case Where::Start:
             if (!beforeStart) return Fail(error.reason, "start given twice");
             break;
+        case Where::Prompt:
+            return Fail(error.reason, "'" + out.word + "' is a word of the interactive prompt");
         case Where::Both:
             break;
     }
@@ -641,6 +731,56 @@ bool ParseLine(const std::string& line, int lineNo, bool beforeStart, ScriptLine
     }
     if (command->check) return command->check(out, reason);
     return command->form != Form::Tokens || ArgCount(out, 0, 0, reason);
+}
+
+std::string CommandList() {
+    std::string out = kHelpHead;
+    const auto section = [&out](const char* title, std::initializer_list<Where> where) {
+        out += title;
+        for (const Command& c : kCommands) {
+            if (std::find(where.begin(), where.end(), c.where) == where.end()) continue;
+            const std::string usage = CommandLine(c);
+            std::string help(c.help.substr(0, c.help.find(". ")));
+            out += "  " + usage;
+            out += usage.size() < 30 ? std::string(30 - usage.size(), ' ')
+                                     : "\n" + std::string(32, ' ');
+            out += help + "\n";
+        }
+    };
+    section("\nWorld lines (before start):\n", {Where::World, Where::Both});
+    section("Steps:\n", {Where::Start, Where::Step, Where::Both});
+    section("At the prompt (also: help WORD):\n", {Where::Prompt});
+    return out + kHelpTail;
+}
+
+std::string CommandHelp(const std::string& word) {
+    const Command* c = FindCommand(word);
+    if (c == nullptr) return {};
+    const char* where = c->where == Where::World    ? "a world line (before start)"
+                        : c->where == Where::Both   ? "a world line or a step"
+                        : c->where == Where::Prompt ? "at the interactive prompt"
+                                                    : "a step";
+    std::string text = std::string(c->help) + " (" + where + ")";
+    if (c->word == "press") {
+        text += ". FUNCTION is one of:";
+        for (int code = 0; !KeyFunctionName(code).empty(); ++code)
+            text += (code == 0 ? " " : ", ") + KeyFunctionName(code);
+    }
+    // Wrapped at blanks to fit a terminal.
+    std::string out = "  " + CommandLine(*c) + "\n   ";
+    std::size_t column = 3;
+    for (std::size_t begin = 0; begin < text.size();) {
+        std::size_t end = text.find(' ', begin);
+        if (end == std::string::npos) end = text.size();
+        if (column + 1 + (end - begin) > 90) {
+            out += "\n   ";
+            column = 3;
+        }
+        out += " " + text.substr(begin, end - begin);
+        column += 1 + end - begin;
+        begin = end + 1;
+    }
+    return out + "\n";
 }
 
 bool ParseExpect(const std::string& line, int lineNo, Expect& out, ParseError& error) {

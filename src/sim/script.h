@@ -92,6 +92,11 @@ bool IsBlankOrComment(const std::string& line);
 bool ParseLine(const std::string& line, int lineNo, bool beforeStart, ScriptLine& out,
                ParseError& error);
 
+// The command list (--help, `help`), made from the table of words.
+std::string CommandList();
+// What one word takes and does (`help WORD`); empty for a word the language lacks.
+std::string CommandHelp(const std::string& word);
+
 // Parses an `expect` line. An unterminated quote runs to the end of the line, as it
 // does in MatchExpect, so any trace line can be expected as written.
 bool ParseExpect(const std::string& line, int lineNo, Expect& out, ParseError& error);

@@ -15,6 +15,7 @@ namespace calvox::sim {
 Simulation::Simulation(std::ostream& out, std::ostream& err)
     : out_(out),
       err_(err),
+      raw_(out),
       scheduler_(now_),
       handsets_(HandsetHost{
           [this](EventHandle e) { scheduler_.SetEvent(e); },
@@ -52,10 +53,19 @@ Simulation::~Simulation() = default;
 
 // --- trace -------------------------------------------------------------
 
+void RawTrace::TraceWritten(const TraceLine& line) {
+    out_ << '@' << line.time << ' ' << line.text << '\n';
+}
+
+void RawTrace::HandsetShown(const std::string& caption, const std::string& picture) {
+    if (!caption.empty()) out_ << "  -- " << caption << " --\n";
+    out_ << (picture.empty() ? "  (no handset)\n" : picture);
+}
+
 void Simulation::Write(const std::string& text) {
     if (muted_) return;
     trace_.push_back({now_, text});
-    out_ << '@' << now_ << ' ' << text << '\n';
+    presenter_->TraceWritten(trace_.back());
 }
 
 std::string Simulation::Hex(std::uint64_t value) const {

@@ -33,6 +33,28 @@ struct TraceLine {
 // number in hexadecimal.
 std::string MessageName(unsigned message);
 
+// How a run is shown: each step as it begins, each trace line as it is
+// written, and the handset pictures that steps ask for.
+class TracePresenter {
+public:
+    virtual ~TracePresenter() = default;
+    virtual void StepBegins(const ScriptLine& line) = 0;
+    virtual void TraceWritten(const TraceLine& line) = 0;
+    virtual void HandsetShown(const std::string& caption, const std::string& picture) = 0;
+};
+
+// The trace as the scenario language writes it: "@MS CHANNEL ...".
+class RawTrace : public TracePresenter {
+public:
+    explicit RawTrace(std::ostream& out) : out_(out) {}
+    void StepBegins(const ScriptLine&) override {}
+    void TraceWritten(const TraceLine& line) override;
+    void HandsetShown(const std::string& caption, const std::string& picture) override;
+
+private:
+    std::ostream& out_;
+};
+
 // Where the steps come from: a parsed script or lines typed at a prompt.
 class StepSource {
 public:
@@ -81,6 +103,13 @@ public:
     // Runs the steps; returns the exit code (0 all held, 1 an expect failed,
     // 2 a step could not run).
     int Run(StepSource& steps);
+    // Shows the run through `presenter` instead of the raw trace.
+    void SetPresenter(TracePresenter& presenter) { presenter_ = &presenter; }
+    // Steps typed at a prompt: one that cannot run is refused with a "?" line
+    // on the output, and the run goes on.
+    void ForgiveStepErrors() { forgiving_ = true; }
+    // The program has run and its run has ended.
+    bool ProgramEnded() const { return !processes_.empty() && processes_.front()->ended; }
     // Worker threads of the program that have not ended.
     std::size_t UnfinishedThreads() const { return scheduler_.Unfinished(); }
 
@@ -428,6 +457,10 @@ private:
         LResult returns = 1;
         std::optional<std::int64_t> returnsCount;
         std::string layout = "standard";
+        // What the client has told of itself, for `ring`: its contacts'
+        // full names by handle, and the highest call id it has named.
+        std::map<std::string, std::string> fullNames;
+        std::int64_t lastCallId = 0;
     };
 
     // The client's windows (client_windows.cpp).
@@ -449,7 +482,9 @@ private:
     bool BeginNextStep();
     void EndStep();
     bool ExecuteStep(const Step& step);
-    bool ExecuteWhileEnded(const Step& step);
+    bool PressKey(const Step& step);
+    void Ring(const ScriptLine& line);
+    void NoteClientText(const std::string& text);
     void CheckExpects(const Step& step, std::size_t firstLine);
     std::optional<Msg> DueTimerMessage(std::int64_t limit);
     std::optional<std::int64_t> NextTimerDue() const;
@@ -472,6 +507,9 @@ private:
 
     std::ostream& out_;
     std::ostream& err_;
+    RawTrace raw_;
+    TracePresenter* presenter_ = &raw_;
+    bool forgiving_ = false;
     std::int64_t now_ = 0;
     std::int64_t epoch_ = 1161234567;
     Scheduler scheduler_;
@@ -529,6 +567,13 @@ private:
     std::optional<Step> step_;
     std::size_t stepFirstLine_ = 0;
     std::optional<std::int64_t> waitTarget_;
+    // Parts of the step that run one after another, each when the program is
+    // idle again (the client's texts of `ring`, the key release of `press`).
+    struct StepPart {
+        ScriptLine line;
+        bool told = false;  // shown to the presenter as a step of its own
+    };
+    std::deque<StepPart> stepParts_;
     bool sourceDone_ = false;
     int exitCode_ = 0;
 };

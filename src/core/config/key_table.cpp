@@ -29,6 +29,11 @@ int KeyFunctionFromName(const std::string& name) {
     return KEY_UNKNOWN;
 }
 
+std::string KeyFunctionName(int code) {
+    if (code < 0 || code >= static_cast<int>(std::size(kKeyFunctionNames))) return {};
+    return kKeyFunctionNames[code];
+}
+
 KeyTable DefaultKeyTable() {
     KeyTable table{};
     for (int n = 0; n < kKeySlots; ++n) table[n] = n;

@@ -60,6 +60,9 @@ using KeyTable = std::array<int, kKeySlots>;
 // The code of a key-function name compared without regard to case (whole
 // string, no trimming), or KEY_UNKNOWN.
 int KeyFunctionFromName(const std::string& name);
+// The name the settings file uses for a code; empty for the long presses and
+// codes without a name.
+std::string KeyFunctionName(int code);
 
 // Slot n carries function n.
 KeyTable DefaultKeyTable();

@@ -1,13 +1,11 @@
 #include "device/mcu_protocol.h"
 
 #include "control/call_actions.h"
+#include "device/mcu_commands.h"
 
 namespace calvox {
 
 namespace {
-
-// Commands that belong to number entry itself and so leave it on the display.
-bool KeepsNumberEntry(std::uint8_t code) { return code == 0x02 || code == 0x0C || code == 0x1E; }
 
 void EndNumberEntry(App& app) {
     if (!app.numberEntryActive) return;
@@ -19,15 +17,17 @@ void EndNumberEntry(App& app) {
 
 int SendMcuCommand(App& app, std::uint8_t code, std::uint8_t value) {
     if (!app.device.McuPresent()) return 0;
-    if (!KeepsNumberEntry(code)) EndNumberEntry(app);
+    if (!KeepsNumberEntry(static_cast<McuCommand>(code))) EndNumberEntry(app);
     app.platform.clock.Sleep(kMcuCommandPauseMs);
-    return app.device.SendReport(0x40, static_cast<std::uint8_t>(0x80 | code), value, 0);
+    return app.device.SendReport(kMcuReport, static_cast<std::uint8_t>(kMcuCommandBit | code),
+                                 value, 0);
 }
 
 void SendMcuDigit(App& app, std::uint8_t ch) {
     if (!app.device.McuPresent()) return;
     app.platform.clock.Sleep(kMcuCommandPauseMs);
-    app.device.SendReport(0x40, 0x90, ch, 0);
+    app.device.SendReport(
+        kMcuReport, kMcuCommandBit | static_cast<std::uint8_t>(McuCommand::Digit), ch, 0);
 }
 
 void SendMcuText(App& app, const std::string& text, std::uint8_t code) {
@@ -35,22 +35,22 @@ void SendMcuText(App& app, const std::string& text, std::uint8_t code) {
     EndNumberEntry(app);
     app.platform.clock.Sleep(kMcuCommandPauseMs);
     if (text.empty()) return;
-    const auto codeByte = static_cast<std::uint8_t>(0x80 | code);
+    const auto codeByte = static_cast<std::uint8_t>(kMcuCommandBit | code);
     std::size_t i = 0;
     for (; i + 1 < text.size(); i += 2) {
-        app.device.SendReport(0x40, codeByte, static_cast<std::uint8_t>(text[i]),
+        app.device.SendReport(kMcuReport, codeByte, static_cast<std::uint8_t>(text[i]),
                               static_cast<std::uint8_t>(text[i + 1]));
         app.platform.clock.Sleep(kMcuTextPairPauseMs);
     }
     std::uint8_t last = i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0;
-    app.device.SendReport(0x40, codeByte, last, 0);
+    app.device.SendReport(kMcuReport, codeByte, last, 0);
 }
 
 void ClearDisplay(App& app) {
     ClearAddressBar(app);
     app.numberEntry.clear();
     app.numberEntryActive = false;
-    SendMcuCommand(app, 0x01, 0);
+    SendMcuCommand(app, static_cast<std::uint8_t>(McuCommand::IdleScreen), 0);
 }
 
 void SendVoiceMailSettingsToHandset(App& app) {

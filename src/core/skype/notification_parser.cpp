@@ -9,6 +9,7 @@
 #include "config/settings.h"
 #include "device/mcu_protocol.h"
 #include "skype/call_reactions.h"
+#include "skype/presence.h"
 #include "skype/profile.h"
 #include "skype/text_convert.h"
 #include "skype/transport.h"
@@ -18,30 +19,6 @@ namespace calvox {
 namespace {
 
 bool IsDelimiter(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\n'; }
-
-struct StatusWord {
-    const char* word;
-    int value;
-};
-
-int OwnStatusFrom(const std::string& value, int current) {
-    static constexpr StatusWord kWords[] = {{"ONLINE", 1}, {"OFFLINE", 2},   {"LOGGEDOUT", 2},
-                                            {"SKYPEME", 3}, {"AWAY", 4},     {"NA", 5},
-                                            {"DND", 6},     {"INVISIBLE", 7}};
-    for (const StatusWord& w : kWords)
-        if (value == w.word) return w.value;
-    return current;
-}
-
-void ContactStatusFrom(const std::string& value, int& status, bool& online) {
-    static constexpr StatusWord kWords[] = {{"ONLINE", 1}, {"OFFLINE", 2}, {"SKYPEME", 3},
-                                            {"AWAY", 4},   {"NA", 5},      {"DND", 6},
-                                            {"UNKNOWN", 7}, {"SKYPEOUT", 8}};
-    status = 2;
-    for (const StatusWord& w : kWords)
-        if (value == w.word) status = w.value;
-    online = status != 2 && status != 7;
-}
 
 void Send(App& app, Hwnd hub, const std::string& command) { SendSkypeCommand(app, command, hub); }
 
@@ -160,7 +137,7 @@ void OnUser(App& app, Hwnd hub, NotificationTokens& tokens) {
     if (property == "ONLINESTATUS") {
         int status = 2;
         bool online = false;
-        ContactStatusFrom(value, status, online);
+        ContactStatusFromWord(value, status, online);
         const bool changed = app.directory.SetContactStatus(handle, online, status) != 0;
         if (!changed || app.hub.uiMode != UiMode::Normal) return;
         if (const UserRecord* contact = app.directory.FindContactByHandle(handle))
@@ -244,7 +221,7 @@ void HandleNotificationText(App& app, Hwnd hub, const std::string& text) {
             LoggedOut(app, hub);
             return;
         }
-        app.hub.ownStatus = OwnStatusFrom(value, app.hub.ownStatus);
+        app.hub.ownStatus = OwnStatusFromWord(value, app.hub.ownStatus);
         SendMcuCommand(app, 0x19, static_cast<std::uint8_t>(app.hub.ownStatus));
     } else if (keyword == "CONNSTATUS") {
         if (tokens.Next(value) && value == "LOGGEDOUT") LoggedOut(app, hub);

@@ -1,0 +1,21 @@
+# Types INPUT into an interactive calvox-sim through a pipe. Passes when it
+# exits 0 and its output shows, in order, the text of every "#>" line of INPUT.
+file(STRINGS ${INPUT} lines)
+execute_process(COMMAND ${SIM} INPUT_FILE ${INPUT} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "expected exit 0, got ${rc}\n${out}${err}")
+endif()
+set(rest "${out}")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^#> (.*)$")
+    set(wanted "${CMAKE_MATCH_1}")
+    string(FIND "${rest}" "${wanted}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "not shown (in this order): ${wanted}\n--- output:\n${out}${err}")
+    endif()
+    string(LENGTH "${wanted}" length)
+    math(EXPR at "${at} + ${length}")
+    string(SUBSTRING "${rest}" ${at} -1 rest)
+  endif()
+endforeach()
