@@ -110,6 +110,8 @@ bool VirtualHandset::Plugged() {
 
 bool VirtualHandset::Plug(const HandsetConfig& config) {
     config_ = config;
+    // Reports of an earlier plug-in still in the driver's log are not this one's.
+    Take();
     if (!WriteParameters(config) || !RegisterRootDevice()) return false;
     installed_ = true;
     BOOL reboot = FALSE;
