@@ -296,5 +296,36 @@ TEST_F(HandsetTest, ScanModeHandsetScansEvery32MsAndAKeyPressBeeps) {
     ASSERT_NO_FATAL_FAILURE(CloseCalvox());
 }
 
+TEST_F(HandsetTest, CallingLedOfADirectKeyHandsetBlinksOnItsTimerWhileTheCallRings) {
+    ASSERT_TRUE(folder.Write("Calvox.ini",
+                             "[SCANMODE]\r\nMODE=SCAN_2X2\r\n[KEYDEFINE]\r\nKEY1=LED_CALLING\r\n"));
+    HandsetConfig config;
+    config.mcuAnswer = 0;
+    ASSERT_NO_FATAL_FAILURE(PlugAndStart(config));
+    PumpFor(1200);
+    handset.Take();
+    for (const char* text : {"CALL 4711 TIMESTAMP 1161234500", "CALL 4711 TYPE INCOMING_P2P",
+                             "CALL 4711 PARTNER_HANDLE ab", "CALL 4711 STATUS RINGING"})
+        ASSERT_NO_FATAL_FAILURE(Notify(text));
+    // Line 1 driven as an output: on, off, on, ... 200 ms apart, with the buzzer bit.
+    ASSERT_TRUE(handset.CollectUntil(
+        log, [](const std::vector<OutputReport>& got) { return got.size() >= 6; }, 5000));
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(Body(log[i]), (Bytes{0x20, static_cast<std::uint8_t>(i % 2 ? 0 : 2), 0x02, 0}))
+            << i;
+        if (i > 0) {
+            EXPECT_GE(log[i].ms - log[i - 1].ms, 150.0) << i;
+            EXPECT_LE(log[i].ms - log[i - 1].ms, 300.0) << i;
+        }
+    }
+    // Answered: the blinking stops with the LED on and the buzzer off.
+    Notify("CALL 4711 STATUS INPROGRESS");
+    ASSERT_TRUE(WaitFor({0x00, 0x02, 0x02, 0x00}));
+    log.clear();
+    handset.CollectUntil(log, [](const auto&) { return false; }, 500);
+    EXPECT_TRUE(log.empty()) << "still blinking: " << log.size();
+    ASSERT_NO_FATAL_FAILURE(CloseCalvox());
+}
+
 }  // namespace
 }  // namespace wine_test
