@@ -216,10 +216,19 @@ TEST_F(HandsetTest, UnplugClosesTheHandsetAndThePairedArrivalReopensItASecondLat
     const std::string found = "handset found VID_2BC7&PID_000E, reports in 6 out 8 bytes";
     EXPECT_NE(ReadFileText(folder.File("Calvox.log")).find(found), std::string::npos);
 
-    // Unplugged during a call, while the display texts are being written.
+    // Unplugged during a ringing call, while the caller's name is being
+    // written: two characters every 5 ms after the first 100 ms.
+    for (const char* text : {"CALL 9 TIMESTAMP 1161234500", "CALL 9 TYPE INCOMING_P2P",
+                             "CALL 9 PARTNER_DISPNAME Bartholomew Fitzgerald-Ostrowski, Esq.",
+                             "CALL 9 PARTNER_HANDLE bart"})
+        ASSERT_NO_FATAL_FAILURE(Notify(text));
+    handset.Take();
+    log.clear();
     Notify("CALL 9 STATUS RINGING");
-    PumpFor(50);
+    ASSERT_TRUE(WaitFor({0x40, 0x85, 'B', 'a'}, 3000));
     ASSERT_TRUE(handset.Unplug());
+    // The device was gone before the handle's text: the writes met a removed handset.
+    EXPECT_TRUE(Commands(handset.Take(), 0x9C).empty()) << "unplugged too late";
     ASSERT_TRUE(PumpUntil(
         [&] {
             return ReadFileText(folder.File("Calvox.log"))
