@@ -250,47 +250,75 @@ TEST_F(HandsetTest, UnplugClosesTheHandsetAndThePairedArrivalReopensItASecondLat
     ASSERT_NO_FATAL_FAILURE(CloseCalvox());
 }
 
-TEST_F(HandsetTest, ExitWithTheHandsetOpenSendsTheClosingReportsAndEndsPromptly) {
+TEST_F(HandsetTest, ExitWhileACallRingsSilencesTheHandsetAndEndsPromptly) {
     ASSERT_NO_FATAL_FAILURE(PlugAndStart());
     ASSERT_TRUE(WaitFor(kOnlineStatus, 8000));
+    for (const char* text : {"CALL 5 TIMESTAMP 1161234500", "CALL 5 TYPE INCOMING_P2P",
+                             "CALL 5 PARTNER_HANDLE ab", "CALL 5 STATUS RINGING"})
+        ASSERT_NO_FATAL_FAILURE(Notify(text));
+    ASSERT_TRUE(WaitFor({0x20, 0x00, 0x00, 0x00})) << "not ringing";
     log.clear();
     const double asked = VirtualHandset::NowMs();
     ASSERT_TRUE(PostMessageA(hidden, WM_CLOSE, 0, 0));
     DWORD code = 1;
     ASSERT_TRUE(calvox.WaitForExit(kExitLimitMs, &code));
     EXPECT_EQ(code, 0u);
+    // The reader blocks in its read and the buzzer thread in its wait: both
+    // must end without holding the exit up.
     EXPECT_LT(VirtualHandset::NowMs() - asked, 3000.0) << "the threads held the exit up";
     handset.CollectUntil(log, [](const auto&) { return false; }, 200);
     std::vector<Bytes> got;
     for (const OutputReport& r : log) got.push_back(Body(r));
-    EXPECT_EQ(got, (std::vector<Bytes>{{0x40, 0x81, 0, 0}, {0x00, 0x00, 0x00, 0x00}}));
+    // The idle screen (still with the buzzer bit), then the buzzer off.
+    EXPECT_EQ(got, (std::vector<Bytes>{{0x60, 0x81, 0, 0}, {0x00, 0x00, 0x00, 0x00}}));
 }
 
-TEST_F(HandsetTest, ScanModeHandsetScansEvery32MsAndAKeyPressBeeps) {
+TEST_F(HandsetTest, ScanModeHandsetScansEvery32MsFallsBackOnAKeyFloodAndAKeyPressBeeps) {
     ASSERT_TRUE(folder.Write("Calvox.ini", "[SCANMODE]\r\nMODE=SCAN_4X5\r\n"));
     HandsetConfig config;
     config.mcuAnswer = 0;
     ASSERT_NO_FATAL_FAILURE(PlugAndStart(config));
     // Four unanswered probes, then the rows 1, 2, 4 and none with mask 7.
     ASSERT_TRUE(handset.CollectUntil(
-        log, [](const std::vector<OutputReport>& got) { return got.size() >= 40; }, 8000));
+        log, [](const std::vector<OutputReport>& got) { return got.size() >= 12; }, 8000));
     EXPECT_EQ(Commands(log, 0x9F).size(), 4u);
     std::vector<OutputReport> scan = From(log, {0x00, 0x01, 0x07, 0x00});
-    ASSERT_GE(scan.size(), 32u);
+    ASSERT_GE(scan.size(), 8u);
     const Bytes rows[] = {{0x00, 0x01, 0x07, 0}, {0x00, 0x02, 0x07, 0}, {0x00, 0x04, 0x07, 0},
                           {0x00, 0x00, 0x07, 0}};
-    for (std::size_t i = 0; i < 32; ++i) EXPECT_EQ(Body(scan[i]), rows[i % 4]) << i;
-    const double period = (scan[31].ms - scan[0].ms) / 31;
+    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Body(scan[i]), rows[i % 4]) << i;
+
+    // Eleven presses of key 5 (row bit 1, column bit 3) within the first
+    // second: a flooding keypad, opened again as a 4x4 matrix.
+    for (int i = 0; i < 11; ++i) {
+        ASSERT_TRUE(handset.Inject({0x00, 0x0A}));
+        ASSERT_TRUE(handset.Inject({0x00, 0x02}));
+    }
+    log.clear();
+    ASSERT_TRUE(handset.CollectUntil(
+        log,
+        [](const std::vector<OutputReport>& got) {
+            return From(got, {0x00, 0x01, 0x0F, 0x00}).size() >= 32;
+        },
+        5000))
+        << "not reopened as SCAN_4X4";
+    EXPECT_EQ(Commands(log, 0x9F).size(), 4u) << "the reopened handset is probed again";
+    std::vector<OutputReport> scan4x4 = From(log, {0x00, 0x01, 0x0F, 0x00});
+    for (std::size_t i = 0; i < 32; ++i)
+        EXPECT_EQ(Body(scan4x4[i]), (Bytes{0x00, static_cast<std::uint8_t>(1u << (i % 4)), 0x0F, 0}))
+            << i;
+    const double period = (scan4x4[31].ms - scan4x4[0].ms) / 31;
     EXPECT_GE(period, 31.0);
     EXPECT_LE(period, 45.0);
 
-    // After the key-flood second: key 5 (row bit 1, column bit 3), then released.
-    PumpFor(1000);
+    // After its key-flood second: key 5 of the 4x4 matrix (row bit 1, column
+    // bit 5), then released.
+    PumpFor(1200);
     handset.Take();
     log.clear();
-    ASSERT_TRUE(handset.Inject({0x00, 0x0A}));
+    ASSERT_TRUE(handset.Inject({0x00, 0x22}));
     PumpFor(100);
-    ASSERT_TRUE(handset.Inject({0x00, 0x00}));
+    ASSERT_TRUE(handset.Inject({0x00, 0x02}));
     // The buzzer thread's beep rides on the scan reports for its 90 ms.
     handset.CollectUntil(log, [](const auto&) { return false; }, 600);
     auto on = std::find_if(log.begin(), log.end(),
