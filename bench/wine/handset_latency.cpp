@@ -66,9 +66,10 @@ protected:
             if (i % 100 == 99) handset.Take();  // keep the device's log small
         }
         std::sort(ms.begin(), ms.end());
-        std::printf("%s: key report at the device -> HOOK OFF at the client over %d presses: "
-                    "p50 %.1f ms, p99 %.1f ms, max %.1f ms\n",
-                    what, kPresses, ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
+        std::printf(
+            "%s: key report at the device -> HOOK OFF at the client over %d presses: "
+            "p50 %.1f ms, p99 %.1f ms, max %.1f ms\n",
+            what, kPresses, ms[ms.size() / 2], ms[ms.size() * 99 / 100], ms.back());
         std::fflush(stdout);
     }
 

@@ -38,7 +38,8 @@ std::string ReadFileText(const std::string& path) {
     if (file == INVALID_HANDLE_VALUE) return text;
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+        text.append(buffer, read);
     CloseHandle(file);
     return text;
 }
@@ -70,8 +71,9 @@ protected:
         return PumpUntil(
             [&] {
                 std::vector<std::string> got = client.Commands();
-                return std::find(got.begin() + static_cast<std::ptrdiff_t>(std::min(after, got.size())),
-                                 got.end(), text) != got.end();
+                return std::find(
+                           got.begin() + static_cast<std::ptrdiff_t>(std::min(after, got.size())),
+                           got.end(), text) != got.end();
             },
             timeoutMs);
     }
@@ -100,8 +102,9 @@ TEST_F(HandsetTest, StartUpProbesTheMicrocontrollerAndSendsTheHelloSequenceWithI
     // The hello: idle screen, the five indicators off, the online status.
     std::vector<OutputReport> hello = From(log, {0x40, 0x81, 0x00, 0x00});
     ASSERT_GE(hello.size(), 7u);
-    const std::vector<Bytes> expected = {{0x40, 0x81, 0, 0}, {0x40, 0x8F, 1, 0}, {0x40, 0x8F, 3, 0},
-                                         {0x40, 0x8F, 5, 0}, {0x40, 0x8F, 7, 0}, {0x40, 0x8F, 9, 0}};
+    const std::vector<Bytes> expected = {{0x40, 0x81, 0, 0}, {0x40, 0x8F, 1, 0},
+                                         {0x40, 0x8F, 3, 0}, {0x40, 0x8F, 5, 0},
+                                         {0x40, 0x8F, 7, 0}, {0x40, 0x8F, 9, 0}};
     std::vector<Bytes> got;
     for (const OutputReport& r : hello)
         if (Body(r)[1] == 0x81 || Body(r)[1] == 0x8F) got.push_back(Body(r));
@@ -149,15 +152,16 @@ TEST_F(HandsetTest, OpensOnlyAHandsetOfTheFingerprintWithTheConfiguredIds) {
         ASSERT_TRUE(calvox.Start(folder.Exe(), ""));
         hidden = WaitForHiddenWindow(kStartLimitMs);
         ASSERT_NE(hidden, nullptr);
-        ASSERT_TRUE(PumpUntil(
-            [&] { return client.Commands().size() >= before + kFirstCommands.size(); },
-            kStartLimitMs));
+        ASSERT_TRUE(
+            PumpUntil([&] { return client.Commands().size() >= before + kFirstCommands.size(); },
+                      kStartLimitMs));
         if (c.opened) {
             EXPECT_TRUE(WaitFor(kOnlineStatus, 8000));
             ASSERT_FALSE(log.empty());
             EXPECT_EQ(Body(log[0]), kProbe);
         } else {
-            handset.CollectUntil(log, [](const auto&) { return false; }, 1500);
+            handset.CollectUntil(
+                log, [](const auto&) { return false; }, 1500);
             EXPECT_TRUE(log.empty()) << "reports: " << log.size();
         }
         ASSERT_NO_FATAL_FAILURE(CloseCalvox());
@@ -266,7 +270,8 @@ TEST_F(HandsetTest, ExitWhileACallRingsSilencesTheHandsetAndEndsPromptly) {
     // The reader blocks in its read and the buzzer thread in its wait: both
     // must end without holding the exit up.
     EXPECT_LT(VirtualHandset::NowMs() - asked, 3000.0) << "the threads held the exit up";
-    handset.CollectUntil(log, [](const auto&) { return false; }, 200);
+    handset.CollectUntil(
+        log, [](const auto&) { return false; }, 200);
     std::vector<Bytes> got;
     for (const OutputReport& r : log) got.push_back(Body(r));
     // The idle screen (still with the buzzer bit), then the buzzer off.
@@ -284,8 +289,8 @@ TEST_F(HandsetTest, ScanModeHandsetScansEvery32MsFallsBackOnAKeyFloodAndAKeyPres
     EXPECT_EQ(Commands(log, 0x9F).size(), 4u);
     std::vector<OutputReport> scan = From(log, {0x00, 0x01, 0x07, 0x00});
     ASSERT_GE(scan.size(), 8u);
-    const Bytes rows[] = {{0x00, 0x01, 0x07, 0}, {0x00, 0x02, 0x07, 0}, {0x00, 0x04, 0x07, 0},
-                          {0x00, 0x00, 0x07, 0}};
+    const Bytes rows[] = {
+        {0x00, 0x01, 0x07, 0}, {0x00, 0x02, 0x07, 0}, {0x00, 0x04, 0x07, 0}, {0x00, 0x00, 0x07, 0}};
     for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(Body(scan[i]), rows[i % 4]) << i;
 
     // Eleven presses of key 5 (row bit 1, column bit 3) within the first
@@ -305,7 +310,8 @@ TEST_F(HandsetTest, ScanModeHandsetScansEvery32MsFallsBackOnAKeyFloodAndAKeyPres
     EXPECT_EQ(Commands(log, 0x9F).size(), 4u) << "the reopened handset is probed again";
     std::vector<OutputReport> scan4x4 = From(log, {0x00, 0x01, 0x0F, 0x00});
     for (std::size_t i = 0; i < 32; ++i)
-        EXPECT_EQ(Body(scan4x4[i]), (Bytes{0x00, static_cast<std::uint8_t>(1u << (i % 4)), 0x0F, 0}))
+        EXPECT_EQ(Body(scan4x4[i]),
+                  (Bytes{0x00, static_cast<std::uint8_t>(1u << (i % 4)), 0x0F, 0}))
             << i;
     const double period = (scan4x4[31].ms - scan4x4[0].ms) / 31;
     EXPECT_GE(period, 31.0);
@@ -320,7 +326,8 @@ TEST_F(HandsetTest, ScanModeHandsetScansEvery32MsFallsBackOnAKeyFloodAndAKeyPres
     PumpFor(100);
     ASSERT_TRUE(handset.Inject({0x00, 0x02}));
     // The buzzer thread's beep rides on the scan reports for its 90 ms.
-    handset.CollectUntil(log, [](const auto&) { return false; }, 600);
+    handset.CollectUntil(
+        log, [](const auto&) { return false; }, 600);
     auto on = std::find_if(log.begin(), log.end(),
                            [](const OutputReport& r) { return (Body(r)[0] & 0x20) != 0; });
     ASSERT_NE(on, log.end()) << "no beep";
@@ -359,7 +366,8 @@ TEST_F(HandsetTest, CallingLedOfADirectKeyHandsetBlinksOnItsTimerWhileTheCallRin
     Notify("CALL 4711 STATUS INPROGRESS");
     ASSERT_TRUE(WaitFor({0x00, 0x02, 0x02, 0x00}));
     log.clear();
-    handset.CollectUntil(log, [](const auto&) { return false; }, 500);
+    handset.CollectUntil(
+        log, [](const auto&) { return false; }, 500);
     EXPECT_TRUE(log.empty()) << "still blinking: " << log.size();
     ASSERT_NO_FATAL_FAILURE(CloseCalvox());
 }

@@ -59,7 +59,7 @@ typedef struct {
     USHORT Reserved[11];
 } HidDeviceAttributes;
 
-NTSTATUS NTAPI HidRegisterMinidriver(HidMinidriverRegistration *registration);
+NTSTATUS NTAPI HidRegisterMinidriver(HidMinidriverRegistration* registration);
 
 #define HID_INTERNAL(n) ((0x0Bu << 16) | ((n) << 2) | 3u)
 #define HID_GET_DEVICE_DESCRIPTOR HID_INTERNAL(0)
@@ -124,29 +124,29 @@ static BOOLEAN audioRegistered;
 static const GUID audioClass = {
     0xFBF6F530, 0x07B9, 0x11D2, {0xA7, 0x1E, 0x00, 0x00, 0xF8, 0x00, 0x47, 0x88}};
 
-static void Copy(void *to, const void *from, SIZE_T n) {
-    UCHAR *t = to;
-    const UCHAR *f = from;
+static void Copy(void* to, const void* from, SIZE_T n) {
+    UCHAR* t = to;
+    const UCHAR* f = from;
     while (n--) *t++ = *f++;
 }
 
-static void Zero(void *to, SIZE_T n) {
-    UCHAR *t = to;
+static void Zero(void* to, SIZE_T n) {
+    UCHAR* t = to;
     while (n--) *t++ = 0;
 }
 
-static SIZE_T WideLength(const WCHAR *text) {
+static SIZE_T WideLength(const WCHAR* text) {
     SIZE_T n = 0;
     while (text[n]) ++n;
     return n;
 }
 
-static void PutWord(UCHAR *at, ULONG value) {
+static void PutWord(UCHAR* at, ULONG value) {
     at[0] = (UCHAR)value;
     at[1] = (UCHAR)(value >> 8);
 }
 
-static void PutLong(UCHAR *at, ULONG value) {
+static void PutLong(UCHAR* at, ULONG value) {
     PutWord(at, value);
     PutWord(at + 2, value >> 16);
 }
@@ -172,21 +172,21 @@ static HANDLE OpenParameters(void) {
 }
 
 /* A value of the key into `out` (at most `size` bytes of data); its length. */
-static ULONG ReadValue(HANDLE key, const WCHAR *valueName, void *out, ULONG size) {
+static ULONG ReadValue(HANDLE key, const WCHAR* valueName, void* out, ULONG size) {
     UCHAR buffer[sizeof(KEY_VALUE_PARTIAL_INFORMATION) + 160];
-    KEY_VALUE_PARTIAL_INFORMATION *value = (KEY_VALUE_PARTIAL_INFORMATION *)buffer;
+    KEY_VALUE_PARTIAL_INFORMATION* value = (KEY_VALUE_PARTIAL_INFORMATION*)buffer;
     UNICODE_STRING name;
     ULONG returned = 0;
     RtlInitUnicodeString(&name, valueName);
-    if (ZwQueryValueKey(key, &name, KeyValuePartialInformation, buffer, sizeof buffer,
-                        &returned) != STATUS_SUCCESS)
+    if (ZwQueryValueKey(key, &name, KeyValuePartialInformation, buffer, sizeof buffer, &returned) !=
+        STATUS_SUCCESS)
         return 0;
     if (value->DataLength < size) size = value->DataLength;
     Copy(out, value->Data, size);
     return size;
 }
 
-static void ReadDword(HANDLE key, const WCHAR *name, ULONG *out) {
+static void ReadDword(HANDLE key, const WCHAR* name, ULONG* out) {
     ULONG read = 0;
     if (key && ReadValue(key, name, &read, sizeof read) == sizeof read) *out = read;
 }
@@ -245,7 +245,7 @@ static PIRP MatchRead(void) {
     if (IoSetCancelRoutine(irp, NULL) == NULL) return NULL; /* being cancelled */
     pendingRead = NULL;
     {
-        IO_STACK_LOCATION *stack = IoGetCurrentIrpStackLocation(irp);
+        IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
         ULONG length = stack->Parameters.DeviceIoControl.OutputBufferLength;
         if (length > config.inputLength - 1) length = config.inputLength - 1;
         /* Without report ids the stack reads the data bytes only. */
@@ -263,14 +263,14 @@ static void FinishMatched(PIRP irp) {
     IoCompleteRequest(irp, IO_NO_INCREMENT);
 }
 
-static void QueueInput(const UCHAR *report, ULONG length) {
+static void QueueInput(const UCHAR* report, ULONG length) {
     KIRQL irql;
     PIRP matched;
     KeAcquireSpinLock(&lock, &irql);
     if (inputCount == 64) {
         ++lostInputs;
     } else {
-        UCHAR *slot = inputQueue[(inputHead + inputCount) % 64];
+        UCHAR* slot = inputQueue[(inputHead + inputCount) % 64];
         Zero(slot, VH_REPORT_MAX);
         Copy(slot, report, length > VH_REPORT_MAX ? VH_REPORT_MAX : length);
         ++inputCount;
@@ -319,7 +319,7 @@ static void Unplug(void) {
 
 /* --- Output reports ---------------------------------------------------------------- */
 
-static void LogOutput(UCHAR reportId, const UCHAR *data, ULONG length) {
+static void LogOutput(UCHAR reportId, const UCHAR* data, ULONG length) {
     LARGE_INTEGER now = KeQueryPerformanceCounter(NULL);
     KIRQL irql;
     BOOLEAN probe;
@@ -327,7 +327,7 @@ static void LogOutput(UCHAR reportId, const UCHAR *data, ULONG length) {
     if (logCount == VH_LOG_CAPACITY) {
         ++lostEntries;
     } else {
-        VhLogEntry *entry = &outputLog[(logHead + logCount) % VH_LOG_CAPACITY];
+        VhLogEntry* entry = &outputLog[(logHead + logCount) % VH_LOG_CAPACITY];
         ULONG n = length + 1 > VH_REPORT_MAX ? VH_REPORT_MAX : length + 1;
         Zero(entry, sizeof *entry);
         entry->time = now.QuadPart;
@@ -345,7 +345,7 @@ static void LogOutput(UCHAR reportId, const UCHAR *data, ULONG length) {
     }
 }
 
-static ULONG TakeLog(VhLogEntry *out, ULONG capacity) {
+static ULONG TakeLog(VhLogEntry* out, ULONG capacity) {
     KIRQL irql;
     ULONG n = 0;
     KeAcquireSpinLock(&lock, &irql);
@@ -362,114 +362,116 @@ static ULONG TakeLog(VhLogEntry *out, ULONG capacity) {
 
 /* One vendor collection: (input length - 1) input bytes and (output length - 1)
  * output bytes, no report ids. */
-static ULONG ReportDescriptor(UCHAR *out) {
+static ULONG ReportDescriptor(UCHAR* out) {
     const UCHAR descriptor[] = {
-        0x06, 0x00, 0xFF,       /* usage page (vendor) */
-        0x09, 0x01,             /* usage 1 */
-        0xA1, 0x01,             /* collection (application) */
-        0x15, 0x00,             /* logical minimum 0 */
-        0x26, 0xFF, 0x00,       /* logical maximum 255 */
-        0x75, 0x08,             /* report size 8 */
-        0x09, 0x02,             /* usage 2 */
+        0x06, 0x00,
+        0xFF,       /* usage page (vendor) */
+        0x09, 0x01, /* usage 1 */
+        0xA1, 0x01, /* collection (application) */
+        0x15, 0x00, /* logical minimum 0 */
+        0x26, 0xFF,
+        0x00,       /* logical maximum 255 */
+        0x75, 0x08, /* report size 8 */
+        0x09, 0x02, /* usage 2 */
         0x95, (UCHAR)(config.inputLength - 1),
-        0x81, 0x02,             /* input (data, variable, absolute) */
-        0x09, 0x03,             /* usage 3 */
+        0x81, 0x02, /* input (data, variable, absolute) */
+        0x09, 0x03, /* usage 3 */
         0x95, (UCHAR)(config.outputLength - 1),
-        0x91, 0x02,             /* output (data, variable, absolute) */
-        0xC0,                   /* end collection */
+        0x91, 0x02, /* output (data, variable, absolute) */
+        0xC0,       /* end collection */
     };
     if (out) Copy(out, descriptor, sizeof descriptor);
     return sizeof descriptor;
 }
 
 static NTSTATUS NTAPI HidInternalControl(PDEVICE_OBJECT device, PIRP irp) {
-    IO_STACK_LOCATION *stack = IoGetCurrentIrpStackLocation(irp);
+    IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
     const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
     const ULONG outSize = stack->Parameters.DeviceIoControl.OutputBufferLength;
     (void)device;
     switch (code) {
-    case HID_GET_DEVICE_DESCRIPTOR: {
-        HidDescriptor descriptor = {sizeof(HidDescriptor), 0x21, 0x0101, 0, 1, 0x22,
-                                    (USHORT)ReportDescriptor(NULL)};
-        if (outSize < sizeof descriptor) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
-        Copy(irp->UserBuffer, &descriptor, sizeof descriptor);
-        return Complete(irp, STATUS_SUCCESS, sizeof descriptor);
-    }
-    case HID_GET_REPORT_DESCRIPTOR: {
-        const ULONG length = ReportDescriptor(NULL);
-        if (outSize < length) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
-        ReportDescriptor(irp->UserBuffer);
-        return Complete(irp, STATUS_SUCCESS, length);
-    }
-    case HID_GET_DEVICE_ATTRIBUTES: {
-        HidDeviceAttributes attributes;
-        Zero(&attributes, sizeof attributes);
-        attributes.Size = sizeof attributes;
-        attributes.VendorID = (USHORT)config.vendorId;
-        attributes.ProductID = (USHORT)config.productId;
-        attributes.VersionNumber = 0x0100;
-        if (outSize < sizeof attributes) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
-        Copy(irp->UserBuffer, &attributes, sizeof attributes);
-        return Complete(irp, STATUS_SUCCESS, sizeof attributes);
-    }
-    case HID_GET_STRING: {
-        /* The id is the low word of the input "pointer": 1-3 on Wine, 14-16
-         * on Windows. Serial number: 3/16; every other id is the product. */
-        const ULONG id = (ULONG)(ULONG_PTR)stack->Parameters.DeviceIoControl.Type3InputBuffer &
-                         0xFFFF;
-        static const WCHAR serial[] = L"0001";
-        const WCHAR *text = (id == 3 || id == 16) ? serial : config.product;
-        const ULONG bytes = (ULONG)((WideLength(text) + 1) * sizeof(WCHAR));
-        if (outSize < bytes) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
-        Copy(irp->UserBuffer, text, bytes);
-        return Complete(irp, STATUS_SUCCESS, bytes);
-    }
-    case HID_READ_REPORT:
-        return StartRead(irp);
-    case HID_WRITE_REPORT: {
-        HidXferPacket *packet = irp->UserBuffer;
-        if (!plugged) return Complete(irp, STATUS_DELETE_PENDING, 0);
-        LogOutput(packet->reportId, packet->reportBuffer, packet->reportBufferLen);
-        return Complete(irp, STATUS_SUCCESS, packet->reportBufferLen);
-    }
-    default:
-        DbgPrint("calvoxvh: internal control %08lx not supported\n", code);
-        return Complete(irp, STATUS_NOT_SUPPORTED, 0);
+        case HID_GET_DEVICE_DESCRIPTOR: {
+            HidDescriptor descriptor = {sizeof(HidDescriptor),         0x21, 0x0101, 0, 1, 0x22,
+                                        (USHORT)ReportDescriptor(NULL)};
+            if (outSize < sizeof descriptor) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
+            Copy(irp->UserBuffer, &descriptor, sizeof descriptor);
+            return Complete(irp, STATUS_SUCCESS, sizeof descriptor);
+        }
+        case HID_GET_REPORT_DESCRIPTOR: {
+            const ULONG length = ReportDescriptor(NULL);
+            if (outSize < length) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
+            ReportDescriptor(irp->UserBuffer);
+            return Complete(irp, STATUS_SUCCESS, length);
+        }
+        case HID_GET_DEVICE_ATTRIBUTES: {
+            HidDeviceAttributes attributes;
+            Zero(&attributes, sizeof attributes);
+            attributes.Size = sizeof attributes;
+            attributes.VendorID = (USHORT)config.vendorId;
+            attributes.ProductID = (USHORT)config.productId;
+            attributes.VersionNumber = 0x0100;
+            if (outSize < sizeof attributes) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
+            Copy(irp->UserBuffer, &attributes, sizeof attributes);
+            return Complete(irp, STATUS_SUCCESS, sizeof attributes);
+        }
+        case HID_GET_STRING: {
+            /* The id is the low word of the input "pointer": 1-3 on Wine, 14-16
+             * on Windows. Serial number: 3/16; every other id is the product. */
+            const ULONG id =
+                (ULONG)(ULONG_PTR)stack->Parameters.DeviceIoControl.Type3InputBuffer & 0xFFFF;
+            static const WCHAR serial[] = L"0001";
+            const WCHAR* text = (id == 3 || id == 16) ? serial : config.product;
+            const ULONG bytes = (ULONG)((WideLength(text) + 1) * sizeof(WCHAR));
+            if (outSize < bytes) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
+            Copy(irp->UserBuffer, text, bytes);
+            return Complete(irp, STATUS_SUCCESS, bytes);
+        }
+        case HID_READ_REPORT:
+            return StartRead(irp);
+        case HID_WRITE_REPORT: {
+            HidXferPacket* packet = irp->UserBuffer;
+            if (!plugged) return Complete(irp, STATUS_DELETE_PENDING, 0);
+            LogOutput(packet->reportId, packet->reportBuffer, packet->reportBufferLen);
+            return Complete(irp, STATUS_SUCCESS, packet->reportBufferLen);
+        }
+        default:
+            DbgPrint("calvoxvh: internal control %08lx not supported\n", code);
+            return Complete(irp, STATUS_NOT_SUPPORTED, 0);
     }
 }
 
 static NTSTATUS NTAPI HidPnp(PDEVICE_OBJECT device, PIRP irp) {
-    HidDeviceExtension *ext = device->DeviceExtension;
-    IO_STACK_LOCATION *stack = IoGetCurrentIrpStackLocation(irp);
+    HidDeviceExtension* ext = device->DeviceExtension;
+    IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
     switch (stack->MinorFunction) {
-    case IRP_MN_START_DEVICE:
-        InterlockedExchange(&plugged, 1);
-        if (!audioRegistered &&
-            IoRegisterDeviceInterface(ext->PhysicalDeviceObject, &audioClass, NULL,
-                                      &audioInterface) == STATUS_SUCCESS)
-            audioRegistered = TRUE;
-        if (audioRegistered) IoSetDeviceInterfaceState(&audioInterface, TRUE);
-        irp->IoStatus.Status = STATUS_SUCCESS;
-        break;
-    case IRP_MN_SURPRISE_REMOVAL:
-    case IRP_MN_REMOVE_DEVICE:
-        Unplug();
-        if (audioRegistered) {
-            IoSetDeviceInterfaceState(&audioInterface, FALSE);
-            if (stack->MinorFunction == IRP_MN_REMOVE_DEVICE) {
-                RtlFreeUnicodeString(&audioInterface);
-                audioRegistered = FALSE;
+        case IRP_MN_START_DEVICE:
+            InterlockedExchange(&plugged, 1);
+            if (!audioRegistered &&
+                IoRegisterDeviceInterface(ext->PhysicalDeviceObject, &audioClass, NULL,
+                                          &audioInterface) == STATUS_SUCCESS)
+                audioRegistered = TRUE;
+            if (audioRegistered) IoSetDeviceInterfaceState(&audioInterface, TRUE);
+            irp->IoStatus.Status = STATUS_SUCCESS;
+            break;
+        case IRP_MN_SURPRISE_REMOVAL:
+        case IRP_MN_REMOVE_DEVICE:
+            Unplug();
+            if (audioRegistered) {
+                IoSetDeviceInterfaceState(&audioInterface, FALSE);
+                if (stack->MinorFunction == IRP_MN_REMOVE_DEVICE) {
+                    RtlFreeUnicodeString(&audioInterface);
+                    audioRegistered = FALSE;
+                }
             }
-        }
-        irp->IoStatus.Status = STATUS_SUCCESS;
-        break;
-    case IRP_MN_STOP_DEVICE:
-    case IRP_MN_QUERY_REMOVE_DEVICE:
-    case IRP_MN_CANCEL_REMOVE_DEVICE:
-        irp->IoStatus.Status = STATUS_SUCCESS;
-        break;
-    default:
-        break;
+            irp->IoStatus.Status = STATUS_SUCCESS;
+            break;
+        case IRP_MN_STOP_DEVICE:
+        case IRP_MN_QUERY_REMOVE_DEVICE:
+        case IRP_MN_CANCEL_REMOVE_DEVICE:
+            irp->IoStatus.Status = STATUS_SUCCESS;
+            break;
+        default:
+            break;
     }
     IoSkipCurrentIrpStackLocation(irp);
     return IoCallDriver(ext->NextDeviceObject, irp);
@@ -498,7 +500,7 @@ static BOOLEAN IsExternalHubPort(PDEVICE_OBJECT hub, ULONG port) {
 
 /* A length-prefixed wide name record: `header` bytes (the length field at
  * header - 4), then the name. Returns the bytes written. */
-static ULONG NameRecord(UCHAR *buffer, ULONG size, ULONG header, const WCHAR *name) {
+static ULONG NameRecord(UCHAR* buffer, ULONG size, ULONG header, const WCHAR* name) {
     const ULONG actual = header + (ULONG)((WideLength(name) + 1) * sizeof(WCHAR));
     ULONG n;
     if (size < header) return 0;
@@ -508,7 +510,7 @@ static ULONG NameRecord(UCHAR *buffer, ULONG size, ULONG header, const WCHAR *na
     return n;
 }
 
-static ULONG ConfigurationDescriptor(UCHAR *out, ULONG size) {
+static ULONG ConfigurationDescriptor(UCHAR* out, ULONG size) {
     UCHAR bytes[9 * 9];
     ULONG n = 0, i, interfaces = config.interfaces > 8 ? 8 : config.interfaces;
     Zero(bytes, sizeof bytes);
@@ -529,7 +531,7 @@ static ULONG ConfigurationDescriptor(UCHAR *out, ULONG size) {
     return n;
 }
 
-static NTSTATUS HubControl(PDEVICE_OBJECT hub, PIRP irp, ULONG code, UCHAR *buffer, ULONG inSize,
+static NTSTATUS HubControl(PDEVICE_OBJECT hub, PIRP irp, ULONG code, UCHAR* buffer, ULONG inSize,
                            ULONG outSize) {
     const ULONG ports = hub == rootHub ? 2 : 4;
     ULONG port = 0;
@@ -547,68 +549,72 @@ static NTSTATUS HubControl(PDEVICE_OBJECT hub, PIRP irp, ULONG code, UCHAR *buff
     if (port < 1 || port > ports) return Complete(irp, STATUS_INVALID_PARAMETER, 0);
     handsetHere = hub == HandsetHub() && port == HandsetPort() && plugged;
     switch (code) {
-    case USB_GET_NODE_CONNECTION_INFORMATION:
-        if (outSize < CONNECTION_INFORMATION_SIZE) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
-        Zero(buffer + 4, CONNECTION_INFORMATION_SIZE - 4);
-        if (IsExternalHubPort(hub, port)) {
-            buffer[CONNECTION_IS_HUB_AT] = 1;
-            buffer[CONNECTION_STATUS_AT] = 1;
-        } else if (handsetHere) {
-            buffer[4] = 18;
-            buffer[5] = 1;
-            PutWord(buffer + CONNECTION_VENDOR_AT, config.vendorId);
-            PutWord(buffer + CONNECTION_PRODUCT_AT, config.productId);
-            buffer[CONNECTION_STATUS_AT] = 1;
+        case USB_GET_NODE_CONNECTION_INFORMATION:
+            if (outSize < CONNECTION_INFORMATION_SIZE)
+                return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
+            Zero(buffer + 4, CONNECTION_INFORMATION_SIZE - 4);
+            if (IsExternalHubPort(hub, port)) {
+                buffer[CONNECTION_IS_HUB_AT] = 1;
+                buffer[CONNECTION_STATUS_AT] = 1;
+            } else if (handsetHere) {
+                buffer[4] = 18;
+                buffer[5] = 1;
+                PutWord(buffer + CONNECTION_VENDOR_AT, config.vendorId);
+                PutWord(buffer + CONNECTION_PRODUCT_AT, config.productId);
+                buffer[CONNECTION_STATUS_AT] = 1;
+            }
+            return Complete(irp, STATUS_SUCCESS, CONNECTION_INFORMATION_SIZE);
+        case USB_GET_NODE_CONNECTION_NAME:
+            if (!IsExternalHubPort(hub, port)) return Complete(irp, STATUS_INVALID_PARAMETER, 0);
+            return Complete(irp, STATUS_SUCCESS,
+                            NameRecord(buffer, outSize, CONNECTION_NAME_HEADER, externalHubName));
+        case USB_GET_DESCRIPTOR_FROM_NODE_CONNECTION: {
+            ULONG wanted;
+            if (!handsetHere || inSize < DESCRIPTOR_REQUEST_HEADER ||
+                outSize < DESCRIPTOR_REQUEST_HEADER)
+                return Complete(irp, STATUS_INVALID_PARAMETER, 0);
+            /* Only the configuration descriptor (wValue 0x0200) is asked for. */
+            if (buffer[7] != 2) return Complete(irp, STATUS_INVALID_PARAMETER, 0);
+            wanted = buffer[10] | (buffer[11] << 8);
+            if (wanted > outSize - DESCRIPTOR_REQUEST_HEADER)
+                wanted = outSize - DESCRIPTOR_REQUEST_HEADER;
+            Zero(buffer + DESCRIPTOR_REQUEST_HEADER, wanted);
+            ConfigurationDescriptor(buffer + DESCRIPTOR_REQUEST_HEADER, wanted);
+            /* The device answers the whole requested length, zero-padded. */
+            return Complete(irp, STATUS_SUCCESS, DESCRIPTOR_REQUEST_HEADER + wanted);
         }
-        return Complete(irp, STATUS_SUCCESS, CONNECTION_INFORMATION_SIZE);
-    case USB_GET_NODE_CONNECTION_NAME:
-        if (!IsExternalHubPort(hub, port)) return Complete(irp, STATUS_INVALID_PARAMETER, 0);
-        return Complete(irp, STATUS_SUCCESS,
-                        NameRecord(buffer, outSize, CONNECTION_NAME_HEADER, externalHubName));
-    case USB_GET_DESCRIPTOR_FROM_NODE_CONNECTION: {
-        ULONG wanted;
-        if (!handsetHere || inSize < DESCRIPTOR_REQUEST_HEADER || outSize < DESCRIPTOR_REQUEST_HEADER)
-            return Complete(irp, STATUS_INVALID_PARAMETER, 0);
-        /* Only the configuration descriptor (wValue 0x0200) is asked for. */
-        if (buffer[7] != 2) return Complete(irp, STATUS_INVALID_PARAMETER, 0);
-        wanted = buffer[10] | (buffer[11] << 8);
-        if (wanted > outSize - DESCRIPTOR_REQUEST_HEADER) wanted = outSize - DESCRIPTOR_REQUEST_HEADER;
-        Zero(buffer + DESCRIPTOR_REQUEST_HEADER, wanted);
-        ConfigurationDescriptor(buffer + DESCRIPTOR_REQUEST_HEADER, wanted);
-        /* The device answers the whole requested length, zero-padded. */
-        return Complete(irp, STATUS_SUCCESS, DESCRIPTOR_REQUEST_HEADER + wanted);
-    }
-    default:
-        return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
+        default:
+            return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
     }
 }
 
-static NTSTATUS ControlChannel(PIRP irp, ULONG code, UCHAR *buffer, ULONG inSize, ULONG outSize) {
+static NTSTATUS ControlChannel(PIRP irp, ULONG code, UCHAR* buffer, ULONG inSize, ULONG outSize) {
     switch (code) {
-    case VH_IOCTL_INJECT:
-        if (inSize < 1 || inSize > VH_REPORT_MAX) return Complete(irp, STATUS_INVALID_PARAMETER, 0);
-        if (!plugged) return Complete(irp, STATUS_DEVICE_NOT_CONNECTED, 0);
-        QueueInput(buffer, inSize);
-        return Complete(irp, STATUS_SUCCESS, 0);
-    case VH_IOCTL_TAKE_LOG:
-        return Complete(irp, STATUS_SUCCESS,
-                        TakeLog((VhLogEntry *)buffer, outSize / sizeof(VhLogEntry)) *
-                            sizeof(VhLogEntry));
-    case VH_IOCTL_STATE: {
-        VhState state;
-        KIRQL irql;
-        if (outSize < sizeof state) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
-        KeAcquireSpinLock(&lock, &irql);
-        state.plugged = (unsigned int)plugged;
-        state.lostEntries = lostEntries;
-        state.lostInputs = lostInputs;
-        state.queuedInputs = inputCount;
-        KeReleaseSpinLock(&lock, irql);
-        Copy(buffer, &state, sizeof state);
-        return Complete(irp, STATUS_SUCCESS, sizeof state);
-    }
-    default:
-        return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
+        case VH_IOCTL_INJECT:
+            if (inSize < 1 || inSize > VH_REPORT_MAX)
+                return Complete(irp, STATUS_INVALID_PARAMETER, 0);
+            if (!plugged) return Complete(irp, STATUS_DEVICE_NOT_CONNECTED, 0);
+            QueueInput(buffer, inSize);
+            return Complete(irp, STATUS_SUCCESS, 0);
+        case VH_IOCTL_TAKE_LOG:
+            return Complete(
+                irp, STATUS_SUCCESS,
+                TakeLog((VhLogEntry*)buffer, outSize / sizeof(VhLogEntry)) * sizeof(VhLogEntry));
+        case VH_IOCTL_STATE: {
+            VhState state;
+            KIRQL irql;
+            if (outSize < sizeof state) return Complete(irp, STATUS_BUFFER_TOO_SMALL, 0);
+            KeAcquireSpinLock(&lock, &irql);
+            state.plugged = (unsigned int)plugged;
+            state.lostEntries = lostEntries;
+            state.lostInputs = lostInputs;
+            state.queuedInputs = inputCount;
+            KeReleaseSpinLock(&lock, irql);
+            Copy(buffer, &state, sizeof state);
+            return Complete(irp, STATUS_SUCCESS, sizeof state);
+        }
+        default:
+            return Complete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
     }
 }
 
@@ -631,11 +637,11 @@ static NTSTATUS NTAPI DispatchClose(PDEVICE_OBJECT device, PIRP irp) {
 }
 
 static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp) {
-    IO_STACK_LOCATION *stack = IoGetCurrentIrpStackLocation(irp);
+    IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
     const ULONG code = stack->Parameters.DeviceIoControl.IoControlCode;
     const ULONG inSize = stack->Parameters.DeviceIoControl.InputBufferLength;
     const ULONG outSize = stack->Parameters.DeviceIoControl.OutputBufferLength;
-    UCHAR *buffer = irp->AssociatedIrp.SystemBuffer;
+    UCHAR* buffer = irp->AssociatedIrp.SystemBuffer;
     if (!IsOurs(device)) return hidControl(device, irp);
     if (device == controlDevice) return ControlChannel(irp, code, buffer, inSize, outSize);
     if (device == hostController) {
@@ -646,8 +652,8 @@ static NTSTATUS NTAPI DispatchControl(PDEVICE_OBJECT device, PIRP irp) {
     return HubControl(device, irp, code, buffer, inSize, outSize);
 }
 
-static PDEVICE_OBJECT NamedDevice(PDRIVER_OBJECT driver, const WCHAR *deviceName,
-                                  const WCHAR *dosName) {
+static PDEVICE_OBJECT NamedDevice(PDRIVER_OBJECT driver, const WCHAR* deviceName,
+                                  const WCHAR* dosName) {
     UNICODE_STRING name, link;
     PDEVICE_OBJECT device = NULL;
     RtlInitUnicodeString(&name, deviceName);
@@ -659,7 +665,7 @@ static PDEVICE_OBJECT NamedDevice(PDRIVER_OBJECT driver, const WCHAR *deviceName
     return device;
 }
 
-static void DeleteNamed(PDEVICE_OBJECT device, const WCHAR *dosName) {
+static void DeleteNamed(PDEVICE_OBJECT device, const WCHAR* dosName) {
     UNICODE_STRING link;
     if (!device) return;
     RtlInitUnicodeString(&link, dosName);

@@ -21,17 +21,17 @@
 #define VH_LOG_CAPACITY 16384
 
 typedef struct VhLogEntry {
-    long long time;      /* performance counter at arrival */
-    unsigned char length;  /* bytes of the report, report id included */
+    long long time;       /* performance counter at arrival */
+    unsigned char length; /* bytes of the report, report id included */
     unsigned char bytes[VH_REPORT_MAX];
     unsigned char reserved[7];
 } VhLogEntry;
 
 typedef struct VhState {
-    unsigned int plugged;       /* the HID device is started */
-    unsigned int lostEntries;   /* output reports dropped from a full log */
-    unsigned int lostInputs;    /* injected reports dropped from a full queue */
-    unsigned int queuedInputs;  /* injected reports not yet read */
+    unsigned int plugged;      /* the HID device is started */
+    unsigned int lostEntries;  /* output reports dropped from a full log */
+    unsigned int lostInputs;   /* injected reports dropped from a full queue */
+    unsigned int queuedInputs; /* injected reports not yet read */
 } VhState;
 
 /* Install-time parameters: DWORD values (Product: a string) under

@@ -4,8 +4,8 @@
 #include <newdev.h>
 #include <setupapi.h>
 
-#include "wine_support.h"
 #include "vhandset_control.h"
+#include "wine_support.h"
 
 namespace wine_test {
 namespace {
@@ -29,9 +29,12 @@ bool WriteParameters(const HandsetConfig& config) {
                         &key, nullptr) != ERROR_SUCCESS)
         return false;
     const std::pair<const char*, DWORD> values[] = {
-        {"VendorId", config.vendorId},        {"ProductId", config.productId},
-        {"InputLength", config.inputLength},  {"OutputLength", config.outputLength},
-        {"McuAnswer", config.mcuAnswer},      {"TotalLength", config.totalLength},
+        {"VendorId", config.vendorId},
+        {"ProductId", config.productId},
+        {"InputLength", config.inputLength},
+        {"OutputLength", config.outputLength},
+        {"McuAnswer", config.mcuAnswer},
+        {"TotalLength", config.totalLength},
         {"Interfaces", config.interfaces},
         {"Layout", static_cast<DWORD>(config.externalHub ? VH_LAYOUT_EXTERNAL : VH_LAYOUT_ROOT)}};
     bool ok = true;
@@ -39,9 +42,9 @@ bool WriteParameters(const HandsetConfig& config) {
         ok &= RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                              sizeof value) == ERROR_SUCCESS;
     std::wstring product(config.product.begin(), config.product.end());
-    ok &= RegSetValueExW(key, L"Product", 0, REG_SZ, reinterpret_cast<const BYTE*>(product.c_str()),
-                         static_cast<DWORD>((product.size() + 1) * sizeof(wchar_t))) ==
-          ERROR_SUCCESS;
+    ok &=
+        RegSetValueExW(key, L"Product", 0, REG_SZ, reinterpret_cast<const BYTE*>(product.c_str()),
+                       static_cast<DWORD>((product.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     RegCloseKey(key);
     return ok;
 }
@@ -51,8 +54,8 @@ bool RegisterRootDevice() {
     if (set == INVALID_HANDLE_VALUE) return false;
     SP_DEVINFO_DATA device{};
     device.cbSize = sizeof device;
-    bool ok = SetupDiCreateDeviceInfoA(set, kInstance, &kSystemClass, nullptr, nullptr, 0,
-                                       &device) != 0;
+    bool ok =
+        SetupDiCreateDeviceInfoA(set, kInstance, &kSystemClass, nullptr, nullptr, 0, &device) != 0;
     if (ok) {
         // A multi-string: the id, then an empty string.
         std::string ids = std::string(kHardwareId) + '\0' + '\0';
@@ -91,9 +94,9 @@ double VirtualHandset::NowMs() {
 
 bool VirtualHandset::Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
                              DWORD* returned) {
-    HANDLE channel = CreateFileA(VH_CONTROL_PATH, GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
+    HANDLE channel =
+        CreateFileA(VH_CONTROL_PATH, GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (channel == INVALID_HANDLE_VALUE) return false;
     DWORD got = 0;
     const bool ok = DeviceIoControl(channel, code, const_cast<void*>(in), inSize, out, outSize,

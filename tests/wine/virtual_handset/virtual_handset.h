@@ -28,7 +28,7 @@ struct HandsetConfig {
 };
 
 struct OutputReport {
-    double ms = 0;  // arrival, in ms of the performance counter
+    double ms = 0;                    // arrival, in ms of the performance counter
     std::vector<std::uint8_t> bytes;  // report id byte first
 };
 
