@@ -5,6 +5,9 @@
 
 #include "calvox_fixture.h"
 #include "virtual_handset.h"
+#include "win32/win_platform.h"
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 namespace wine_test {
 namespace {
@@ -47,6 +50,23 @@ std::string ReadFileText(const std::string& path) {
 const Bytes kProbe = {0x40, 0x9F, 0x00, 0x00};
 const Bytes kAck = {0x40, 0x9E, 0x00, 0x00};
 const Bytes kOnlineStatus = {0x40, 0x99, 0x02, 0x00};
+
+// Handles on every thread of a process, opened while they run.
+std::vector<HANDLE> OpenThreadsOf(DWORD processId) {
+    std::vector<HANDLE> threads;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return threads;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != processId) continue;
+        HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                   entry.th32ThreadID);
+        if (thread != nullptr) threads.push_back(thread);
+    }
+    CloseHandle(snapshot);
+    return threads;
+}
 
 class HandsetTest : public CalvoxTest {
 protected:
@@ -262,11 +282,20 @@ TEST_F(HandsetTest, ExitWhileACallRingsSilencesTheHandsetAndEndsPromptly) {
         ASSERT_NO_FATAL_FAILURE(Notify(text));
     ASSERT_TRUE(WaitFor({0x20, 0x00, 0x00, 0x00})) << "not ringing";
     log.clear();
+    // The hub, the reader and the buzzer threads at least.
+    std::vector<HANDLE> threads = OpenThreadsOf(calvox.id());
+    EXPECT_GE(threads.size(), 3u);
     const double asked = VirtualHandset::NowMs();
     ASSERT_TRUE(PostMessageA(hidden, WM_CLOSE, 0, 0));
     DWORD code = 1;
     ASSERT_TRUE(calvox.WaitForExit(kExitLimitMs, &code));
     EXPECT_EQ(code, 0u);
+    for (HANDLE thread : threads) {
+        DWORD threadCode = 0;
+        EXPECT_TRUE(GetExitCodeThread(thread, &threadCode));
+        EXPECT_NE(threadCode, calvox::win32::kTerminatedThreadExitCode) << "a thread was terminated";
+        CloseHandle(thread);
+    }
     // The reader blocks in its read and the buzzer thread in its wait: both
     // must end without holding the exit up.
     EXPECT_LT(VirtualHandset::NowMs() - asked, 3000.0) << "the threads held the exit up";
