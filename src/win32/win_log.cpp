@@ -39,7 +39,7 @@ WinLog::~WinLog() {
         // longer than the limit loses what is left rather than the exit.
         ::SetEvent(stop_);
         if (::WaitForSingleObject(thread_, kLogStopLimitMs) != WAIT_OBJECT_0)
-            ::TerminateThread(thread_, 0);
+            ::TerminateThread(thread_, kTerminatedThreadExitCode);
         ::CloseHandle(thread_);
     }
     if (work_ != nullptr) ::CloseHandle(work_);

@@ -132,6 +132,10 @@ private:
     std::map<std::uintptr_t, ThreadTimerProc> threadTimers_;
 };
 
+// The exit code of a thread this program had to terminate, so that one can be
+// told from a thread that returned (0) or ended with the process.
+inline constexpr unsigned long kTerminatedThreadExitCode = 0xDEAD7E57;
+
 class WinThreads final : public ThreadPort {
 public:
     EventHandle CreateEvent(const std::string& name, bool manualReset,

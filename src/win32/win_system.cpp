@@ -92,7 +92,7 @@ bool WinThreads::JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) {
 }
 
 void WinThreads::TerminateThread(ThreadHandle thread) {
-    ::TerminateThread(ToHandle(thread), 0);
+    ::TerminateThread(ToHandle(thread), kTerminatedThreadExitCode);
     ::CloseHandle(ToHandle(thread));
 }
 
