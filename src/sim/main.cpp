@@ -25,6 +25,8 @@ World lines (before start):
   time EPOCH    client    client-windows standard|filterbar|tntedit|nopages|none
   companion    windows-version MAJOR.MINOR    ui-language en-US|zh-TW
   instance-running    trace scan    mixer "NAME"    registry KEY\VALUE = DATA
+  disk-free BYTES (also a step: from now on the disk has room for BYTES more;
+          a write that does not fit writes what fits and fails)
   handset [vid=HHHH] [pid=HHHH] [product="TEXT"] [mcu=none|HH] [audio="NAME"]
           [in=N] [out=N] [total=N] [interfaces=N]
 Steps:

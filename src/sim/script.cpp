@@ -345,6 +345,7 @@ const Command kCommands[] = {
     {"registry", Where::World, Form::Registry},
     {"file", Where::Both, Form::Tokens, CheckFile},
     {"trace", Where::Both, Form::Tokens, nullptr, "scan"},
+    {"disk-free", Where::Both, Form::Tokens, OneCount},
     {"start", Where::Start, Form::CommandLine},
     {"start-second", Where::Step, Form::CommandLine},
     {"skype", Where::Step, Form::Text},

@@ -145,7 +145,7 @@ public:
 
     ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
     bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
-    void TerminateThread(ThreadHandle thread) override;
+    void AbandonThread(ThreadHandle thread) override;
     void CloseThread(ThreadHandle thread) override;
     void WorkerSleep(std::uint32_t ms) override;
 

@@ -89,7 +89,7 @@ public:
         cv_.notify_all();
         return cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return finished_[thread]; });
     }
-    void TerminateThread(ThreadHandle) override {
+    void AbandonThread(ThreadHandle) override {
         terminated = true;
         std::lock_guard<std::mutex> g(mutex_);
         abandoned_ = true;  // the thread is let go and ends with the test
