@@ -138,7 +138,9 @@ TEST(BadInput, HandsetReportsOfTheWrongLength) {
         const std::string script = "handset in=" + std::to_string(c.length) +
                                    "\nstart\nwait 1000\nreport 40 05 00 00\n" + c.expects;
         EXPECT_EQ(RunScenario(script, trace), 0) << c.length << "\n" << trace;
-        if (c.length >= 4) EXPECT_EQ(CountLines(trace, "action 0 "), 0u) << c.length;
+        if (c.length >= 4) {
+            EXPECT_EQ(CountLines(trace, "action 0 "), 0u) << c.length;
+        }
     }
 }
 
