@@ -256,3 +256,49 @@ TEST(Win32Ports, ShellTrayIconAndHidClass) {
 
 }  // namespace
 }  // namespace wine_test
+
+namespace wine_test {
+namespace {
+
+using namespace calvox;
+using namespace calvox::win32;
+
+// A window that answers WM_GETTEXTLENGTH with whatever length the test sets,
+// as another program may.
+LRESULT gTextLength = 0;
+LRESULT CALLBACK ClaimedLengthProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_GETTEXTLENGTH) return gTextLength;
+    if (m == WM_GETTEXT && wp > 0) {
+        lstrcpynA(reinterpret_cast<char*>(lp), "4711", static_cast<int>(wp));
+        return lstrlenA(reinterpret_cast<char*>(lp));
+    }
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+TEST(Win32Ports, WindowTextOfAClaimedLengthIsReadOnlyWithinTheLimit) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ClaimedLengthProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "CalvoxClaimedLength";
+    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    HWND w = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 10, 10, HWND_MESSAGE,
+                             nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(w, nullptr);
+    WinWindow windows;
+    const struct {
+        LRESULT claimed;
+        bool read;
+    } cases[] = {{4, true}, {static_cast<LRESULT>(kWindowTextLimit), true},
+                 {static_cast<LRESULT>(kWindowTextLimit) + 1, false},
+                 {static_cast<LRESULT>(0x7FFFFFFF), false}, {-2, false}};
+    for (const auto& c : cases) {
+        gTextLength = c.claimed;
+        std::string text = "old";
+        EXPECT_EQ(windows.GetWindowText(reinterpret_cast<Hwnd>(w), text), c.read) << c.claimed;
+        EXPECT_EQ(text, c.read ? "4711" : "") << c.claimed;
+    }
+    DestroyWindow(w);
+}
+
+}  // namespace
+}  // namespace wine_test
