@@ -288,9 +288,11 @@ TEST(Win32Ports, WindowTextOfAClaimedLengthIsReadOnlyWithinTheLimit) {
     const struct {
         LRESULT claimed;
         bool read;
-    } cases[] = {{4, true}, {static_cast<LRESULT>(kWindowTextLimit), true},
+    } cases[] = {{4, true},
+                 {static_cast<LRESULT>(kWindowTextLimit), true},
                  {static_cast<LRESULT>(kWindowTextLimit) + 1, false},
-                 {static_cast<LRESULT>(0x7FFFFFFF), false}, {-2, false}};
+                 {static_cast<LRESULT>(0x7FFFFFFF), false},
+                 {-2, false}};
     for (const auto& c : cases) {
         gTextLength = c.claimed;
         std::string text = "old";

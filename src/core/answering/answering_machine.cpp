@@ -173,7 +173,8 @@ void AnsweringMachine::StartMessage() {
         return;
     }
     EnsureFolder(platform_.files, settings_.vmFolder);
-    ArmStepTimer(TimerPeriodMs(static_cast<std::uint64_t>(std::max(settings_.vmDuration, 0)) * 1000));
+    ArmStepTimer(
+        TimerPeriodMs(static_cast<std::uint64_t>(std::max(settings_.vmDuration, 0)) * 1000));
     state_ = DialogueState::Recording;
     recorder_ = std::make_unique<SoundRecorder>(platform_, log_);
     // The message: 8 kHz mono 16-bit PCM.

@@ -100,7 +100,7 @@ void CaptureSession::ReleaseCaptureObjects() {
 }
 
 HResult CaptureSession::Start(const std::string& deviceName, const WaveFormat& format,
-                             const std::string& file) {
+                              const std::string& file) {
     StopCapture();
     SoundPort& sound = platform_.sound;
     Locked hold(platform_.threads, lock_);

@@ -105,8 +105,11 @@ bool HandsetDevice::Open(std::uint16_t vendorId, std::uint16_t productId, int ki
     // What the reader needs from the hub's settings is fixed now: the hub may
     // change them for the next open while this reader still runs.
     const ReaderSetup setup{platform_.window.IsWindow(notifyWindow_) ? notifyWindow_ : 0,
-                            ResolveScanMode(scanMode_, productType_), gpioPullHigh_,
-                            readHandle_, inputLength_, readerStop_};
+                            ResolveScanMode(scanMode_, productType_),
+                            gpioPullHigh_,
+                            readHandle_,
+                            inputLength_,
+                            readerStop_};
     readerThread_ = threads.StartThread("reader", [this, setup] { ReaderThread(setup); });
 
     bool present = false;
@@ -127,7 +130,8 @@ void HandsetDevice::StopThread(ThreadHandle& thread, const char* name) {
     if (threads.JoinThread(thread, kThreadStopLimitMs)) {
         threads.CloseThread(thread);
     } else {
-        WriteLog(log_, std::string(name) + " thread did not stop in time: left to end with the program");
+        WriteLog(log_,
+                 std::string(name) + " thread did not stop in time: left to end with the program");
         threads.AbandonThread(thread);
     }
     thread = 0;
