@@ -154,14 +154,10 @@ TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
     threads.ResetEvent(go);
     EXPECT_EQ(threads.WaitEvent(same, 0), WaitResult::Timeout);
 
-    // A thread that does not answer in time is left, not killed: it still
-    // ends when its event comes.
+    // A thread that does not answer in time is left, not killed.
     EventHandle never = threads.CreateEvent("", true, false);
     std::atomic<bool> ended{false};
-    ThreadHandle stuck = threads.StartThread("stuck", [&] {
-        threads.WaitEvent(never, kInfinite);
-        ended = true;
-    });
+    ThreadHandle stuck = threads.StartThread("stuck", [&] { ended = threads.WaitEvent(never, kInfinite) == WaitResult::Signaled; });
     EXPECT_FALSE(threads.JoinThread(stuck, 50));
     threads.AbandonThread(stuck);
     threads.SetEvent(never);
@@ -263,41 +259,30 @@ namespace {
 using namespace calvox;
 using namespace calvox::win32;
 
-// A window that answers WM_GETTEXTLENGTH with whatever length the test sets,
-// as another program may.
-LRESULT gTextLength = 0;
+// A window that claims a text length, as another program may.
+LRESULT gClaimedLength = 0;
 LRESULT CALLBACK ClaimedLengthProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_GETTEXTLENGTH) return gTextLength;
-    if (m == WM_GETTEXT && wp > 0) {
-        lstrcpynA(reinterpret_cast<char*>(lp), "4711", static_cast<int>(wp));
-        return lstrlenA(reinterpret_cast<char*>(lp));
-    }
-    return DefWindowProcA(w, m, wp, lp);
+    if (m == WM_GETTEXTLENGTH) return gClaimedLength;
+    if (m != WM_GETTEXT) return DefWindowProcA(w, m, wp, lp);
+    lstrcpynA(reinterpret_cast<char*>(lp), "4711", static_cast<int>(wp));
+    return lstrlenA(reinterpret_cast<char*>(lp));
 }
 
-TEST(Win32Ports, WindowTextOfAClaimedLengthIsReadOnlyWithinTheLimit) {
+TEST(Win32Ports, WindowTextIsReadOnlyWithinTheLimit) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = ClaimedLengthProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "CalvoxClaimedLength";
     ASSERT_NE(RegisterClassA(&windowClass), 0);
-    HWND w = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 10, 10, HWND_MESSAGE,
-                             nullptr, windowClass.hInstance, nullptr);
-    ASSERT_NE(w, nullptr);
+    HWND w = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 1, 1, HWND_MESSAGE,
+                             nullptr, nullptr, nullptr);
     WinWindow windows;
-    const struct {
-        LRESULT claimed;
-        bool read;
-    } cases[] = {{4, true},
-                 {static_cast<LRESULT>(kWindowTextLimit), true},
-                 {static_cast<LRESULT>(kWindowTextLimit) + 1, false},
-                 {static_cast<LRESULT>(0x7FFFFFFF), false},
-                 {-2, false}};
-    for (const auto& c : cases) {
-        gTextLength = c.claimed;
+    for (LRESULT claimed : {LRESULT{4}, LRESULT{kWindowTextLimit}, LRESULT{kWindowTextLimit + 1},
+                            LRESULT{0x7FFFFFFF}, LRESULT{-2}}) {
+        gClaimedLength = claimed;
+        const bool fits = claimed >= 0 && claimed <= LRESULT{kWindowTextLimit};
         std::string text = "old";
-        EXPECT_EQ(windows.GetWindowText(reinterpret_cast<Hwnd>(w), text), c.read) << c.claimed;
-        EXPECT_EQ(text, c.read ? "4711" : "") << c.claimed;
+        EXPECT_EQ(windows.GetWindowText(reinterpret_cast<Hwnd>(w), text), fits) << claimed;
+        EXPECT_EQ(text, fits ? "4711" : "") << claimed;
     }
     DestroyWindow(w);
 }
