@@ -154,15 +154,11 @@ TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
     threads.ResetEvent(go);
     EXPECT_EQ(threads.WaitEvent(same, 0), WaitResult::Timeout);
 
-    // A thread that does not answer in time is left, not killed.
+    // A thread that never answers is left to the process's end, not killed.
     EventHandle never = threads.CreateEvent("", true, false);
-    std::atomic<bool> ended{false};
-    ThreadHandle stuck = threads.StartThread("stuck", [&] { ended = threads.WaitEvent(never, kInfinite) == WaitResult::Signaled; });
+    ThreadHandle stuck = threads.StartThread("stuck", [&] { threads.WaitEvent(never, kInfinite); });
     EXPECT_FALSE(threads.JoinThread(stuck, 50));
     threads.AbandonThread(stuck);
-    threads.SetEvent(never);
-    for (int i = 0; i < 200 && !ended; ++i) Sleep(10);
-    EXPECT_TRUE(ended);
 
     threads.CloseEvent(never);
     threads.CloseEvent(same);
