@@ -63,10 +63,18 @@ bool Simulation::WriteFile(FileHandle file, const void* src, std::size_t bytes) 
     VirtualFile* f = it == openFiles_.end() ? nullptr : files_.Find(it->second.path);
     if (f == nullptr) return false;
     const std::uint64_t position = it->second.position;
-    if (f->content.size() < position + bytes) f->content.resize(position + bytes, '\0');
-    std::memcpy(f->content.data() + position, src, bytes);
-    it->second.position += bytes;
-    return true;
+    // Bytes that grow a file use the disk's free room; a write that does not
+    // fit writes what fits and fails, as on a full disk.
+    const std::uint64_t grows =
+        position + bytes > f->content.size() ? position + bytes - f->content.size() : 0;
+    const std::uint64_t room = diskFree_ < 0 ? grows : static_cast<std::uint64_t>(diskFree_);
+    const std::uint64_t over = grows > room ? grows - room : 0;
+    const std::size_t fits = over >= bytes ? 0 : static_cast<std::size_t>(bytes - over);
+    if (diskFree_ >= 0) diskFree_ -= static_cast<std::int64_t>(std::min(grows, room));
+    if (f->content.size() < position + fits) f->content.resize(position + fits, '\0');
+    std::memcpy(f->content.data() + position, src, fits);
+    it->second.position += fits;
+    return fits == bytes;
 }
 
 bool Simulation::LoadResource(const std::string& name, const std::string& type,

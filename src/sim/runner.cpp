@@ -191,6 +191,8 @@ bool Simulation::ApplyWorld(const std::vector<ScriptLine>& world, ParseError& er
             roles_[instanceWindow_] = "other";
         } else if (w == "trace") {
             traceScan_ = true;
+        } else if (w == "disk-free") {
+            ParseNumber(line.args[0].text, diskFree_);
         } else if (w == "handset") {
             const HandsetSpec spec = HandsetSpecFromOptions(line.args);
             const int i = handsets_.Add(spec);
@@ -601,6 +603,8 @@ bool Simulation::ExecuteStep(const Step& step) {
         if (!muted_) presenter_->HandsetShown(line.text, HandsetPicture());
     } else if (w == "trace") {
         traceScan_ = true;
+    } else if (w == "disk-free") {
+        diskFree_ = number(0);
     } else if (w == "report") {
         std::array<std::uint8_t, 4> bytes{};
         for (std::size_t i = 0; i < 4; ++i) ParseHexByte(line.args[i].text, bytes[i]);

@@ -373,6 +373,10 @@ const Command kCommands[] = {
      "a file exists (before start) or is made (a step)", Where::Both, Form::Tokens, CheckFile},
     {"trace", "scan", "from here on the keypad scan's reports appear on hid<", Where::Both,
      Form::Tokens, nullptr, "scan"},
+    {"disk-free", "BYTES",
+     "from now on the disk has room for BYTES more; a write that does not fit writes what "
+     "fits and fails",
+     Where::Both, Form::Tokens, OneCount},
     {"start", "[COMMAND LINE]", "the program starts", Where::Start, Form::CommandLine},
     {"start-second", "[COMMAND LINE]", "a second process of the program starts and ends",
      Where::Step, Form::CommandLine},

@@ -174,7 +174,7 @@ public:
                           std::size_t& index) override;
     ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
     bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
-    void TerminateThread(ThreadHandle thread) override { scheduler_.Abandon(thread); }
+    void AbandonThread(ThreadHandle thread) override { scheduler_.Abandon(thread); }
     void CloseThread(ThreadHandle thread) override { scheduler_.Forget(thread); }
     void WorkerSleep(std::uint32_t ms) override { scheduler_.Sleep(ms); }
     LockHandle CreateLock() override { return scheduler_.CreateLock(); }
@@ -553,6 +553,7 @@ private:
     std::map<FileHandle, OpenFileState> openFiles_;
     FileHandle nextFile_ = 0x900;
     bool traceScan_ = false;
+    std::int64_t diskFree_ = -1;  // bytes the disk still holds; -1: no limit
     std::string uiLanguage_ = "en-US";
     bool trayPresent_ = false;
     std::map<IconHandle, std::string> icons_;

@@ -8,10 +8,37 @@
 
 namespace calvox::win32 {
 
+struct WinLog::Writer {
+    Writer(std::string file, std::size_t limit) : path(std::move(file)), rollOverBytes(limit) {
+        ::InitializeCriticalSection(&lock);
+    }
+    ~Writer() {
+        if (work != nullptr) ::CloseHandle(work);
+        if (stop != nullptr) ::CloseHandle(stop);
+        ::DeleteCriticalSection(&lock);
+    }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    void Run();
+    void Append(const std::deque<std::string>& lines);
+
+    const std::string path;
+    const std::size_t rollOverBytes;
+    CRITICAL_SECTION lock;
+    std::deque<std::string> queue;
+    std::size_t dropped = 0;
+    bool started = false;
+    HANDLE work = nullptr;
+    HANDLE stop = nullptr;
+    HANDLE thread = nullptr;
+    bool rollOverFailureNoted = false;  // the writer's own
+};
+
 namespace {
 
-unsigned __stdcall LogWriterStart(void* log) {
-    static_cast<WinLog*>(log)->RunWriter();
+unsigned __stdcall LogWriterStart(void* writer) {
+    static_cast<WinLog::Writer*>(writer)->Run();
     return 0;
 }
 
@@ -24,27 +51,29 @@ std::string BesideTheProgram(const char* name) {
     return folder + name;
 }
 
+HANDLE OpenLogFile(const std::string& path, DWORD disposition) {
+    return ::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 WinLog::WinLog() : WinLog(BesideTheProgram("Calvox.log"), kLogRollOverBytes) {}
 
 WinLog::WinLog(std::string path, std::size_t rollOverBytes)
-    : path_(std::move(path)), rollOverBytes_(rollOverBytes) {
-    ::InitializeCriticalSection(&lock_);
-}
+    : writer_(new Writer(std::move(path), rollOverBytes)) {}
 
 WinLog::~WinLog() {
-    if (thread_ != nullptr) {
-        // The writer drains the queue before it ends; a disk that hangs
-        // longer than the limit loses what is left rather than the exit.
-        ::SetEvent(stop_);
-        if (::WaitForSingleObject(thread_, kLogStopLimitMs) != WAIT_OBJECT_0)
-            ::TerminateThread(thread_, kTerminatedThreadExitCode);
-        ::CloseHandle(thread_);
+    if (writer_->thread != nullptr) {
+        // The writer drains the queue before it ends. One that a hung disk
+        // holds past the limit is left with its state: killing it could
+        // leave the heap's lock held for the exit that follows.
+        ::SetEvent(writer_->stop);
+        const bool ended = ::WaitForSingleObject(writer_->thread, kLogStopLimitMs) == WAIT_OBJECT_0;
+        ::CloseHandle(writer_->thread);
+        if (!ended) return;
     }
-    if (work_ != nullptr) ::CloseHandle(work_);
-    if (stop_ != nullptr) ::CloseHandle(stop_);
-    ::DeleteCriticalSection(&lock_);
+    delete writer_;
 }
 
 void WinLog::WriteLine(const std::string& line) {
@@ -57,39 +86,40 @@ void WinLog::WriteLine(const std::string& line) {
     std::string entry(stamp);
     entry.append(line).append("\r\n");
 
-    ::EnterCriticalSection(&lock_);
-    if (!started_) {
+    Writer& w = *writer_;
+    ::EnterCriticalSection(&w.lock);
+    if (!w.started) {
         // The first line starts the writer: with the log off there is no thread.
-        started_ = true;
-        work_ = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        stop_ = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (work_ != nullptr && stop_ != nullptr)
-            thread_ = reinterpret_cast<HANDLE>(
-                ::_beginthreadex(nullptr, 0, LogWriterStart, this, 0, nullptr));
+        w.started = true;
+        w.work = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        w.stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        if (w.work != nullptr && w.stop != nullptr)
+            w.thread = reinterpret_cast<HANDLE>(
+                ::_beginthreadex(nullptr, 0, LogWriterStart, &w, 0, nullptr));
     }
-    if (queue_.size() < kLogQueueLimit)
-        queue_.push_back(std::move(entry));
+    if (w.queue.size() < kLogQueueLimit)
+        w.queue.push_back(std::move(entry));
     else
-        ++dropped_;
-    ::LeaveCriticalSection(&lock_);
-    if (work_ != nullptr) ::SetEvent(work_);
+        ++w.dropped;
+    ::LeaveCriticalSection(&w.lock);
+    if (w.work != nullptr) ::SetEvent(w.work);
 }
 
-void WinLog::RunWriter() {
-    const HANDLE wakers[] = {stop_, work_};
+void WinLog::Writer::Run() {
+    const HANDLE wakers[] = {stop, work};
     for (;;) {
         // The stop event is never reset: once set, every later wait sees it.
         const DWORD woken = ::WaitForMultipleObjects(2, wakers, FALSE, INFINITE);
         std::deque<std::string> lines;
-        std::size_t dropped = 0;
-        ::EnterCriticalSection(&lock_);
-        lines.swap(queue_);
-        std::swap(dropped, dropped_);
-        ::LeaveCriticalSection(&lock_);
-        if (dropped != 0) {
+        std::size_t lost = 0;
+        ::EnterCriticalSection(&lock);
+        lines.swap(queue);
+        std::swap(lost, dropped);
+        ::LeaveCriticalSection(&lock);
+        if (lost != 0) {
             char note[64];
             std::snprintf(note, sizeof note, "(%u lines dropped: the disk was too slow)\r\n",
-                          static_cast<unsigned>(dropped));
+                          static_cast<unsigned>(lost));
             lines.emplace_back(note);
         }
         Append(lines);
@@ -97,28 +127,45 @@ void WinLog::RunWriter() {
     }
 }
 
-void WinLog::Append(const std::deque<std::string>& lines) {
+void WinLog::Writer::Append(const std::deque<std::string>& lines) {
     if (lines.empty()) return;
-    HANDLE file = ::CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenLogFile(path, OPEN_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return;
     LARGE_INTEGER size{};
     ::GetFileSizeEx(file, &size);
     std::uint64_t written = static_cast<std::uint64_t>(size.QuadPart);
-    for (const std::string& line : lines) {
-        if (written > 0 && written + line.size() > rollOverBytes_) {
-            // Full: the file becomes the one older file, and a new one begins.
-            ::CloseHandle(file);
-            ::MoveFileExA(path_.c_str(), (path_ + ".1").c_str(), MOVEFILE_REPLACE_EXISTING);
-            file =
-                ::CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (file == INVALID_HANDLE_VALUE) return;
-            written = 0;
-        }
+    bool rollOverFailed = false;  // tried again with the next lines
+    auto put = [&file, &written](const std::string& text) {
         DWORD done = 0;
-        ::WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &done, nullptr);
+        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &done, nullptr);
         written += done;
+    };
+    for (const std::string& line : lines) {
+        if (!rollOverFailed && written > 0 && written + line.size() > rollOverBytes) {
+            // Full: the file becomes the one older file, and a new one begins.
+            // When it cannot move (another program holds it), it grows on:
+            // starting it again would wipe it.
+            ::CloseHandle(file);
+            const bool moved =
+                ::MoveFileExA(path.c_str(), (path + ".1").c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+            const DWORD error = moved ? 0 : ::GetLastError();
+            file = OpenLogFile(path, moved ? CREATE_ALWAYS : OPEN_ALWAYS);
+            if (file == INVALID_HANDLE_VALUE) return;
+            if (moved) {
+                written = 0;
+            } else {
+                rollOverFailed = true;
+                if (!rollOverFailureNoted) {
+                    rollOverFailureNoted = true;
+                    char note[96];
+                    std::snprintf(note, sizeof note,
+                                  "(the log could not roll over (error %lu): it grows on)\r\n",
+                                  static_cast<unsigned long>(error));
+                    put(note);
+                }
+            }
+        }
+        put(line);
     }
     ::CloseHandle(file);
 }

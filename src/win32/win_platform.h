@@ -149,7 +149,7 @@ public:
 
     ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
     bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
-    void TerminateThread(ThreadHandle thread) override;
+    void AbandonThread(ThreadHandle thread) override;
     void CloseThread(ThreadHandle thread) override;
     void WorkerSleep(std::uint32_t ms) override;
 
@@ -165,6 +165,9 @@ inline constexpr DWORD kLogStopLimitMs = 2000;
 
 // The diagnostic log file (Calvox.log beside the program), rolled over to
 // Calvox.log.1 when the next line would take it past the limit.
+// The longest window text read from another program.
+inline constexpr std::size_t kWindowTextLimit = 4096;
+
 class WinLog final : public LogPort {
 public:
     WinLog();
@@ -175,21 +178,13 @@ public:
 
     // Stamps the line with the local time and queues it; never waits for the disk.
     void WriteLine(const std::string& line) override;
-    // The writer thread's body.
-    void RunWriter();
+
+    // What the writer thread works with: a thread that does not stop in time
+    // keeps it, so it is left to end with the process instead of being killed.
+    struct Writer;
 
 private:
-    void Append(const std::deque<std::string>& lines);
-
-    std::string path_;
-    std::size_t rollOverBytes_;
-    CRITICAL_SECTION lock_;
-    std::deque<std::string> queue_;
-    std::size_t dropped_ = 0;
-    bool started_ = false;
-    HANDLE work_ = nullptr;
-    HANDLE stop_ = nullptr;
-    HANDLE thread_ = nullptr;
+    Writer* writer_;
 };
 
 class WinProfile final : public ProfilePort {

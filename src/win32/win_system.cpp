@@ -91,10 +91,7 @@ bool WinThreads::JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) {
     return ::WaitForSingleObject(ToHandle(thread), timeoutMs) == WAIT_OBJECT_0;
 }
 
-void WinThreads::TerminateThread(ThreadHandle thread) {
-    ::TerminateThread(ToHandle(thread), kTerminatedThreadExitCode);
-    ::CloseHandle(ToHandle(thread));
-}
+void WinThreads::AbandonThread(ThreadHandle thread) { ::CloseHandle(ToHandle(thread)); }
 
 void WinThreads::CloseThread(ThreadHandle thread) { ::CloseHandle(ToHandle(thread)); }
 

@@ -220,6 +220,9 @@ bool WinWindow::GetWindowText(Hwnd window, std::string& text) {
     DWORD_PTR length = 0;
     if (!::SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length))
         return false;
+    // The length is the other program's word: a text longer than any the
+    // program reads (a number or a handle) counts as a failed read.
+    if (length > kWindowTextLimit) return false;
     // The other program may change its text between the two messages: the
     // buffer is as long as it says plus room, and the copy stops at what was
     // returned, so the result is always terminated and never overrun.

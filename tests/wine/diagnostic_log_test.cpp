@@ -71,5 +71,25 @@ TEST(WinLog, KeepsTheNewestLinesInTwoFilesWithinTheLimit) {
     EXPECT_GT(count, 29) << "more than one file holds";
 }
 
+TEST(WinLog, GrowsOnWhenAnotherProgramHoldsTheFileAtItsLimit) {
+    CalvoxFolder folder;
+    ASSERT_TRUE(folder.ok());
+    const std::string path = folder.File("held.log");
+    // A reader that does not share deletion: the file cannot be moved.
+    ASSERT_TRUE(folder.Write("held.log", ""));
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    {
+        calvox::win32::WinLog log(path, 1000);
+        for (int i = 0; i < 100; ++i) log.WriteLine("line " + std::to_string(1000 + i));
+    }
+    CloseHandle(holder);
+    const std::string current = ReadAll(path);
+    EXPECT_EQ(GetFileAttributesA((path + ".1").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Count(current, " line 1"), 100u) << "no line lost";
+    EXPECT_EQ(Count(current, "could not roll over"), 1u) << current;
+}
+
 }  // namespace
 }  // namespace wine_test

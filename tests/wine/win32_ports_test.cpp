@@ -154,11 +154,11 @@ TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
     threads.ResetEvent(go);
     EXPECT_EQ(threads.WaitEvent(same, 0), WaitResult::Timeout);
 
-    // A thread that never answers is ended by force.
+    // A thread that never answers is left to the process's end, not killed.
     EventHandle never = threads.CreateEvent("", true, false);
     ThreadHandle stuck = threads.StartThread("stuck", [&] { threads.WaitEvent(never, kInfinite); });
     EXPECT_FALSE(threads.JoinThread(stuck, 50));
-    threads.TerminateThread(stuck);
+    threads.AbandonThread(stuck);
 
     threads.CloseEvent(never);
     threads.CloseEvent(same);
@@ -244,6 +244,43 @@ TEST(Win32Ports, ShellTrayIconAndHidClass) {
     WinHid hid;
     Guid expected{0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
     EXPECT_EQ(hid.GetHidGuid(), expected);
+}
+
+}  // namespace
+}  // namespace wine_test
+
+namespace wine_test {
+namespace {
+
+using namespace calvox;
+using namespace calvox::win32;
+
+// A window that claims a text length, as another program may.
+LRESULT gClaimedLength = 0;
+LRESULT CALLBACK ClaimedLengthProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_GETTEXTLENGTH) return gClaimedLength;
+    if (m != WM_GETTEXT) return DefWindowProcA(w, m, wp, lp);
+    lstrcpynA(reinterpret_cast<char*>(lp), "4711", static_cast<int>(wp));
+    return lstrlenA(reinterpret_cast<char*>(lp));
+}
+
+TEST(Win32Ports, WindowTextIsReadOnlyWithinTheLimit) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = ClaimedLengthProc;
+    windowClass.lpszClassName = "CalvoxClaimedLength";
+    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    HWND w = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 1, 1, HWND_MESSAGE,
+                             nullptr, nullptr, nullptr);
+    WinWindow windows;
+    for (LRESULT claimed : {LRESULT{4}, LRESULT{kWindowTextLimit}, LRESULT{kWindowTextLimit + 1},
+                            LRESULT{0x7FFFFFFF}, LRESULT{-2}}) {
+        gClaimedLength = claimed;
+        const bool fits = claimed >= 0 && claimed <= LRESULT{kWindowTextLimit};
+        std::string text = "old";
+        EXPECT_EQ(windows.GetWindowText(reinterpret_cast<Hwnd>(w), text), fits) << claimed;
+        EXPECT_EQ(text, fits ? "4711" : "") << claimed;
+    }
+    DestroyWindow(w);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ bool AnsweringMachine::PlayPrompt(const std::string& path) {
     player_->Load(hubWindow_, path);
     const std::uint32_t seconds = player_->Length();
     player_->Play(false);
-    ArmStepTimer((seconds + 1) * 1000);
+    ArmStepTimer(TimerPeriodMs((std::uint64_t{seconds} + 1) * 1000));
     return true;
 }
 
@@ -173,7 +173,8 @@ void AnsweringMachine::StartMessage() {
         return;
     }
     EnsureFolder(platform_.files, settings_.vmFolder);
-    ArmStepTimer(static_cast<std::uint32_t>(std::max(settings_.vmDuration, 0)) * 1000);
+    ArmStepTimer(
+        TimerPeriodMs(static_cast<std::uint64_t>(std::max(settings_.vmDuration, 0)) * 1000));
     state_ = DialogueState::Recording;
     recorder_ = std::make_unique<SoundRecorder>(platform_, log_);
     // The message: 8 kHz mono 16-bit PCM.

@@ -153,6 +153,8 @@ HResult RiffWaveFile::OpenWrite(const std::string& name, const WaveFormat& forma
     Put32(buffer_, 4);
     factOffset_ = buffer_.size();
     Put32(buffer_, kFactUnfinished);
+    inFile_ = 0;
+    failed_ = false;
     return Reset();
 }
 
@@ -189,18 +191,31 @@ HResult RiffWaveFile::Write(std::uint32_t bytes, const std::uint8_t* src, std::u
     written = 0;
     if (mode_ != WaveFileMode::Write) return kCoENotInitialized;
     if (src == nullptr) return kEInvalidArg;
+    // After a failed write nothing more is taken: it would follow a gap.
+    if (failed_) return kEFail;
     buffer_.insert(buffer_.end(), src, src + bytes);
-    if (buffer_.size() >= kWriteBufferBytes && !Flush()) return kEFail;
     written_ += bytes;
+    if (buffer_.size() >= kWriteBufferBytes && !Flush()) return kEFail;
     written = bytes;
     return kSOk;
 }
 
 bool RiffWaveFile::Flush() {
+    if (failed_) return false;
     if (buffer_.empty()) return true;
-    const bool ok = files_.WriteFile(file_, buffer_.data(), buffer_.size());
+    if (files_.WriteFile(file_, buffer_.data(), buffer_.size())) {
+        inFile_ += buffer_.size();
+        buffer_.clear();
+        return true;
+    }
+    // A write may stop part-way (a full disk): what reached the file stays
+    // and the sizes will describe just that.
+    std::uint64_t size = 0;
+    if (files_.FileSize(file_, size) && size > inFile_)
+        inFile_ = std::min<std::uint64_t>(size, inFile_ + buffer_.size());
     buffer_.clear();
-    return ok;
+    failed_ = true;
+    return false;
 }
 
 bool RiffWaveFile::WriteAt(std::uint64_t offset, std::uint32_t value) {
@@ -214,10 +229,17 @@ HResult RiffWaveFile::Close() {
     if (mode_ == WaveFileMode::Write) {
         if (written_ & 1) buffer_.push_back(0);  // RIFF pads odd chunks
         ok = Flush();
-        const std::uint64_t end = dataOffset_ + written_ + (written_ & 1);
-        ok = WriteAt(dataOffset_ - 4, written_) && ok;
-        ok = WriteAt(4, static_cast<std::uint32_t>(end - 8)) && ok;
-        ok = WriteAt(factOffset_, 0) && ok;
+        // The sizes describe the data that reached the file, in whole blocks,
+        // so a file cut short is still a whole WAVE file.
+        std::uint64_t data = inFile_ > dataOffset_ ? inFile_ - dataOffset_ : 0;
+        data = std::min<std::uint64_t>(data, written_);
+        if (!ok && format_.blockAlign > 1) data -= data % format_.blockAlign;
+        const std::uint64_t end = std::min(dataOffset_ + data + (data & 1), inFile_);
+        if (inFile_ >= dataOffset_) {
+            ok = WriteAt(dataOffset_ - 4, static_cast<std::uint32_t>(data)) && ok;
+            ok = WriteAt(4, static_cast<std::uint32_t>(end - 8)) && ok;
+            ok = WriteAt(factOffset_, 0) && ok;
+        }
     }
     if (file_ != 0) files_.CloseFile(file_);
     file_ = 0;

@@ -59,6 +59,8 @@ private:
     std::uint64_t position_ = 0;        // read mode: next byte to read
     std::uint64_t factOffset_ = 0;      // write mode: the "fact" value
     std::uint32_t written_ = 0;         // write mode: data bytes taken
+    std::uint64_t inFile_ = 0;          // write mode: bytes that reached the file
+    bool failed_ = false;               // write mode: a write failed; the file ends there
     std::vector<std::uint8_t> buffer_;  // write mode: bytes not yet in the file
 };
 

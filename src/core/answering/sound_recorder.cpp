@@ -32,49 +32,66 @@ std::uint32_t CaptureNotifySize(const WaveFormat& format) {
     return size;
 }
 
-SoundRecorder::SoundRecorder(Platform& platform, DiagnosticLog* log)
+CaptureSession::CaptureSession(Platform& platform, DiagnosticLog* log)
     : platform_(platform), log_(log) {
     ThreadPort& threads = platform_.threads;
     lock_ = threads.CreateLock();
     event_ = threads.CreateEvent("", false, false);
-    thread_ = threads.StartThread("capture", [this] { CaptureThread(); });
 }
 
-SoundRecorder::~SoundRecorder() {
-    StopCapture();
+CaptureSession::~CaptureSession() {
     ThreadPort& threads = platform_.threads;
-    // The quit flag is looked at after every wake-up, so this wake-up ends it.
-    quit_ = true;
-    threads.SetEvent(event_);
-    if (thread_ != 0) {
-        if (!threads.JoinThread(thread_, kThreadEndWaitMs))
-            threads.TerminateThread(thread_);
-        else
-            threads.CloseThread(thread_);
-    }
     threads.CloseEvent(event_);
-    {
-        Locked hold(threads, lock_);
-        output_.reset();
-        ReleaseCaptureObjects();
-    }
+    output_.reset();
+    ReleaseCaptureObjects();
     threads.DestroyLock(lock_);
 }
 
-void SoundRecorder::CaptureThread() {
+void CaptureSession::RequestQuit() {
+    quit_ = true;
+    platform_.threads.SetEvent(event_);
+}
+
+void CaptureSession::CaptureThread() {
     ThreadPort& threads = platform_.threads;
     for (;;) {
         const WaitResult woke = threads.WaitEvent(event_, kInfinite);
         if (quit_ || woke == WaitResult::Failed) return;
         if (woke != WaitResult::Signaled) continue;
-        threads.Acquire(lock_);
-        const HResult result = DrainCaptureBuffer();
-        threads.Release(lock_);
-        if (result != kSOk) return;
+        // A failed drain is kept for StopCapture; the thread waits on, so a
+        // stop is still seen at its next wake-up.
+        Locked hold(threads, lock_);
+        DrainCaptureBuffer();
     }
 }
 
-void SoundRecorder::ReleaseCaptureObjects() {
+SoundRecorder::SoundRecorder(Platform& platform, DiagnosticLog* log)
+    : threads_(platform.threads),
+      log_(log),
+      session_(std::make_shared<CaptureSession>(platform, log)) {
+    // The thread holds the session while it runs and lets it go when it ends.
+    thread_ = threads_.StartThread("capture", [session = session_]() mutable {
+        const std::shared_ptr<CaptureSession> own = std::move(session);
+        own->CaptureThread();
+    });
+}
+
+SoundRecorder::~SoundRecorder() {
+    session_->StopCapture();
+    session_->RequestQuit();
+    if (thread_ != 0) {
+        if (threads_.JoinThread(thread_, kThreadEndWaitMs)) {
+            threads_.CloseThread(thread_);
+        } else {
+            // Killing it could leave a lock held for the exit that follows;
+            // it keeps the session until it ends.
+            WriteLog(log_, "capture thread did not stop in time: left to end with the program");
+            threads_.AbandonThread(thread_);
+        }
+    }
+}
+
+void CaptureSession::ReleaseCaptureObjects() {
     SoundPort& sound = platform_.sound;
     if (buffer_ != 0) sound.ReleaseCaptureBuffer(buffer_);
     if (capture_ != 0) sound.ReleaseCapture(capture_);
@@ -82,8 +99,8 @@ void SoundRecorder::ReleaseCaptureObjects() {
     capture_ = 0;
 }
 
-HResult SoundRecorder::Start(const std::string& deviceName, const WaveFormat& format,
-                             const std::string& file) {
+HResult CaptureSession::Start(const std::string& deviceName, const WaveFormat& format,
+                              const std::string& file) {
     StopCapture();
     SoundPort& sound = platform_.sound;
     Locked hold(platform_.threads, lock_);
@@ -93,6 +110,7 @@ HResult SoundRecorder::Start(const std::string& deviceName, const WaveFormat& fo
 
     deviceName_ = deviceName;
     file_ = file;
+    failure_ = kSOk;
     nextOffset_ = 0;
     notifySize_ = 0;
     std::vector<SoundDevice> devices;
@@ -123,7 +141,7 @@ HResult SoundRecorder::Start(const std::string& deviceName, const WaveFormat& fo
     return result != kSOk ? result : opened;
 }
 
-HResult SoundRecorder::CreateCaptureBuffer(const WaveFormat& format) {
+HResult CaptureSession::CreateCaptureBuffer(const WaveFormat& format) {
     SoundPort& sound = platform_.sound;
     if (buffer_ != 0) sound.ReleaseCaptureBuffer(buffer_);
     buffer_ = 0;
@@ -143,7 +161,7 @@ HResult SoundRecorder::CreateCaptureBuffer(const WaveFormat& format) {
     return sound.SetNotifications(buffer_, positions, event_);
 }
 
-HResult SoundRecorder::StartCapture() {
+HResult CaptureSession::StartCapture() {
     Locked hold(platform_.threads, lock_);
     totalCaptured_ = 0;
     if (!format_) return kEFail;
@@ -160,7 +178,7 @@ HResult SoundRecorder::StartCapture() {
     return kSOk;
 }
 
-HResult SoundRecorder::StopCapture() {
+HResult CaptureSession::StopCapture() {
     const bool wasCapturing = capturing_;
     capturing_ = false;
     HResult result = kSOk;
@@ -169,7 +187,10 @@ HResult SoundRecorder::StopCapture() {
         if (buffer_ != 0) {
             platform_.sound.StopCapture(buffer_);
             result = DrainCaptureBuffer();
-            if (output_) output_->Close();
+            if (output_) {
+                const HResult closed = output_->Close();
+                if (result == kSOk) result = closed;
+            }
             output_.reset();
         }
     }
@@ -177,7 +198,14 @@ HResult SoundRecorder::StopCapture() {
     return result;
 }
 
-HResult SoundRecorder::DrainCaptureBuffer() {
+HResult CaptureSession::DrainCaptureBuffer() {
+    if (failure_ != kSOk) return failure_;
+    const HResult result = DrainOnce();
+    if (result != kSOk) failure_ = result;
+    return result;
+}
+
+HResult CaptureSession::DrainOnce() {
     if (buffer_ == 0 || !output_) return kSOk;
     SoundPort& sound = platform_.sound;
     std::uint32_t readPosition = 0;

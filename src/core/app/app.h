@@ -25,14 +25,16 @@ namespace calvox {
 struct App {
     explicit App(Platform& p)
         : platform(p),
-          device(p),
+          log(p.log),
+          device(p, &log),
           mixer(p),
           driverPlayer(p, &log),
           answeringMachine(p, settings, soundPlayer, &log),
-          observer(p.observer),
-          log(p.log) {}
+          observer(p.observer) {}
 
     Platform& platform;
+    // Declared before everything that writes to it, so it is destroyed after them.
+    DiagnosticLog log;
     HubState hub;
     Settings settings;
     HandsetDevice device;
@@ -61,7 +63,6 @@ struct App {
         int conference = 9;
     } indicators;
     ObserverPort* observer;
-    DiagnosticLog log;
 };
 
 // The start-up of one process: the launcher or the resident role. Returns when

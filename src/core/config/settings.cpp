@@ -235,9 +235,7 @@ std::int64_t ConfiguredVolume(int value) { return value < 0 ? -1 : ClampVolume(v
 
 std::uint32_t PickupDelayMs(int ring2Vm) {
     if (ring2Vm <= 0) return 0;
-    std::uint64_t ms = static_cast<std::uint64_t>(ring2Vm) * 2 * 1000;
-    return static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(ms, std::numeric_limits<std::uint32_t>::max() - 1));
+    return TimerPeriodMs(static_cast<std::uint64_t>(ring2Vm) * 2 * 1000);
 }
 
 void WriteCallRecord(Platform& platform, int callRecord) {

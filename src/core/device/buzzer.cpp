@@ -37,12 +37,17 @@ void StopBuzzerThread(App& app) {
     ThreadPort& threads = app.platform.threads;
     HubState& hub = app.hub;
     if (hub.buzzerThread != 0) {
-        // Only a thread that does not answer within the limit is terminated.
+        // The stop is seen at the thread's next wake-up. One that does not
+        // answer within the limit is left with its events, not killed.
         threads.SetEvent(hub.buzzerStopEvent);
-        if (threads.JoinThread(hub.buzzerThread, kWorkerStopLimitMs))
-            threads.CloseThread(hub.buzzerThread);
-        else
-            threads.TerminateThread(hub.buzzerThread);
+        if (!threads.JoinThread(hub.buzzerThread, kWorkerStopLimitMs)) {
+            WriteLog(&app.log, "buzzer thread did not stop in time: left to end with the program");
+            threads.AbandonThread(hub.buzzerThread);
+            hub.buzzerThread = 0;
+            hub.buzzerStopEvent = hub.buzzerEvent = 0;
+            return;
+        }
+        threads.CloseThread(hub.buzzerThread);
         hub.buzzerThread = 0;
     }
     for (std::uintptr_t* event : {&hub.buzzerStopEvent, &hub.buzzerEvent}) {

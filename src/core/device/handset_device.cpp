@@ -8,8 +8,8 @@
 
 namespace calvox {
 
-HandsetDevice::HandsetDevice(Platform& platform)
-    : platform_(platform), writeLock_(platform.threads.CreateLock()) {}
+HandsetDevice::HandsetDevice(Platform& platform, DiagnosticLog* log)
+    : platform_(platform), log_(log), writeLock_(platform.threads.CreateLock()) {}
 
 HandsetDevice::~HandsetDevice() {
     Close();
@@ -102,7 +102,15 @@ bool HandsetDevice::Open(std::uint16_t vendorId, std::uint16_t productId, int ki
 
     readerRunning_ = true;
     readerStop_ = threads.CreateEvent("", true, false);
-    readerThread_ = threads.StartThread("reader", [this] { ReaderThread(); });
+    // What the reader needs from the hub's settings is fixed now: the hub may
+    // change them for the next open while this reader still runs.
+    const ReaderSetup setup{platform_.window.IsWindow(notifyWindow_) ? notifyWindow_ : 0,
+                            ResolveScanMode(scanMode_, productType_),
+                            gpioPullHigh_,
+                            readHandle_,
+                            inputLength_,
+                            readerStop_};
+    readerThread_ = threads.StartThread("reader", [this, setup] { ReaderThread(setup); });
 
     bool present = false;
     if (scanMode_ == MCU_MODE) {
@@ -116,11 +124,16 @@ bool HandsetDevice::Open(std::uint16_t vendorId, std::uint16_t productId, int ki
     return true;
 }
 
-void HandsetDevice::StopThread(ThreadHandle& thread) {
+void HandsetDevice::StopThread(ThreadHandle& thread, const char* name) {
     if (thread == 0) return;
     ThreadPort& threads = platform_.threads;
-    if (threads.JoinThread(thread, kThreadStopLimitMs)) threads.CloseThread(thread);
-    else threads.TerminateThread(thread);
+    if (threads.JoinThread(thread, kThreadStopLimitMs)) {
+        threads.CloseThread(thread);
+    } else {
+        WriteLog(log_,
+                 std::string(name) + " thread did not stop in time: left to end with the program");
+        threads.AbandonThread(thread);
+    }
     thread = 0;
 }
 
@@ -141,7 +154,7 @@ void HandsetDevice::Close() {
     // The reader waits on its stop event together with its read, so setting
     // the event ends its wait wherever it stands; it cancels its own read.
     if (readerStop_ != 0) platform_.threads.SetEvent(readerStop_);
-    StopThread(readerThread_);
+    StopThread(readerThread_, "reader");
     if (readerStop_ != 0) platform_.threads.CloseEvent(readerStop_);
     readerStop_ = 0;
 
@@ -217,7 +230,7 @@ bool HandsetDevice::StartScan() {
 
 void HandsetDevice::StopScan() {
     scanRunning_ = false;
-    StopThread(scanThread_);
+    StopThread(scanThread_, "scan");
     scanThreadExists_ = false;
 }
 
@@ -239,44 +252,46 @@ void HandsetDevice::ScanThread() {
     }
 }
 
-void HandsetDevice::ReaderThread() {
+void HandsetDevice::ReaderThread(const ReaderSetup& setup) {
     ThreadPort& threads = platform_.threads;
     HidPort& hid = platform_.hid;
-    if (readHandle_ == 0) return;
+    if (setup.handle == 0 || setup.inputLength == 0) return;
     const EventHandle inputEvent = threads.CreateEvent(kInputEventName, true, false);
-    const Hwnd notify = platform_.window.IsWindow(notifyWindow_) ? notifyWindow_ : 0;
-    ReportDecoder decoder(ResolveScanMode(scanMode_, productType_), gpioPullHigh_);
-    std::vector<std::uint8_t> buffer(std::max<std::uint32_t>(inputLength_, 5), 0);
+    ReportDecoder decoder(setup.scanMode, setup.gpioPullHigh);
+    // Bytes 1-4 are decoded whatever the report's length: those a shorter
+    // report does not carry stay zero.
+    std::vector<std::uint8_t> buffer(std::max<std::size_t>(setup.inputLength, kDecodedReportBytes),
+                                     0);
 
-    const std::vector<EventHandle> wakers{readerStop_, inputEvent};
-    while (readerRunning_ && kind_ == kDeviceKindHandset && inputLength_ > 0) {
+    const std::vector<EventHandle> wakers{setup.stop, inputEvent};
+    while (readerRunning_ && kind_ == kDeviceKindHandset) {
         std::fill(buffer.begin(), buffer.end(), 0);
-        hid.StartRead(readHandle_, buffer.data(), inputLength_, inputEvent);
+        hid.StartRead(setup.handle, buffer.data(), setup.inputLength, inputEvent);
         std::size_t woken = 0;
         const WaitResult wait = threads.WaitEvents(wakers, kInfinite, woken);
         if (wait != WaitResult::Signaled || woken == 0) {
             // Stopped (or the wait broke): the read is ours to cancel, and its
             // buffer must outlive it.
-            hid.CancelIo(readHandle_);
+            hid.CancelIo(setup.handle);
             std::size_t ignored = 0;
-            hid.FinishRead(readHandle_, ignored);
+            hid.FinishRead(setup.handle, ignored);
             break;
         }
         threads.ResetEvent(inputEvent);
         std::size_t bytes = 0;
         // A failed read means the handset is gone.
-        if (!hid.FinishRead(readHandle_, bytes)) break;
-        // Bytes a short report did not bring would decode as zeros: a phantom
-        // key 0. Such a report carries nothing this program reads.
-        if (bytes < kDecodedReportBytes) continue;
+        if (!hid.FinishRead(setup.handle, bytes)) break;
+        // A read shorter than the device's report lacks bytes the device
+        // sends: they would decode as zeros, a phantom key 0.
+        if (bytes < setup.inputLength) continue;
         ReportDecoder::Result result =
             decoder.Decode(buffer[1], buffer[2], buffer[3], buffer[4], scanThreadExists_);
         if (result.mcuHello) {
             if (EventHandle event = mcuEvent_) threads.SetEvent(event);
         }
-        if (notify == 0) continue;
+        if (setup.notify == 0) continue;
         for (const PostedMessage& m : result.messages)
-            platform_.window.PostMessage(notify, m.message, m.wParam, m.lParam);
+            platform_.window.PostMessage(setup.notify, m.message, m.wParam, m.lParam);
     }
     threads.CloseEvent(inputEvent);
 }

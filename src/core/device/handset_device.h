@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/diagnostic_log.h"
 #include "platform/platform.h"
 
 namespace calvox {
@@ -28,7 +29,8 @@ inline constexpr std::size_t kDecodedReportBytes = 5;
 
 class HandsetDevice {
 public:
-    explicit HandsetDevice(Platform& platform);
+    // A worker that does not stop in time is noted in `log` when there is one.
+    explicit HandsetDevice(Platform& platform, DiagnosticLog* log = nullptr);
     ~HandsetDevice();
     HandsetDevice(const HandsetDevice&) = delete;
     HandsetDevice& operator=(const HandsetDevice&) = delete;
@@ -84,12 +86,22 @@ private:
     // scan loop carries it, writes the report that switches it.
     void ChangeBuzzerRequest(BuzzerRequest request, bool on);
     bool BuzzerSounding() const { return buzzerRequests_.load() != 0; }
-    void ReaderThread();
+    // What one reader works with, fixed when it starts.
+    struct ReaderSetup {
+        Hwnd notify;
+        int scanMode;
+        bool gpioPullHigh;
+        HidHandle handle;
+        std::uint32_t inputLength;
+        EventHandle stop;
+    };
+    void ReaderThread(const ReaderSetup& setup);
     void ScanThread();
-    void StopThread(std::uintptr_t& thread);
+    void StopThread(std::uintptr_t& thread, const char* name);
     void DropEvent(EventHandle& event);
 
     Platform& platform_;
+    DiagnosticLog* log_;
     Hwnd notifyWindow_ = 0;
     std::atomic<int> scanMode_{0};
     std::uint16_t vendorId_ = 0;

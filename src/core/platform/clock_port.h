@@ -11,6 +11,13 @@ namespace calvox {
 
 using ThreadTimerProc = std::function<void(std::uintptr_t id)>;
 
+// The longest period a timer runs (USER_TIMER_MAXIMUM): a longer one is
+// this long, so periods computed from settings or files never wrap.
+inline constexpr std::uint32_t kTimerMaximumMs = 2147483647u;
+constexpr std::uint32_t TimerPeriodMs(std::uint64_t ms) {
+    return ms > kTimerMaximumMs ? kTimerMaximumMs : static_cast<std::uint32_t>(ms);
+}
+
 class ClockPort {
 public:
     virtual ~ClockPort() = default;

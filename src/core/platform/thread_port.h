@@ -37,8 +37,10 @@ public:
     virtual ThreadHandle StartThread(const std::string& name, std::function<void()> body) = 0;
     // True when the thread has ended within the time limit.
     virtual bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) = 0;
-    // The last resort after JoinThread gave up; releases the handle too.
-    virtual void TerminateThread(ThreadHandle thread) = 0;
+    // The last resort after JoinThread gave up: the thread is left to end with
+    // the process (killing it could leave a lock held for the exit that
+    // follows); releases the handle.
+    virtual void AbandonThread(ThreadHandle thread) = 0;
     virtual void CloseThread(ThreadHandle thread) = 0;
 
     // A pause of a worker thread.

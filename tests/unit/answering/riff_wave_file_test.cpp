@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/sim_platform.h"
 
 namespace calvox {
@@ -70,6 +72,30 @@ TEST(RiffWaveFile, WrittenFileReadsBackWithItsSizesAndFinishedFact) {
     back.resize(got);
     EXPECT_EQ(back, samples);
     EXPECT_EQ(in.Read(nullptr, 1, got), kEInvalidArg);
+}
+
+TEST(RiffWaveFile, AFileCutShortByAFullDiskDescribesWhatReachedIt) {
+    test::SimPlatform p("disk-free 40000\n");
+    const std::string path = "C:\\Calvox\\m.wav";
+    std::vector<std::uint8_t> samples(90000);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
+    {
+        RiffWaveFile out(p.sim);
+        ASSERT_EQ(out.OpenWrite(path, PcmFormat(1, 8000, 16)), kSOk);
+        std::uint32_t written = 0;
+        // The second write fills the disk part-way; nothing is taken after it.
+        for (std::size_t at : {0, 30000, 60000})
+            EXPECT_EQ(out.Write(30000, samples.data() + at, written) == kSOk, at == 0) << at;
+        EXPECT_NE(out.Close(), kSOk);
+    }
+    const std::uint32_t data = 40000 - 56;  // after the header
+    RiffWaveFile in(p.sim);
+    ASSERT_EQ(in.OpenRead(path), kSOk);
+    EXPECT_EQ(in.DataSize(), data);
+    std::vector<std::uint8_t> back(data);
+    std::uint32_t got = 0;
+    ASSERT_EQ(in.Read(back.data(), data, got), kSOk);
+    EXPECT_TRUE(std::equal(back.begin(), back.end(), samples.begin())) << "contiguous, no gap";
 }
 
 TEST(RiffWaveFile, MalformedAndTruncatedFilesAreRefused) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -89,7 +90,7 @@ public:
         cv_.notify_all();
         return cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return finished_[thread]; });
     }
-    void TerminateThread(ThreadHandle) override {
+    void AbandonThread(ThreadHandle) override {
         terminated = true;
         std::lock_guard<std::mutex> g(mutex_);
         abandoned_ = true;  // the thread is let go and ends with the test
@@ -98,6 +99,9 @@ public:
     void WorkerSleep(std::uint32_t ms) override {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     }
+    // One lock stands for every lock the device makes.
+    void Acquire(LockHandle) override { lock_.lock(); }
+    void Release(LockHandle) override { lock_.unlock(); }
 
     std::vector<std::string> EnumerateHidInterfaces() override { return {"handset"}; }
     HidHandle OpenDevice(const std::string&) override { return open ? ++next_ : 0; }
@@ -139,6 +143,7 @@ private:
         bool signaled = false;
     };
     std::mutex mutex_;
+    std::recursive_mutex lock_;
     std::condition_variable cv_;
     std::map<EventHandle, Event> events_;
     std::map<ThreadHandle, std::thread> threads_;
@@ -161,6 +166,29 @@ TEST(HandsetDeviceClose, StopsAReaderWhoseReadBeginsAfterTheStop) {
         device.Close();
         EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kThreadStopLimitMs / 2));
     }
+    EXPECT_FALSE(platform.terminated);
+}
+
+// Under ThreadSanitizer: what the buzzer and reader threads read while the
+// hub re-opens the device and changes its settings is shared safely.
+TEST(HandsetDeviceThreads, BeepsDuringReOpensAndSettingChanges) {
+    ThreadedHandset platform;
+    HandsetDevice device(platform.ports);
+    device.SetScanMode(MCU_MODE);
+    ASSERT_TRUE(device.Open(0x1234, 0x000E, kDeviceKindHandset));
+    std::atomic<bool> done{false};
+    std::thread buzzer([&] {
+        while (!done) device.Beep(0);
+    });
+    for (int i = 0; i < 8; ++i) {
+        device.SetNotifyWindow(test::NullPlatform::kClient + static_cast<Hwnd>(i % 2));
+        device.SetGpioPullHigh(i % 2 == 0);
+        device.SetBuzzerDuration(static_cast<std::uint32_t>(i));
+        EXPECT_TRUE(device.Open(0x1234, 0x000E, i % 3 == 0 ? 0 : kDeviceKindHandset));
+    }
+    done = true;
+    buzzer.join();
+    device.Close();
     EXPECT_FALSE(platform.terminated);
 }
 

@@ -83,7 +83,7 @@ public:
     }
     ThreadHandle StartThread(const std::string&, std::function<void()>) override { return 0; }
     bool JoinThread(ThreadHandle, std::uint32_t) override { return true; }
-    void TerminateThread(ThreadHandle) override {}
+    void AbandonThread(ThreadHandle) override {}
     void CloseThread(ThreadHandle) override {}
     void WorkerSleep(std::uint32_t) override {}
     LockHandle CreateLock() override { return 1; }
