@@ -29,6 +29,15 @@ int KeyFunctionFromName(const std::string& name) {
     return KEY_UNKNOWN;
 }
 
+std::string KeyFunctionText(int code) {
+    if (code >= 0 && code < static_cast<int>(std::size(kKeyFunctionNames)))
+        return kKeyFunctionNames[code];
+    if (code == KEY_UNKNOWN) return "nothing (not a key-function name)";
+    if (code == NUMBER_4_LONG) return "code 39 (NUMBER_4 held)";
+    if (code == NUMBER_6_LONG) return "code 40 (NUMBER_6 held)";
+    return "code " + std::to_string(code) + " (no function)";
+}
+
 KeyTable DefaultKeyTable() {
     KeyTable table{};
     for (int n = 0; n < kKeySlots; ++n) table[n] = n;

@@ -60,6 +60,9 @@ using KeyTable = std::array<int, kKeySlots>;
 // The code of a key-function name compared without regard to case (whole
 // string, no trimming), or KEY_UNKNOWN.
 int KeyFunctionFromName(const std::string& name);
+// How the diagnostic log names a code: its name in the settings file, or what
+// a code without a name does.
+std::string KeyFunctionText(int code);
 
 // Slot n carries function n.
 KeyTable DefaultKeyTable();
