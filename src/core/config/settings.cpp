@@ -19,8 +19,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 std::string KeyName(int n) { return "KEY" + std::to_string(n); }
 
 // Reads a string key into a 260-byte buffer; a key counts only when non-empty.
-bool ReadString(Platform& platform, const char* section, const char* key, const std::string& path,
-                std::string& value) {
+bool ReadString(Platform& platform, const char* section, const char* key,
+                const std::string& path, std::string& value) {
     std::string text = platform.profile.GetString(section, key, path, kTextBufferSize);
     if (text.empty()) return false;
     value = std::move(text);
