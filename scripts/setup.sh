@@ -2,7 +2,7 @@
 # Installs what the build and the tests need (Debian packages), once.
 set -euo pipefail
 packages=(cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
-          g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb nsis
+          g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine wine64 xvfb nsis
           clang libclang-rt-14-dev sox)
 missing=()
 for p in "${packages[@]}"; do
