@@ -1,8 +1,8 @@
 // Calvox.exe: the Windows ports around the program's start-up.
+#include <cstdlib>
+
 #include "app/app.h"
 #include "win32/win_platform.h"
-
-#include <cstdlib>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     calvox::win32::WinPlatform platform;

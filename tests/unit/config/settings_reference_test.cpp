@@ -74,9 +74,9 @@ TEST(SettingsReference, NamesEveryKeyTheProgramReadsOrWrites) {
     test::SimPlatform sim;
     const Platform& p = sim.platform;
     RecordingProfile profile(p.profile);
-    Platform platform{p.window, p.clock,     p.threads,  profile,       p.files,    p.shell,
-                      p.text,   p.hid,       p.usb,      p.endpoints,   p.registry, p.system,
-                      p.mixer,  p.driver,    p.sound,    p.binaryFiles, p.observer, p.log};
+    Platform platform{p.window, p.clock,  p.threads, profile,       p.files,    p.shell,
+                      p.text,   p.hid,    p.usb,     p.endpoints,   p.registry, p.system,
+                      p.mixer,  p.driver, p.sound,   p.binaryFiles, p.observer, p.log};
     Settings settings;
     DeviceTexts texts;
     SettingNotes notes;

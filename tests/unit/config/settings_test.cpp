@@ -128,7 +128,8 @@ TEST(LoadSettings, NotesNameWhatDoesNotReadAsWritten) {
         std::string line;
         std::vector<std::string> notes;
     } cases[] = {
-        {"[SCANMODE] MODE=x SCAN_2X2 y", {"setting [SCANMODE] MODE=x SCAN_2X2 y reads as SCAN_2X2"}},
+        {"[SCANMODE] MODE=x SCAN_2X2 y",
+         {"setting [SCANMODE] MODE=x SCAN_2X2 y reads as SCAN_2X2"}},
         {"[SCANMODE] MODE=scan_2x2",
          {"setting [SCANMODE] MODE=scan_2x2 names no scan mode: MCU_MODE is used"}},
         {"[CUSTOMER] DEVICEPID=e", {}},
