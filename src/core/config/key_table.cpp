@@ -29,13 +29,9 @@ int KeyFunctionFromName(const std::string& name) {
     return KEY_UNKNOWN;
 }
 
-std::string KeyFunctionText(int code) {
-    if (code >= 0 && code < static_cast<int>(std::size(kKeyFunctionNames)))
-        return kKeyFunctionNames[code];
-    if (code == KEY_UNKNOWN) return "nothing (not a key-function name)";
-    if (code == NUMBER_4_LONG) return "code 39 (NUMBER_4 held)";
-    if (code == NUMBER_6_LONG) return "code 40 (NUMBER_6 held)";
-    return "code " + std::to_string(code) + " (no function)";
+std::string KeyFunctionName(int code) {
+    if (code < 0 || code >= static_cast<int>(std::size(kKeyFunctionNames))) return {};
+    return kKeyFunctionNames[code];
 }
 
 KeyTable DefaultKeyTable() {
@@ -57,6 +53,15 @@ LedMasks LedMasksFromKeyTable(const KeyTable& table) {
         if (table[slot] == LED_CALLING) masks.calling = static_cast<std::uint8_t>(1u << slot);
     }
     return masks;
+}
+
+std::string KeyFunctionText(int code) {
+    std::string name = KeyFunctionName(code);
+    if (!name.empty()) return name;
+    if (code == KEY_UNKNOWN) return "nothing (not a key-function name)";
+    if (code == NUMBER_4_LONG) return "code 39 (NUMBER_4 held)";
+    if (code == NUMBER_6_LONG) return "code 40 (NUMBER_6 held)";
+    return "code " + std::to_string(code) + " (no function)";
 }
 
 }  // namespace calvox

@@ -60,9 +60,9 @@ using KeyTable = std::array<int, kKeySlots>;
 // The code of a key-function name compared without regard to case (whole
 // string, no trimming), or KEY_UNKNOWN.
 int KeyFunctionFromName(const std::string& name);
-// How the diagnostic log names a code: its name in the settings file, or what
-// a code without a name does.
-std::string KeyFunctionText(int code);
+// The name the settings file uses for a code; empty for the long presses and
+// codes without a name.
+std::string KeyFunctionName(int code);
 
 // Slot n carries function n.
 KeyTable DefaultKeyTable();
@@ -76,5 +76,9 @@ struct LedMasks {
     std::uint8_t calling = 0;
 };
 LedMasks LedMasksFromKeyTable(const KeyTable& table);
+
+// How the diagnostic log names a code: its name, or what a code without a
+// name does.
+std::string KeyFunctionText(int code);
 
 }  // namespace calvox
