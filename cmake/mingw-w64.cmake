@@ -1,11 +1,19 @@
-# Cross build for Windows x64 with Debian's mingw-w64 (posix threads).
+# Cross build for Windows with Debian's mingw-w64 (posix threads): x64, or the
+# processor that a toolchain file including this one names first.
+if(NOT CALVOX_MINGW_PROCESSOR)
+  set(CALVOX_MINGW_PROCESSOR x86_64)
+endif()
+set(CALVOX_MINGW_TRIPLE ${CALVOX_MINGW_PROCESSOR}-w64-mingw32)
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR ${CALVOX_MINGW_PROCESSOR})
+set(CMAKE_C_COMPILER ${CALVOX_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${CALVOX_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${CALVOX_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${CALVOX_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/run-in-wine.sh)
+# Only x64 programs run here (under Wine).
+if(CALVOX_MINGW_PROCESSOR STREQUAL "x86_64")
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tests/wine/run-in-wine.sh)
+endif()

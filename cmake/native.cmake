@@ -31,6 +31,8 @@ find_package(GTest REQUIRED)
 file(GLOB_RECURSE CALVOX_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
 add_executable(calvox_unit_tests ${CALVOX_UNIT_TESTS})
 target_include_directories(calvox_unit_tests PRIVATE tests/unit)
+# The settings reference test reads docs/settings.md.
+target_compile_definitions(calvox_unit_tests PRIVATE CALVOX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(calvox_unit_tests PRIVATE calvox_sim_lib GTest::gtest_main)
 include(GoogleTest)
 gtest_discover_tests(calvox_unit_tests DISCOVERY_MODE PRE_TEST)

@@ -20,6 +20,7 @@ prompt AMPswdFailed.wav "Wrong PIN. Goodbye."
 prompt AMPswdPass.wav "PIN accepted."
 
 # Two bursts of a two-tone ring, then a pause: about two seconds, stereo.
-sox -n -r 44100 -c 1 -b 16 "$tmp/burst.wav" synth 0.4 sine 440 sine 480 remix 1,2 vol 0.4 fade 0.01 0.4 0.01
+# 8 kHz is plenty for two tones below 500 Hz and keeps Calvox.exe small.
+sox -n -r 8000 -c 1 -b 16 "$tmp/burst.wav" synth 0.4 sine 440 sine 480 remix 1,2 vol 0.4 fade 0.01 0.4 0.01
 sox "$tmp/burst.wav" "$tmp/ring1.wav" pad 0 0.2 repeat 1
-sox "$tmp/ring1.wav" -r 44100 -c 2 -b 16 -e signed-integer "$out/ring.wav" pad 0 0.8 trim 0 1.9875
+sox "$tmp/ring1.wav" -r 8000 -c 2 -b 16 -e signed-integer "$out/ring.wav" pad 0 0.8 trim 0 1.9875

@@ -3,7 +3,7 @@
 # `scripts/setup.sh sim`: only what the simulator needs (scripts/demo.sh).
 set -euo pipefail
 packages=(cmake g++ make googletest libgtest-dev libgmock-dev libbenchmark-dev
-          g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb nsis
+          g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools wine wine64 xvfb nsis
           clang libclang-rt-14-dev sox)
 packages+=(libedit-dev)
 if [ "${1:-}" = sim ]; then

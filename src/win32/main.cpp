@@ -1,4 +1,6 @@
 // Calvox.exe: the Windows ports around the program's start-up.
+#include <cstdlib>
+
 #include "app/app.h"
 #include "win32/win_platform.h"
 
@@ -7,3 +9,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     calvox::RunProgram(platform.ports, commandLine != nullptr ? commandLine : "");
     return 0;
 }
+
+// A program without a console has nowhere to print why it is ended: the C++
+// library's verbose handler for an uncaught exception, and the demangler it
+// brings (some 50 KB), give way to a plain abort.
+namespace __gnu_cxx {
+void __verbose_terminate_handler();
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx

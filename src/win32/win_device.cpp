@@ -216,15 +216,9 @@ namespace {
 constexpr GUID kHostControllerClass = {
     0x3ABF6F2D, 0x71C4, 0x462A, {0x8A, 0x92, 0x1E, 0x68, 0x61, 0xE6, 0xAF, 0x27}};
 
-// The records as the USB stack lays them out (byte-packed).
-static_assert(sizeof(USB_ROOT_HUB_NAME) == 6);
-static_assert(sizeof(USB_NODE_INFORMATION) == 76);
-static_assert(offsetof(USB_NODE_INFORMATION, u.HubInformation.HubDescriptor.bNumberOfPorts) == 6);
-static_assert(sizeof(USB_NODE_CONNECTION_INFORMATION) == 35);
-static_assert(sizeof(USB_NODE_CONNECTION_NAME) == 10);
-static_assert(sizeof(USB_DESCRIPTOR_REQUEST) == 12);
-
+// The records' layouts are checked in win_layouts.cpp.
 constexpr std::size_t kDescriptorData = 1024;
+static_assert(sizeof(USB_DESCRIPTOR_REQUEST) + kDescriptorData == 1036);
 constexpr USHORT kConfigurationDescriptor = 0x0200;  // type 2, index 0
 constexpr USHORT kDescriptorLength = 256;
 

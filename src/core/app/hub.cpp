@@ -29,7 +29,8 @@ LResult OnCreate(App& app, Hwnd window) {
 
     hub.trayTip = kDefaultProductTitle;
     DeviceTexts texts;
-    LoadDeviceSettings(platform, app.settings, texts);
+    SettingNotes notes;
+    LoadDeviceSettings(platform, app.settings, texts, &notes);
     app.log.SetEnabled(app.settings.diagnosticLog != 0);
     app.log.Write("start, settings " + Quoted(GetSettingsPath(platform.files)) + ", handset " +
                   (app.settings.deviceVid == 0 && app.settings.devicePid == 0
@@ -43,7 +44,8 @@ LResult OnCreate(App& app, Hwnd window) {
     hub.deviceVid = app.settings.deviceVid;
     hub.devicePid = app.settings.devicePid;
 
-    LoadVoiceMailSettings(platform, app.settings, true);
+    LoadVoiceMailSettings(platform, app.settings, true, &notes);
+    for (const std::string& note : notes) app.log.Write(note);
     app.answeringMachine.BuildPrompts(app.settings);
 
     if (hub.scanMode == SCAN_2X2 || hub.scanMode == SCAN_1X8) {

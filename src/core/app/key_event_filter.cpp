@@ -12,10 +12,27 @@ constexpr int kVkBack = 0x08;
 constexpr int kActionIgnored = 0xB9;
 
 bool InKeyTable(int slot) { return slot >= 0 && slot < kKeySlots; }
+
+// So an owner learns a keypad's slots by pressing its keys: each press with
+// the function the key table gives it.
+void LogKeyPress(DiagnosticLog& log, const Settings& s, bool capsActive, int slot) {
+    if (!log.Enabled()) return;
+    std::string line = "key slot " + std::to_string(slot) + " -> ";
+    if (!InKeyTable(slot)) {
+        log.Write(line + "nothing (slots are 0-63)");
+        return;
+    }
+    const int f = s.keyTable[slot];
+    if (capsActive && f != CAPSLOCK)
+        log.Write(line + KeyFunctionText(s.capsKeyTable[slot]) + " (CAPSKEYDEFINE)");
+    else
+        log.Write(line + KeyFunctionText(f));
+}
 }  // namespace
 
 void OnKeyDown(App& app, Hwnd hubWindow, int slot, int n) {
     const Settings& s = app.settings;
+    if (n == 0) LogKeyPress(app.log, s, app.hub.capsActive, slot);
     if (s.keyUpMode) return;
     ++app.hub.keyDownCount;
     if (!InKeyTable(slot)) return;
@@ -100,6 +117,7 @@ void OnKeyUp(App& app, Hwnd hubWindow, int slot, int n) {
 }
 
 void OnMcuKey(App& app, Hwnd hubWindow, int code, int r) {
+    if (r == 0) LogKeyPress(app.log, app.settings, false, code);
     if (!InKeyTable(code)) return;
     const int f = app.settings.keyTable[code];
     if (r > 0 && f != UP && f != DOWN && !(f == NUMBER_0 && r == 4)) return;

@@ -55,4 +55,13 @@ LedMasks LedMasksFromKeyTable(const KeyTable& table) {
     return masks;
 }
 
+std::string KeyFunctionText(int code) {
+    std::string name = KeyFunctionName(code);
+    if (!name.empty()) return name;
+    if (code == KEY_UNKNOWN) return "nothing (not a key-function name)";
+    if (code == NUMBER_4_LONG) return "code 39 (NUMBER_4 held)";
+    if (code == NUMBER_6_LONG) return "code 40 (NUMBER_6 held)";
+    return "code " + std::to_string(code) + " (no function)";
+}
+
 }  // namespace calvox

@@ -77,4 +77,8 @@ struct LedMasks {
 };
 LedMasks LedMasksFromKeyTable(const KeyTable& table);
 
+// How the diagnostic log names a code: its name, or what a code without a
+// name does.
+std::string KeyFunctionText(int code);
+
 }  // namespace calvox

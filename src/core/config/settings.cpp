@@ -27,17 +27,94 @@ bool ReadString(Platform& platform, const char* section, const char* key,
     return true;
 }
 
-void ReadInt(Platform& platform, const char* section, const char* key, const std::string& path,
-             int& value) {
-    value = platform.profile.GetInt(section, key, value, path);
+std::string SettingText(const char* section, const char* key, const std::string& text) {
+    return "setting [" + std::string(section) + "] " + key + "=" + text;
 }
 
-void ReadKeyTable(Platform& platform, const char* section, const std::string& path,
-                  KeyTable& table) {
+void Note(SettingNotes* notes, const char* section, const char* key, const std::string& text,
+          const std::string& what) {
+    if (notes != nullptr) notes->push_back(SettingText(section, key, text) + " " + what);
+}
+
+bool IsDecimal(const std::string& text) {
+    std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (; i < text.size(); ++i)
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+    return true;
+}
+
+// What the program does with an integer outside the values it uses.
+enum class IntegerRange {
+    Any,          // flags: any non-zero value is on
+    NotNegative,  // durations: a negative one counts as 0
+    Volume,       // mixer volumes 0-65535; 0 (and below) leaves the volume alone
+    HandsetByte,  // passed to the handset in one byte
+    PickupRings,  // RING2VM: the pick-up delay and a handset byte
+};
+
+std::string OutsideRange(IntegerRange range, int value) {
+    const std::string handsetByte =
+        "reaches the handset as " + std::to_string(static_cast<unsigned>(value) & 0xFFu);
+    switch (range) {
+        case IntegerRange::Any:
+            break;
+        case IntegerRange::NotNegative:
+            if (value < 0) return "counts as 0";
+            break;
+        case IntegerRange::Volume:
+            if (value < 0) return "counts as 0 (off)";
+            if (value > 0xFFFF) return "counts as 65535";
+            break;
+        case IntegerRange::HandsetByte:
+            if (value < 0 || value > 0xFF) return handsetByte;
+            break;
+        case IntegerRange::PickupRings:
+            if (value < 0) return "counts as 0 rings and " + handsetByte;
+            if (value > 0xFF) return handsetByte;
+            break;
+    }
+    return {};
+}
+
+void ReadInt(Platform& platform, const char* section, const char* key, const std::string& path,
+             int& value, IntegerRange range, SettingNotes* notes) {
+    value = platform.profile.GetInt(section, key, value, path);
+    if (notes == nullptr) return;
+    const std::string text = platform.profile.GetString(section, key, path, kTextBufferSize);
+    if (text.empty()) return;
+    if (!IsDecimal(text)) Note(notes, section, key, text, "reads as " + std::to_string(value));
+    const std::string outside = OutsideRange(range, value);
+    if (!outside.empty()) Note(notes, section, key, text, outside);
+}
+
+void ReadKeyTable(Platform& platform, const char* section, const std::string& path, KeyTable& table,
+                  SettingNotes* notes) {
     for (int n = 0; n < kKeySlots; ++n) {
+        const std::string key = KeyName(n);
         std::string name;
-        if (ReadString(platform, section, KeyName(n).c_str(), path, name))
-            table[n] = KeyFunctionFromName(name);
+        if (!ReadString(platform, section, key.c_str(), path, name)) continue;
+        table[n] = KeyFunctionFromName(name);
+        if (table[n] == KEY_UNKNOWN)
+            Note(notes, section, key.c_str(), name, "names no key function: the key does nothing");
+    }
+}
+
+bool IsHexWord(const std::string& text) {
+    return !text.empty() && text.size() <= 4 && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c));
+    });
+}
+
+void ReadHexWord(Platform& platform, const char* key, const std::string& path, std::uint16_t& value,
+                 SettingNotes* notes) {
+    std::string text;
+    if (!ReadString(platform, "CUSTOMER", key, path, text)) return;
+    value = ParseHexWord(text);
+    if (!IsHexWord(text)) {
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(value));
+        Note(notes, "CUSTOMER", key, text, std::string("reads as ") + digits);
     }
 }
 
@@ -107,7 +184,7 @@ std::string PinFromProduct(std::uint32_t product) {
     return buffer;
 }
 
-void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts) {
+void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts, SettingNotes* notes) {
     const std::string moduleDir = GetModuleDirectory(platform.files);
     const std::string path = JoinPath(moduleDir, kSettingsFileName);
     std::uint32_t attributes = platform.files.GetFileAttributes(path);
@@ -115,28 +192,41 @@ void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts) {
         platform.files.SetFileAttributes(path, attributes | kFileAttributeHidden);
 
     s.keyTable = DefaultKeyTable();
-    ReadKeyTable(platform, "KEYDEFINE", path, s.keyTable);
+    ReadKeyTable(platform, "KEYDEFINE", path, s.keyTable, notes);
     s.capsKeyTable = DefaultCapsKeyTable();
-    ReadKeyTable(platform, "CAPSKEYDEFINE", path, s.capsKeyTable);
+    ReadKeyTable(platform, "CAPSKEYDEFINE", path, s.capsKeyTable, notes);
 
     s.scanMode = MCU_MODE;
     std::string mode;
-    if (ReadString(platform, "SCANMODE", "MODE", path, mode)) s.scanMode = ScanModeFromText(mode);
+    if (ReadString(platform, "SCANMODE", "MODE", path, mode)) {
+        s.scanMode = ScanModeFromText(mode);
+        const bool named = mode.find(kScanModeNames[s.scanMode - 1]) != std::string::npos;
+        if (!named)
+            Note(notes, "SCANMODE", "MODE", mode, "names no scan mode: MCU_MODE is used");
+        else if (mode != kScanModeNames[s.scanMode - 1])
+            Note(notes, "SCANMODE", "MODE", mode,
+                 std::string("reads as ") + kScanModeNames[s.scanMode - 1]);
+    }
 
-    ReadInt(platform, "BUZZER", "ENABLE", path, s.buzzerEnable);
-    ReadInt(platform, "BUZZER", "DURATION", path, s.buzzerDuration);
-    ReadInt(platform, "RIGHTASRINGER", "MODE", path, s.rightAsRinger);
-    ReadInt(platform, "ANYKEYANSWER", "MODE", path, s.anyKeyAnswer);
-    ReadInt(platform, "GPIOPULLHIGH", "MODE", path, s.gpioPullHigh);
-    ReadInt(platform, "CUSTOMER", "MINIMUMVOLUME", path, s.minimumVolume);
-    ReadInt(platform, "CUSTOMER", "BEDEFAULTAUDIO", path, s.beDefaultAudio);
-    ReadInt(platform, "CUSTOMER", "FOCUSANDCONTINUE", path, s.focusAndContinue);
-    ReadInt(platform, "CUSTOMER", "FIRSTMASTERVOLUME", path, s.firstMasterVolume);
-    ReadInt(platform, "CUSTOMER", "MICBOOSTOFF", path, s.micBoostOff);
-    ReadInt(platform, "CUSTOMER", "KEYUPMODE", path, s.keyUpMode);
-    ReadInt(platform, "CUSTOMER", "KEYCOMPOSITE", path, s.keyComposite);
-    ReadInt(platform, "CUSTOMER", "HIDETRAYICON", path, s.hideTrayIcon);
-    ReadInt(platform, "DIAGNOSTICS", "LOG", path, s.diagnosticLog);
+    ReadInt(platform, "BUZZER", "ENABLE", path, s.buzzerEnable, IntegerRange::Any, notes);
+    ReadInt(platform, "BUZZER", "DURATION", path, s.buzzerDuration, IntegerRange::NotNegative,
+            notes);
+    ReadInt(platform, "RIGHTASRINGER", "MODE", path, s.rightAsRinger, IntegerRange::Any, notes);
+    ReadInt(platform, "ANYKEYANSWER", "MODE", path, s.anyKeyAnswer, IntegerRange::Any, notes);
+    ReadInt(platform, "GPIOPULLHIGH", "MODE", path, s.gpioPullHigh, IntegerRange::Any, notes);
+    ReadInt(platform, "CUSTOMER", "MINIMUMVOLUME", path, s.minimumVolume, IntegerRange::Volume,
+            notes);
+    ReadInt(platform, "CUSTOMER", "BEDEFAULTAUDIO", path, s.beDefaultAudio, IntegerRange::Any,
+            notes);
+    ReadInt(platform, "CUSTOMER", "FOCUSANDCONTINUE", path, s.focusAndContinue, IntegerRange::Any,
+            notes);
+    ReadInt(platform, "CUSTOMER", "FIRSTMASTERVOLUME", path, s.firstMasterVolume,
+            IntegerRange::Volume, notes);
+    ReadInt(platform, "CUSTOMER", "MICBOOSTOFF", path, s.micBoostOff, IntegerRange::Any, notes);
+    ReadInt(platform, "CUSTOMER", "KEYUPMODE", path, s.keyUpMode, IntegerRange::Any, notes);
+    ReadInt(platform, "CUSTOMER", "KEYCOMPOSITE", path, s.keyComposite, IntegerRange::Any, notes);
+    ReadInt(platform, "CUSTOMER", "HIDETRAYICON", path, s.hideTrayIcon, IntegerRange::Any, notes);
+    ReadInt(platform, "DIAGNOSTICS", "LOG", path, s.diagnosticLog, IntegerRange::Any, notes);
 
     ReadString(platform, "LOGO", "LINE1", path, s.logoLine1);
     ReadString(platform, "LOGO", "LINE2", path, s.logoLine2);
@@ -147,16 +237,18 @@ void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts) {
     if (ReadString(platform, "CUSTOMER", "DISCONNECTICON", path, icon))
         texts.disconnectIconPath = IconPath(moduleDir, icon);
 
-    ReadInt(platform, "CUSTOMER", "CHANGEDEVICEGAIN", path, s.changeDeviceGain);
-    ReadInt(platform, "CUSTOMER", "CHANGEMASTERVOL", path, s.changeMasterVol);
-    ReadInt(platform, "CUSTOMER", "CHANGERECMICVOL", path, s.changeRecMicVol);
+    ReadInt(platform, "CUSTOMER", "CHANGEDEVICEGAIN", path, s.changeDeviceGain, IntegerRange::Any,
+            notes);
+    ReadInt(platform, "CUSTOMER", "CHANGEMASTERVOL", path, s.changeMasterVol, IntegerRange::Volume,
+            notes);
+    ReadInt(platform, "CUSTOMER", "CHANGERECMICVOL", path, s.changeRecMicVol, IntegerRange::Volume,
+            notes);
 
-    std::string id;
-    if (ReadString(platform, "CUSTOMER", "DEVICEVID", path, id)) s.deviceVid = ParseHexWord(id);
-    if (ReadString(platform, "CUSTOMER", "DEVICEPID", path, id)) s.devicePid = ParseHexWord(id);
+    ReadHexWord(platform, "DEVICEVID", path, s.deviceVid, notes);
+    ReadHexWord(platform, "DEVICEPID", path, s.devicePid, notes);
 }
 
-void LoadVoiceMailSettings(Platform& platform, Settings& s, bool firstTime) {
+void LoadVoiceMailSettings(Platform& platform, Settings& s, bool firstTime, SettingNotes* notes) {
     if (firstTime) {
         const std::string moduleDir = GetModuleDirectory(platform.files);
         s.callOut = 0;
@@ -176,15 +268,15 @@ void LoadVoiceMailSettings(Platform& platform, Settings& s, bool firstTime) {
     }
     const std::string path = GetSettingsPath(platform.files);
 
-    ReadInt(platform, "VM", "CALLOUT", path, s.callOut);
-    ReadInt(platform, "VM", "RING2CALLOUT", path, s.ring2CallOut);
-    ReadInt(platform, "VM", "VOICEMAIL", path, s.voiceMail);
-    ReadInt(platform, "VM", "RING2VM", path, s.ring2Vm);
+    ReadInt(platform, "VM", "CALLOUT", path, s.callOut, IntegerRange::Any, notes);
+    ReadInt(platform, "VM", "RING2CALLOUT", path, s.ring2CallOut, IntegerRange::HandsetByte, notes);
+    ReadInt(platform, "VM", "VOICEMAIL", path, s.voiceMail, IntegerRange::Any, notes);
+    ReadInt(platform, "VM", "RING2VM", path, s.ring2Vm, IntegerRange::PickupRings, notes);
     s.voicemailDelay = 2.0 * s.ring2Vm;
-    ReadInt(platform, "VM", "VMDURATION", path, s.vmDuration);
-    ReadInt(platform, "VM", "CALLRECORD", path, s.callRecord);
-    ReadInt(platform, "VM", "ENABLEAM", path, s.enableAm);
-    ReadInt(platform, "VM", "RING2AM", path, s.ring2Am);
+    ReadInt(platform, "VM", "VMDURATION", path, s.vmDuration, IntegerRange::NotNegative, notes);
+    ReadInt(platform, "VM", "CALLRECORD", path, s.callRecord, IntegerRange::Any, notes);
+    ReadInt(platform, "VM", "ENABLEAM", path, s.enableAm, IntegerRange::Any, notes);
+    ReadInt(platform, "VM", "RING2AM", path, s.ring2Am, IntegerRange::HandsetByte, notes);
 
     // The profile reader gives no way to tell an absent key from any integer,
     // so read the text and scale it only when it is there.
@@ -192,16 +284,32 @@ void LoadVoiceMailSettings(Platform& platform, Settings& s, bool firstTime) {
     if (ReadString(platform, "VM", "AMPRODUCT", path, product)) {
         int value = platform.profile.GetInt("VM", "AMPRODUCT", 0, path);
         s.pin = PinFromProduct(static_cast<std::uint32_t>(value));
+        // The note leaves the value out: it gives the PIN away.
+        const auto stored = static_cast<std::uint32_t>(value);
+        if (notes != nullptr && (!IsDecimal(product) || stored % kPinScramblingFactor != 0 ||
+                                 stored / kPinScramblingFactor > 9999))
+            notes->push_back("setting [VM] AMPRODUCT is not a four-digit PIN times " +
+                             std::to_string(kPinScramblingFactor));
     }
     std::string number;
-    if (ReadString(platform, "VM", "CALLNUM", path, number))
+    if (ReadString(platform, "VM", "CALLNUM", path, number)) {
         s.callOutCodes = CallOutCodesFromText(number);
+        std::string kept;
+        for (char c : number)
+            if (std::isdigit(static_cast<unsigned char>(c)) || c == '*' || c == '#') kept += c;
+        if (kept != number) Note(notes, "VM", "CALLNUM", number, "reads as " + kept);
+    }
 
     ReadString(platform, "VM", "VMFOLDER", path, s.vmFolder);
     ReadString(platform, "VM", "CRFOLDER", path, s.crFolder);
     ReadString(platform, "VM", "GREETING", path, s.greeting);
     std::string symbol;
-    if (ReadString(platform, "VM", "SWITCHSYMBOL", path, symbol)) s.switchSymbol = symbol[0];
+    if (ReadString(platform, "VM", "SWITCHSYMBOL", path, symbol)) {
+        s.switchSymbol = symbol[0];
+        const char* used = symbol[0] == '#' ? "#" : "*";
+        if (symbol != used)
+            Note(notes, "VM", "SWITCHSYMBOL", symbol, std::string("counts as ") + used);
+    }
 }
 
 std::vector<McuCommandItem> VoiceMailSettingsCommands(const Settings& s) {

@@ -109,8 +109,15 @@ std::vector<std::uint8_t> CallOutCodesFromText(const std::string& text);
 // The PIN that AMPRODUCT stands for, as four digits.
 std::string PinFromProduct(std::uint32_t product);
 
-void LoadDeviceSettings(Platform& platform, Settings& settings, DeviceTexts& texts);
-void LoadVoiceMailSettings(Platform& platform, Settings& settings, bool firstTime);
+// One line for each setting that does not read as it is written (a name
+// that names nothing, an id in the wrong form, a number outside what the
+// program uses), for the diagnostic log.
+using SettingNotes = std::vector<std::string>;
+
+void LoadDeviceSettings(Platform& platform, Settings& settings, DeviceTexts& texts,
+                        SettingNotes* notes = nullptr);
+void LoadVoiceMailSettings(Platform& platform, Settings& settings, bool firstTime,
+                           SettingNotes* notes = nullptr);
 
 // One MCU command with its data, or a text transfer when `text` is set.
 struct McuCommandItem {

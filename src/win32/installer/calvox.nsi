@@ -1,14 +1,25 @@
-; Calvox-Setup.exe: installs Calvox for the current user, into a folder the
+; The Calvox setup: installs Calvox for the current user, into a folder the
 ; user can write (the program keeps its settings and recordings beside
-; itself). Built by the Windows build with
-;   makensis -DBUILD_DIR=... -DSOURCE_DIR=... -DVERSION=a.b.c.d -DOUT_FILE=... calvox.nsi
-; BUILD_DIR holds Calvox.exe and installer_prompts.nsh, the list of the
-; answering machine's prompt files that the build found beside it.
-; Calvox.exe is a 64-bit program; so is its installer.
-Target amd64-unicode
+; itself). Built by the x64 Windows build (cmake/installers.cmake) with
+;   makensis -DBUILD_DIR=... -DSOURCE_DIR=... -DVERSION=a.b.c.d -DOUT_FILE=...
+;            [-DSTUB=x86-unicode|amd64-unicode] [-DX86_EXE=...] calvox.nsi
+; BUILD_DIR holds the x64 Calvox.exe and installer_prompts.nsh, the list of the
+; answering machine's prompt files that the build found beside it; X86_EXE is
+; the 32-bit Calvox.exe. The 32-bit setup runs on any Windows and installs the
+; program that matches it; on 64-bit Windows the component "32-bit program"
+; (or /32 on the command line) installs the 32-bit one instead, for a handset
+; driver whose control object is 32-bit.
+!ifndef STUB
+    !define STUB x86-unicode
+!endif
+Target ${STUB}
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
+!include "x64.nsh"
+!include "FileFunc.nsh"
+!include "LogicLib.nsh"
+!include "Sections.nsh"
 !include "${BUILD_DIR}/installer_prompts.nsh"
 
 !define PRODUCT "Calvox"
@@ -54,12 +65,13 @@ Section "Calvox" SecProgram
     SetShellVarContext current
     !insertmacro EndRunningCalvox
     SetOutPath "$INSTDIR"
-    File "${BUILD_DIR}/Calvox.exe"
+    Call InstallProgramFile
     !insertmacro InstallPrompts
     ; Settings the user already has survive a new installation.
     SetOverwrite off
     File "${SOURCE_DIR}/Calvox.ini"
     SetOverwrite on
+    File "/oname=Settings.md" "${SOURCE_DIR}/../../../docs/settings.md"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
     CreateDirectory "${MENU_FOLDER}"
@@ -77,9 +89,46 @@ Section "Calvox" SecProgram
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+!ifdef X86_EXE
+; A choice, read by InstallProgramFile.
+Section /o "32-bit program (for a 32-bit handset driver)" Sec32
+SectionEnd
+!endif
+
 Section "Start Calvox when I sign in" SecRun
     WriteRegStr HKCU "${RUN_KEY}" "${PRODUCT}" '"$INSTDIR\Calvox.exe"'
 SectionEnd
+
+Function .onInit
+    ${IfNot} ${RunningX64}
+!ifdef X86_EXE
+        ; 32-bit Windows runs only the 32-bit program.
+        !insertmacro SetSectionFlag ${Sec32} ${SF_SELECTED}
+        !insertmacro SetSectionFlag ${Sec32} ${SF_RO}
+!else
+        MessageBox MB_ICONSTOP "This setup holds only the 64-bit Calvox." /SD IDOK
+        Abort
+!endif
+    ${EndIf}
+!ifdef X86_EXE
+    ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "/32" $R1
+    ${IfNot} ${Errors}
+        !insertmacro SetSectionFlag ${Sec32} ${SF_SELECTED}
+    ${EndIf}
+!endif
+FunctionEnd
+
+Function InstallProgramFile
+!ifdef X86_EXE
+    ${If} ${SectionIsSelected} ${Sec32}
+        File "/oname=Calvox.exe" "${X86_EXE}"
+        Return
+    ${EndIf}
+!endif
+    File "${BUILD_DIR}/Calvox.exe"
+FunctionEnd
 
 Section "Uninstall"
     SetShellVarContext current
@@ -95,6 +144,7 @@ Section "Uninstall"
     ; The program keeps its settings file hidden.
     SetFileAttributes "$INSTDIR\Calvox.ini" NORMAL
     Delete "$INSTDIR\Calvox.ini"
+    Delete "$INSTDIR\Settings.md"
     Delete "$INSTDIR\Uninstall.exe"
     ; Only when empty: messages and recordings the user made stay.
     RMDir "$INSTDIR"

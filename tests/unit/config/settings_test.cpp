@@ -123,6 +123,38 @@ TEST(LoadSettings, ReadsEveryKindOfValue) {
     EXPECT_EQ(s.vmFolder, "D:\\Mail");
 }
 
+TEST(LoadSettings, NotesNameWhatDoesNotReadAsWritten) {
+    const struct {
+        std::string line;
+        std::vector<std::string> notes;
+    } cases[] = {
+        {"[SCANMODE] MODE=x SCAN_2X2 y",
+         {"setting [SCANMODE] MODE=x SCAN_2X2 y reads as SCAN_2X2"}},
+        {"[SCANMODE] MODE=scan_2x2",
+         {"setting [SCANMODE] MODE=scan_2x2 names no scan mode: MCU_MODE is used"}},
+        {"[CUSTOMER] DEVICEPID=e", {}},
+        {"[CUSTOMER] DEVICEPID=0x1A2B", {"setting [CUSTOMER] DEVICEPID=0x1A2B reads as 001A"}},
+        {"[CUSTOMER] MINIMUMVOLUME=-1", {"setting [CUSTOMER] MINIMUMVOLUME=-1 counts as 0 (off)"}},
+        {"[VM] RING2AM=300", {"setting [VM] RING2AM=300 reaches the handset as 44"}},
+        {"[VM] RING2VM=-1",
+         {"setting [VM] RING2VM=-1 counts as 0 rings and reaches the handset as 255"}},
+        {"[VM] VMDURATION=12abc", {"setting [VM] VMDURATION=12abc reads as 12"}},
+        {"[VM] SWITCHSYMBOL=#x", {"setting [VM] SWITCHSYMBOL=#x counts as #"}},
+        // The PIN's note leaves its value out.
+        {"[VM] AMPRODUCT=198", {"setting [VM] AMPRODUCT is not a four-digit PIN times 7919"}},
+        {"[VM] AMPRODUCT=38145823", {}},
+    };
+    for (const auto& c : cases) {
+        SimPlatform sim("ini " + c.line + "\n");
+        Settings s;
+        DeviceTexts texts;
+        SettingNotes notes;
+        LoadDeviceSettings(sim.platform, s, texts, &notes);
+        LoadVoiceMailSettings(sim.platform, s, true, &notes);
+        EXPECT_EQ(notes, c.notes) << c.line;
+    }
+}
+
 TEST(LoadSettings, ReloadKeepsValuesOfMissingKeys) {
     SimPlatform sim("ini [VM] VOICEMAIL=1\n");
     Settings s;
