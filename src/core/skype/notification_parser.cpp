@@ -192,7 +192,7 @@ bool NotificationTokens::Next(std::string& token) {
 
 std::string NotificationTokens::Rest() const { return pos_ < text_.size() ? text_.substr(pos_) : ""; }
 
-HandsetCallState HandsetCallStateFor(int status, int type) {
+HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
     switch (status) {
         case ROUTING:
         case EARLYMEDIA:

@@ -28,6 +28,6 @@ void HandleNotification(App& app, Hwnd hubWindow, char* text);
 void HandleNotificationText(App& app, Hwnd hubWindow, const std::string& text);
 
 // The handset state a call status stands for.
-HandsetCallState HandsetCallStateFor(int status, int type);
+HandsetCallState HandsetCallStateFor(CallStatus status, CallType type);
 
 }  // namespace calvox

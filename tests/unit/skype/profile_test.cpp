@@ -50,9 +50,9 @@ TEST(NotificationTokens, RunsOfDelimitersAndAnEmptyRest) {
 TEST(HandsetCallState, FromStatusAndType) {
     EXPECT_EQ(HandsetCallStateFor(RINGING, INCOMING_P2P), HandsetCallState::CALLSTATE_INCOMING);
     EXPECT_EQ(HandsetCallStateFor(RINGING, OUTGOING_P2P), HandsetCallState::CALLSTATE_OUTGOING);
-    EXPECT_EQ(HandsetCallStateFor(ROUTING, 0), HandsetCallState::CALLSTATE_OUTGOING);
-    EXPECT_EQ(HandsetCallStateFor(ONHOLD, 0), HandsetCallState::CALLSTATE_TALKING);
-    EXPECT_EQ(HandsetCallStateFor(FAILED, 0), HandsetCallState::CALLSTATE_IDLE);
+    EXPECT_EQ(HandsetCallStateFor(ROUTING, CALL_TYPE_UNKNOWN), HandsetCallState::CALLSTATE_OUTGOING);
+    EXPECT_EQ(HandsetCallStateFor(ONHOLD, CALL_TYPE_UNKNOWN), HandsetCallState::CALLSTATE_TALKING);
+    EXPECT_EQ(HandsetCallStateFor(FAILED, CALL_TYPE_UNKNOWN), HandsetCallState::CALLSTATE_IDLE);
 }
 
 }  // namespace
