@@ -191,9 +191,11 @@ void OnMcuReady(App& app, WParam code) {
     SendMcuCommand(app, McuCommand::IdleScreen, 0);
     if (hub.gboxPresent) SendVoiceMailSettingsToHandset(app);
     auto& indicators = app.indicators;
-    indicators.missed = app.directory.HasUnseenMissedCall() ? 4 : 3;
-    indicators.hold = app.directory.HasLiveHeldCall() ? 8 : 7;
-    indicators.conference = app.directory.HasLiveConferenceCall() ? 10 : 9;
+    indicators.missed =
+        IndicatorValue(McuIndicator::MissedCall, app.directory.HasUnseenMissedCall());
+    indicators.hold = IndicatorValue(McuIndicator::OnHold, app.directory.HasLiveHeldCall());
+    indicators.conference =
+        IndicatorValue(McuIndicator::Conference, app.directory.HasLiveConferenceCall());
     SendMcuCommand(app, McuCommand::Indicator, IndicatorValue(McuIndicator::Muted, hub.micMuted));
     SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(indicators.missed));
     SendMcuCommand(app, McuCommand::Indicator,

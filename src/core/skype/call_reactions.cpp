@@ -65,8 +65,10 @@ void ReactToCurrentCall(App& app, Hwnd hubWindow, HandsetCallState state) {
 }
 
 void RefreshCallIndicators(App& app) {
-    SetIndicator(app, app.indicators.hold, app.directory.HasLiveHeldCall() ? 8 : 7);
-    SetIndicator(app, app.indicators.conference, app.directory.HasLiveConferenceCall() ? 10 : 9);
+    SetIndicator(app, app.indicators.hold,
+                 IndicatorValue(McuIndicator::OnHold, app.directory.HasLiveHeldCall()));
+    SetIndicator(app, app.indicators.conference,
+                 IndicatorValue(McuIndicator::Conference, app.directory.HasLiveConferenceCall()));
 }
 
 void RingerControl(App& app, bool ringing) {

@@ -23,7 +23,8 @@ bool IsDelimiter(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\n'
 void Send(App& app, Hwnd hub, const std::string& command) { SendSkypeCommand(app, command, hub); }
 
 void UpdateMissedIndicator(App& app) {
-    const int value = app.directory.HasUnseenMissedCall() ? 4 : 3;
+    const int value =
+        IndicatorValue(McuIndicator::MissedCall, app.directory.HasUnseenMissedCall());
     if (value == app.indicators.missed) return;
     SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(value));
     app.indicators.missed = value;

@@ -48,11 +48,12 @@ TEST(NotificationTokens, RunsOfDelimitersAndAnEmptyRest) {
 }
 
 TEST(HandsetCallState, FromStatusAndType) {
-    EXPECT_EQ(HandsetCallStateFor(RINGING, INCOMING_P2P), HandsetCallState::CALLSTATE_INCOMING);
-    EXPECT_EQ(HandsetCallStateFor(RINGING, OUTGOING_P2P), HandsetCallState::CALLSTATE_OUTGOING);
-    EXPECT_EQ(HandsetCallStateFor(ROUTING, CALL_TYPE_UNKNOWN), HandsetCallState::CALLSTATE_OUTGOING);
-    EXPECT_EQ(HandsetCallStateFor(ONHOLD, CALL_TYPE_UNKNOWN), HandsetCallState::CALLSTATE_TALKING);
-    EXPECT_EQ(HandsetCallStateFor(FAILED, CALL_TYPE_UNKNOWN), HandsetCallState::CALLSTATE_IDLE);
+    using enum HandsetCallState;
+    EXPECT_EQ(HandsetCallStateFor(RINGING, INCOMING_P2P), CALLSTATE_INCOMING);
+    EXPECT_EQ(HandsetCallStateFor(RINGING, OUTGOING_P2P), CALLSTATE_OUTGOING);
+    EXPECT_EQ(HandsetCallStateFor(ROUTING, CALL_TYPE_UNKNOWN), CALLSTATE_OUTGOING);
+    EXPECT_EQ(HandsetCallStateFor(ONHOLD, CALL_TYPE_UNKNOWN), CALLSTATE_TALKING);
+    EXPECT_EQ(HandsetCallStateFor(FAILED, CALL_TYPE_UNKNOWN), CALLSTATE_IDLE);
 }
 
 }  // namespace
