@@ -51,6 +51,11 @@ enum class McuCommand : std::uint8_t {
     VoiceMailOff = 0x28,
 };
 
+// Byte 2 of the report that carries `command`.
+constexpr std::uint8_t McuCommandByte(McuCommand command) {
+    return static_cast<std::uint8_t>(kMcuCommandBit | static_cast<std::uint8_t>(command));
+}
+
 // A call's state on the handset. Each value is also the text command that
 // shows the partner's name in that state.
 enum class HandsetCallState : std::uint8_t {

@@ -15,23 +15,19 @@ void EndNumberEntry(App& app) {
     ClearDisplay(app);
 }
 
-std::uint8_t CommandByte(McuCommand command) {
-    return static_cast<std::uint8_t>(kMcuCommandBit | static_cast<std::uint8_t>(command));
-}
-
 }  // namespace
 
 int SendMcuCommand(App& app, McuCommand command, std::uint8_t value) {
     if (!app.device.McuPresent()) return 0;
     if (!KeepsNumberEntry(command)) EndNumberEntry(app);
     app.platform.clock.Sleep(kMcuCommandPauseMs);
-    return app.device.SendReport(kMcuReport, CommandByte(command), value, 0);
+    return app.device.SendReport(kMcuReport, McuCommandByte(command), value, 0);
 }
 
 void SendMcuDigit(App& app, std::uint8_t ch) {
     if (!app.device.McuPresent()) return;
     app.platform.clock.Sleep(kMcuCommandPauseMs);
-    app.device.SendReport(kMcuReport, CommandByte(McuCommand::Digit), ch, 0);
+    app.device.SendReport(kMcuReport, McuCommandByte(McuCommand::Digit), ch, 0);
 }
 
 void SendMcuText(App& app, const std::string& text, McuCommand command) {
@@ -39,7 +35,7 @@ void SendMcuText(App& app, const std::string& text, McuCommand command) {
     EndNumberEntry(app);
     app.platform.clock.Sleep(kMcuCommandPauseMs);
     if (text.empty()) return;
-    const std::uint8_t codeByte = CommandByte(command);
+    const std::uint8_t codeByte = McuCommandByte(command);
     std::size_t i = 0;
     for (; i + 1 < text.size(); i += 2) {
         app.device.SendReport(kMcuReport, codeByte, static_cast<std::uint8_t>(text[i]),
