@@ -213,7 +213,8 @@ bool HandsetDevice::ProbeMcu() {
     }
     threads.ResetEvent(event);
     if (kind_ != kDeviceKindHandset) return false;
-    WriteReport(kMcuReport, McuCommandByte(McuCommand::Probe), 0x00, 0x00);  // never with the buzzer bit
+    // Never with the buzzer bit.
+    WriteReport(kMcuReport, McuCommandByte(McuCommand::Probe), 0x00, 0x00);
     return threads.WaitEvent(event, kProbeTimeoutMs) == WaitResult::Signaled;
 }
 
