@@ -155,7 +155,7 @@ void BM_CallHistoryReplay(benchmark::State& state) {
         NullPlatform platform;
         App app(platform.ports);
         app.hub.skypeApiWindow = NullPlatform::kClient;
-        app.callSearchPhase = SEARCH_ALL_CALLS;
+        app.callSearchPhase = CallSearchPhase::SEARCH_ALL_CALLS;
         Notify(app, ids);
         Notify(app, "CALLS ");
         for (const std::string& text : replies) Notify(app, text);

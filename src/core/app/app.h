@@ -22,6 +22,10 @@
 
 namespace calvox {
 
+// Where the search for the client's calls stands after attaching: all calls
+// listed first, then the active ones, then done.
+enum class CallSearchPhase { SEARCH_ALL_CALLS = 2, SEARCH_ACTIVE_CALLS = 3, SEARCH_DONE = 4 };
+
 struct App {
     explicit App(Platform& p)
         : platform(p),
@@ -50,7 +54,7 @@ struct App {
     // The Skype client as the notifications describe it.
     SkypeDirectory directory;
     HistoricCallIds historicCallIds;
-    int callSearchPhase = 4;  // SEARCH_DONE
+    CallSearchPhase callSearchPhase = CallSearchPhase::SEARCH_DONE;
     std::string currentUserHandle;
     int protocolVersion = 0;
     std::string ringtone;

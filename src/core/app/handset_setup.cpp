@@ -141,7 +141,8 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
     app.driverPlayer.Create();
 
     Hwnd client = app.hub.skypeApiWindow;
-    if (client != 0 && app.platform.window.IsWindow(client) && app.hub.ownStatus != 2)
+    if (client != 0 && app.platform.window.IsWindow(client) &&
+        app.hub.ownStatus != OwnStatus::Offline)
         TraySetIcon(app, hubWindow, app.hub.trayTip, app.hub.connectIcon);
 }
 

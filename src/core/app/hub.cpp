@@ -89,7 +89,7 @@ LResult OnDestroy(App& app, Hwnd window) {
         app.soundPlayer.reset();
     }
     TrayRemove(app, window);
-    SendMcuCommand(app, 0x01, 0);
+    SendMcuCommand(app, McuCommand::IdleScreen, 0);
     StopBuzzerThread(app);
     app.device.Close();
     app.mixer.Close();
@@ -183,21 +183,26 @@ LResult OnDeviceChange(App& app, Hwnd window, WParam event, LParam lParam) {
 void OnMcuReady(App& app, WParam code) {
     HubState& hub = app.hub;
     app.device.SetMcuPresent(true);
-    hub.gboxPresent = code == 0x81;
-    if (!app.settings.logoLine1.empty()) SendMcuText(app, app.settings.logoLine1, 23);
-    if (!app.settings.logoLine2.empty()) SendMcuText(app, app.settings.logoLine2, 24);
-    SendMcuCommand(app, 0x01, 0);
+    hub.gboxPresent = code == static_cast<WParam>(McuReady::Gbox);
+    if (!app.settings.logoLine1.empty())
+        SendMcuText(app, app.settings.logoLine1, McuCommand::LogoLine1);
+    if (!app.settings.logoLine2.empty())
+        SendMcuText(app, app.settings.logoLine2, McuCommand::LogoLine2);
+    SendMcuCommand(app, McuCommand::IdleScreen, 0);
     if (hub.gboxPresent) SendVoiceMailSettingsToHandset(app);
     auto& indicators = app.indicators;
-    indicators.missed = app.directory.HasUnseenMissedCall() ? 4 : 3;
-    indicators.hold = app.directory.HasLiveHeldCall() ? 8 : 7;
-    indicators.conference = app.directory.HasLiveConferenceCall() ? 10 : 9;
-    SendMcuCommand(app, 0x0F, hub.micMuted ? 2 : 1);
-    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(indicators.missed));
-    SendMcuCommand(app, 0x0F, NewVoicemailExists(app) ? 6 : 5);
-    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(indicators.hold));
-    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(indicators.conference));
-    SendMcuCommand(app, 0x19, static_cast<std::uint8_t>(hub.ownStatus));
+    indicators.missed =
+        IndicatorValue(McuIndicator::MissedCall, app.directory.HasUnseenMissedCall());
+    indicators.hold = IndicatorValue(McuIndicator::OnHold, app.directory.HasLiveHeldCall());
+    indicators.conference =
+        IndicatorValue(McuIndicator::Conference, app.directory.HasLiveConferenceCall());
+    SendMcuCommand(app, McuCommand::Indicator, IndicatorValue(McuIndicator::Muted, hub.micMuted));
+    SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(indicators.missed));
+    SendMcuCommand(app, McuCommand::Indicator,
+                   IndicatorValue(McuIndicator::NewVoiceMail, NewVoicemailExists(app)));
+    SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(indicators.hold));
+    SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(indicators.conference));
+    SendMcuCommand(app, McuCommand::OwnStatus, OwnStatusCode(hub.ownStatus));
 }
 
 void OnMixerLineChange(App& app, Hwnd window) {
@@ -205,7 +210,7 @@ void OnMixerLineChange(App& app, Hwnd window) {
     if (!app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return;
     const int value = muted ? 1 : 0;
     if (value == app.hub.micMuted) return;
-    SendMcuCommand(app, 0x0F, value ? 2 : 1);
+    SendMcuCommand(app, McuCommand::Indicator, IndicatorValue(McuIndicator::Muted, value != 0));
     app.hub.micMuted = value;
     UpdateMutingLed(app, window);
 }
@@ -253,7 +258,8 @@ LResult OnCompanionChanging(App& app, Hwnd window, unsigned message, WParam code
             app.hub.companionWindow = 0;
             break;
         case VMS_MESSAGES_CHANGED:
-            SendMcuCommand(app, 0x0F, NewVoicemailExists(app) ? 6 : 5);
+            SendMcuCommand(app, McuCommand::Indicator,
+                           IndicatorValue(McuIndicator::NewVoiceMail, NewVoicemailExists(app)));
             break;
         default:
             break;
@@ -273,16 +279,22 @@ LResult OnCompanionDiscover(App& app, Hwnd window, unsigned message, WParam comp
 }
 
 void OnMcuRequest(App& app, Hwnd window, WParam code, LParam data) {
-    if (code == 0xC0) {
-        if (data != 0) HandleKeyAction(app, window, 0xE0, static_cast<int>(data), false);
-    } else if (code == 0xC1) {
-        SendMcuCommand(app, 0x19, static_cast<std::uint8_t>(app.hub.ownStatus));
+    const auto request = static_cast<McuRequest>(code);
+    if (request == McuRequest::CallContact) {
+        if (data != 0)
+            HandleKeyAction(app, window, static_cast<int>(McuAction::CallContact),
+                            static_cast<int>(data), false);
+    } else if (request == McuRequest::ShowCallState) {
+        SendMcuCommand(app, McuCommand::OwnStatus, OwnStatusCode(app.hub.ownStatus));
         if (const CallRecord* call = app.hub.currentCall)
-            SendMcuText(app, call->partnerDisplayName, app.hub.ringing ? 0x05 : 0x04);
-    } else if (code == 0xC2 && data > 0) {
+            SendMcuText(app, call->partnerDisplayName,
+                        app.hub.ringing ? McuCommand::CallIncoming : McuCommand::CallTalking);
+    } else if (request == McuRequest::ShowContact && data > 0) {
         const UserRecord* contact = app.directory.ContactAt(static_cast<std::size_t>(data - 1));
         if (contact != nullptr && !contact->displayName.empty())
-            ShowContactGroup(app, *contact, contact->online ? 0x0A : 0x0B);
+            ShowContactGroup(
+                app, *contact,
+                contact->online ? McuCommand::ContactOnline : McuCommand::ContactOffline);
     }
 }
 
@@ -356,14 +368,16 @@ LResult HubWindowProc(App& app, Hwnd window, unsigned message, WParam wParam, LP
             KeyEventFilter(app, window, message, wParam, lParam);
             return 0;
         case HUBM_AM_DIALOGUE_END:
-            SendMcuCommand(app, 0x07, 0);
+            SendMcuCommand(app, McuCommand::CallEnded, 0);
             KeyEventFilter(app, window, HUBM_MCU_ACTION, 0, 0);
             return 0;
         case HUBM_MCU_READY:
             OnMcuReady(app, wParam);
             return 0;
         case HUBM_MCU_EVENT:
-            if (wParam != 0xC0) SendMcuCommand(app, 0x1E, 0);
+            // Every report is acknowledged but an empty call-contact request.
+            if (wParam != static_cast<WParam>(McuRequest::CallContact))
+                SendMcuCommand(app, McuCommand::Acknowledge, 0);
             return 0;
         case HUBM_MCU_REQUEST:
             OnMcuRequest(app, window, wParam, lParam);

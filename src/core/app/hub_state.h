@@ -8,6 +8,7 @@
 #include "app/hub_messages.h"
 #include "config/settings.h"
 #include "platform/types.h"
+#include "skype/presence.h"
 
 namespace calvox {
 
@@ -64,7 +65,7 @@ struct HubState {
     std::uintptr_t amPickupTimer = 0;
     bool ringing = false;
     CallRecord* currentCall = nullptr;
-    int ownStatus = 2;  // offline
+    OwnStatus ownStatus = OwnStatus::Offline;
     UiMode uiMode = UiMode::Normal;
     bool hookDown = false;
     bool gboxPresent = false;

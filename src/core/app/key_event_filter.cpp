@@ -9,7 +9,6 @@ namespace calvox {
 
 namespace {
 constexpr int kVkBack = 0x08;
-constexpr int kActionIgnored = 0xB9;
 
 bool InKeyTable(int slot) { return slot >= 0 && slot < kKeySlots; }
 
@@ -126,14 +125,12 @@ void OnMcuKey(App& app, Hwnd hubWindow, int code, int r) {
 }
 
 void OnMcuAction(App& app, Hwnd hubWindow, int action) {
-    if (action == kActionIgnored) return;
+    if (action == static_cast<int>(McuAction::Ignored)) return;
     if (app.answeringMachine.IsBusy()) {
-        if (action >= 0xA1 && action <= 0xA9) {
-            app.answeringMachine.OnDigit(static_cast<char>('1' + action - 0xA1));
-            return;
-        }
-        if (action == 0xAB) {
-            app.answeringMachine.OnDigit('0');
+        // Digits go to the answering machine's menu; '*' and '#' do not.
+        const char c = McuDialCharacter(action);
+        if (c >= '0' && c <= '9') {
+            app.answeringMachine.OnDigit(c);
             return;
         }
     }

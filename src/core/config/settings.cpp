@@ -312,27 +312,6 @@ void LoadVoiceMailSettings(Platform& platform, Settings& s, bool firstTime, Sett
     }
 }
 
-std::vector<McuCommandItem> VoiceMailSettingsCommands(const Settings& s) {
-    std::vector<McuCommandItem> items;
-    auto command = [&](std::uint8_t code, int value) {
-        items.push_back({code, static_cast<std::uint8_t>(value), false, {}});
-    };
-    if (s.callOut) command(0x23, s.ring2CallOut);
-    else command(0x24, 0);
-    if (s.enableAm || s.voiceMail)
-        command(0x25, static_cast<int>(std::min(static_cast<unsigned>(s.ring2Am),
-                                                static_cast<unsigned>(s.ring2Vm))));
-    else command(0x26, 0);
-    if (s.voiceMail) command(0x27, s.ring2Vm);
-    else command(0x28, 0);
-    command(0x21, s.switchSymbol == '#' ? 12 : 10);
-    if (!s.callOutCodes.empty()) {
-        items.push_back({0x22, 0, true,
-                         std::string(s.callOutCodes.begin(), s.callOutCodes.end())});
-    }
-    return items;
-}
-
 std::uint32_t DurationMs(int value) { return value < 0 ? 0u : static_cast<std::uint32_t>(value); }
 
 std::uint16_t ClampVolume(int value) {

@@ -119,16 +119,6 @@ void LoadDeviceSettings(Platform& platform, Settings& settings, DeviceTexts& tex
 void LoadVoiceMailSettings(Platform& platform, Settings& settings, bool firstTime,
                            SettingNotes* notes = nullptr);
 
-// One MCU command with its data, or a text transfer when `text` is set.
-struct McuCommandItem {
-    std::uint8_t code = 0;
-    std::uint8_t value = 0;
-    bool isText = false;
-    std::string text;
-};
-// The commands that pass the voicemail settings to the handset, in order.
-std::vector<McuCommandItem> VoiceMailSettingsCommands(const Settings& settings);
-
 // Values used where integers from the file meet arithmetic.
 std::uint32_t DurationMs(int value);  // a negative duration counts as 0
 std::uint16_t ClampVolume(int value);

@@ -85,7 +85,8 @@ int ToggleMicMute(App& app) {
     if (!app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return 0;
     std::uint32_t toggled = muted ? 0 : 1;
     app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETMUTE", toggled);
-    const int result = SendMcuCommand(app, 0x0F, toggled ? 2 : 1);
+    const int result = SendMcuCommand(app, McuCommand::Indicator,
+                                      IndicatorValue(McuIndicator::Muted, toggled != 0));
     app.hub.micMuted = static_cast<int>(toggled);
     return result;
 }
@@ -107,7 +108,7 @@ LResult ClearAddressBar(App& app) {
 
 void TakeBackTypedDigit(App& app) {
     PostKeyToAddressBar(app, vk::kBack);
-    SendMcuCommand(app, 0x0C, 0);  // backspace on the number-entry line
+    SendMcuCommand(app, McuCommand::DeleteDigit, 0);  // backspace on the number-entry line
 }
 
 void SendDigit(App& app, char ch, Hwnd hubWindow, int count) {

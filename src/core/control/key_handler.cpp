@@ -136,14 +136,14 @@ void OnPhoneListKey(App& app, int code) {
     if (app.hub.uiMode == mode)
         ShowContact(app, true, static_cast<int>(mode));
     else
-        SendMcuCommand(app, 0x01, 0);
+        SendMcuCommand(app, McuCommand::IdleScreen, 0);
 }
 
 void OnHistoryKey(App& app, Hwnd hubWindow) {
     if (app.hub.currentCall != nullptr) return;
     if (app.hub.uiMode == UiMode::History) {
         app.hub.uiMode = UiMode::Normal;
-        SendMcuCommand(app, 0x01, 0);
+        SendMcuCommand(app, McuCommand::IdleScreen, 0);
         app.directory.SetCallPosition(0);
     } else {
         app.hub.uiMode = UiMode::History;
@@ -244,7 +244,8 @@ void ToggleSpeakerMute(HandsetMixer& mixer) {
 
 void OnCursorKey(App& app, bool right) {
     PostKeyToAddressBar(app, right ? vk::kRight : vk::kLeft);
-    if (app.numberEntryActive) SendMcuCommand(app, right ? 0x0E : 0x0D, 0);
+    if (app.numberEntryActive)
+        SendMcuCommand(app, right ? McuCommand::CursorRight : McuCommand::CursorLeft, 0);
 }
 
 void StartAnsweringMachine(App& app, Hwnd hubWindow) {
@@ -344,7 +345,7 @@ void Dispatch(App& app, Hwnd hubWindow, int code, int count, bool released) {
         case BACKSPACE:
             if (!normal) break;
             PostKeyToAddressBar(app, vk::kBack);
-            if (app.numberEntryActive) SendMcuCommand(app, 0x0C, 0);
+            if (app.numberEntryActive) SendMcuCommand(app, McuCommand::DeleteDigit, 0);
             break;
         case HOOK_OFF:
             if (normal) SendSkypeCommand(app, "HOOK OFF", hubWindow);

@@ -19,6 +19,7 @@ enum class McuAction : int {
     PressYes = 0xB6,
     StopOrFinish = 0xB7,
     StopOrFinishToo = 0xB8,
+    Ignored = 0xB9,
     StartCallRecording = 0xBA,
     CallContact = 0xE0,  // count carries the contact id
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "device/mcu_commands.h"
 #include "device/report_decoder.h"
 
 namespace calvox {
@@ -172,7 +173,7 @@ void HandsetDevice::Close() {
 }
 
 int HandsetDevice::SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
-    if (BuzzerSounding()) b1 |= 0x20;
+    if (BuzzerSounding()) b1 |= kBuzzerBit;
     return WriteReport(b1, b2, b3, b4);
 }
 
@@ -212,7 +213,8 @@ bool HandsetDevice::ProbeMcu() {
     }
     threads.ResetEvent(event);
     if (kind_ != kDeviceKindHandset) return false;
-    WriteReport(0x40, 0x9F, 0x00, 0x00);  // never with the buzzer bit
+    // Never with the buzzer bit.
+    WriteReport(kMcuReport, McuCommandByte(McuCommand::Probe), 0x00, 0x00);
     return threads.WaitEvent(event, kProbeTimeoutMs) == WaitResult::Signaled;
 }
 
@@ -309,7 +311,7 @@ void HandsetDevice::ChangeBuzzerRequest(BuzzerRequest request, bool on) {
     // the bit does.
     const bool write = on ? request == BuzzerRequest::Ring || others == 0 : others == 0;
     if (write && !scanRunning_ && kind_ == kDeviceKindHandset)
-        WriteReportLocked(on ? 0x20 : 0x00, 0, 0, 0);
+        WriteReportLocked(on ? kBuzzerBit : kGpioReport, 0, 0, 0);
     platform_.threads.Release(writeLock_);
 }
 

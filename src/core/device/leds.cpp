@@ -6,10 +6,6 @@ namespace calvox {
 
 namespace {
 
-constexpr int kCallStateOutgoing = 3;
-constexpr int kCallStateTalking = 4;
-constexpr int kCallStateIncoming = 5;
-
 void SendLeds(App& app) {
     HubState& hub = app.hub;
     app.device.SendReport(0x00, hub.ledOutput, static_cast<std::uint8_t>(hub.mutingMask | hub.callingMask),
@@ -48,11 +44,12 @@ void UpdateMutingLed(App& app, Hwnd hubWindow) {
     }
 }
 
-void UpdateCallingLed(App& app, Hwnd hubWindow, int callState) {
+void UpdateCallingLed(App& app, Hwnd hubWindow, HandsetCallState callState) {
     HubState& hub = app.hub;
     if (hub.callingMask == 0) return;
     ClockPort& clock = app.platform.clock;
-    if (callState == kCallStateOutgoing || callState == kCallStateIncoming) {
+    if (callState == HandsetCallState::CALLSTATE_OUTGOING ||
+        callState == HandsetCallState::CALLSTATE_INCOMING) {
         if (hub.ringBlinkTimer != 0) return;
         clock.SetTimer(hubWindow, TIMER_RING_BLINK, kBlinkPeriodMs);
         hub.ringBlinkTimer = TIMER_RING_BLINK;
@@ -65,7 +62,7 @@ void UpdateCallingLed(App& app, Hwnd hubWindow, int callState) {
         clock.KillTimer(hubWindow, hub.ringBlinkTimer);
         hub.ringBlinkTimer = 0;
     }
-    SetLed(app, hub.callingMask, callState == kCallStateTalking);
+    SetLed(app, hub.callingMask, callState == HandsetCallState::CALLSTATE_TALKING);
     SendLeds(app);
 }
 

@@ -2,13 +2,14 @@
 #pragma once
 
 #include "app/app.h"
+#include "device/mcu_commands.h"
 
 namespace calvox {
 
 // After a change of the microphone mute (HubState::micMuted).
 void UpdateMutingLed(App& app, Hwnd hubWindow);
 // After a change of the current call's state (a HandsetCallState).
-void UpdateCallingLed(App& app, Hwnd hubWindow, int callState);
+void UpdateCallingLed(App& app, Hwnd hubWindow, HandsetCallState callState);
 // A tick of the blink timers.
 void MuteBlinkTick(App& app);
 void RingBlinkTick(App& app);

@@ -51,6 +51,33 @@ enum class McuCommand : std::uint8_t {
     VoiceMailOff = 0x28,
 };
 
+// Byte 2 of the report that carries `command`.
+constexpr std::uint8_t McuCommandByte(McuCommand command) {
+    return static_cast<std::uint8_t>(kMcuCommandBit | static_cast<std::uint8_t>(command));
+}
+
+// A call's state on the handset. Each value is also the text command that
+// shows the partner's name in that state.
+enum class HandsetCallState : std::uint8_t {
+    CALLSTATE_OUTGOING = static_cast<std::uint8_t>(McuCommand::CallOutgoing),
+    CALLSTATE_TALKING = static_cast<std::uint8_t>(McuCommand::CallTalking),
+    CALLSTATE_INCOMING = static_cast<std::uint8_t>(McuCommand::CallIncoming),
+    CALLSTATE_IDLE = static_cast<std::uint8_t>(McuCommand::CallEnded),
+};
+
+constexpr McuCommand CallStateText(HandsetCallState state) {
+    return static_cast<McuCommand>(state);
+}
+
+// What the microcontroller reports back. Ready codes say which handset
+// answered the probe; a request asks the hub for something to show.
+enum class McuReady : std::uint8_t { First = 0x80, Gbox = 0x81, Last = 0x9F };
+enum class McuRequest : std::uint8_t {
+    CallContact = 0xC0,    // data: the contact's position, from 1; 0 for none
+    ShowCallState = 0xC1,  // the own status and the current call's partner again
+    ShowContact = 0xC2,    // data: the contact's position, from 1
+};
+
 // Commands whose data is a text, two characters a report, ended by a zero.
 constexpr bool IsMcuText(McuCommand c) {
     switch (c) {

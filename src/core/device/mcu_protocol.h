@@ -3,8 +3,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/app.h"
+#include "device/mcu_commands.h"
 
 namespace calvox {
 
@@ -14,10 +16,20 @@ inline constexpr unsigned kMcuTextPairPauseMs = 5;
 inline constexpr std::size_t kNumberEntryChars = 32;
 
 // Each returns the write result, or 0 when no microcontroller is present.
-int SendMcuCommand(App& app, std::uint8_t code, std::uint8_t value);
+int SendMcuCommand(App& app, McuCommand command, std::uint8_t value);
 void SendMcuDigit(App& app, std::uint8_t ch);
-void SendMcuText(App& app, const std::string& text, std::uint8_t code);
+void SendMcuText(App& app, const std::string& text, McuCommand command);
 void ClearDisplay(App& app);
+
+// One MCU command with its data, or a text transfer when `text` is set.
+struct McuCommandItem {
+    McuCommand command = McuCommand::IdleScreen;
+    std::uint8_t value = 0;
+    bool isText = false;
+    std::string text;
+};
+// The commands that pass the voicemail settings to the handset, in order.
+std::vector<McuCommandItem> VoiceMailSettingsCommands(const Settings& settings);
 
 void SendVoiceMailSettingsToHandset(App& app);
 

@@ -4,6 +4,7 @@
 
 #include "app/hub_messages.h"
 #include "config/settings.h"
+#include "device/mcu_commands.h"
 
 namespace calvox {
 
@@ -38,8 +39,8 @@ ReportDecoder::Result ReportDecoder::Decode(std::uint8_t b1, std::uint8_t b2, st
     Result result;
     if (b1 & 0x0F) result.messages.push_back({HUBM_AUDIO_BUTTONS, WParam{b1 & 0x0Fu}, 0});
 
-    const std::uint8_t type = b1 & 0xC0;
-    if (type == 0x00 && scanning) {
+    const std::uint8_t type = b1 & kReportTypeMask;
+    if (type == kGpioReport && scanning) {
         switch (mode_) {
             case SCAN_4X4:
             case SCAN_4X5:
@@ -59,12 +60,14 @@ ReportDecoder::Result ReportDecoder::Decode(std::uint8_t b1, std::uint8_t b2, st
             default:
                 break;
         }
-    } else if (type == 0x40) {
+    } else if (type == kMcuReport) {
         result.messages.push_back({HUBM_MCU_EVENT, WParam{b2 + 256u * b3 + 65536u * b4}, 0});
-        if (b2 >= 0x80 && b2 <= 0x9F) {
+        if (b2 >= static_cast<std::uint8_t>(McuReady::First) &&
+            b2 <= static_cast<std::uint8_t>(McuReady::Last)) {
             result.mcuHello = true;
             result.messages.push_back({HUBM_MCU_READY, b2, 0});
-        } else if (b2 >= 0xC0 && b2 <= 0xC2) {
+        } else if (b2 >= static_cast<std::uint8_t>(McuRequest::CallContact) &&
+                   b2 <= static_cast<std::uint8_t>(McuRequest::ShowContact)) {
             result.messages.push_back({HUBM_MCU_REQUEST, b2, LParam{b3}});
         } else if (b2 >= 0xA0 && b2 <= 0xBF) {
             result.messages.push_back({HUBM_MCU_ACTION, b2, 0});

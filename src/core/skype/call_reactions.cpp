@@ -13,7 +13,7 @@ namespace {
 
 void SetIndicator(App& app, int& cached, int value) {
     if (value == cached) return;
-    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(value));
+    SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(value));
     cached = value;
 }
 
@@ -25,22 +25,23 @@ void KillPickupTimer(App& app, Hwnd hubWindow) {
 
 }  // namespace
 
-void ReactToCurrentCall(App& app, Hwnd hubWindow, int state) {
+void ReactToCurrentCall(App& app, Hwnd hubWindow, HandsetCallState state) {
     HubState& hub = app.hub;
     CallRecord* call = hub.currentCall;
     if (call == nullptr) return;
     const Settings& s = app.settings;
 
-    if (state != CALLSTATE_INCOMING && state != CALLSTATE_TALKING) {
+    if (state != HandsetCallState::CALLSTATE_INCOMING &&
+        state != HandsetCallState::CALLSTATE_TALKING) {
         SwitchVoicemailRecording(app, hubWindow, false);
         SwitchCallRecording(app, hubWindow, false);
     }
-    SendMcuText(app, call->partnerDisplayName, static_cast<std::uint8_t>(state));
+    SendMcuText(app, call->partnerDisplayName, CallStateText(state));
     if (const UserRecord* contact = app.directory.FindContactByHandle(call->partnerHandle))
-        SendMcuCommand(app, 0x1A, static_cast<std::uint8_t>(contact->number));
-    SendMcuText(app, call->partnerHandle, 0x1C);
+        SendMcuCommand(app, McuCommand::ContactNumber, static_cast<std::uint8_t>(contact->number));
+    SendMcuText(app, call->partnerHandle, McuCommand::Handle);
 
-    hub.ringing = state == CALLSTATE_INCOMING;
+    hub.ringing = state == HandsetCallState::CALLSTATE_INCOMING;
     if (!hub.gboxPresent && app.driverPlayer.IsPresent()) {
         if (hub.ringing && s.voiceMail && hub.amPickupTimer == 0) {
             app.platform.clock.SetTimer(hubWindow, TIMER_AM_PICKUP, PickupDelayMs(s.ring2Vm));
@@ -49,8 +50,8 @@ void ReactToCurrentCall(App& app, Hwnd hubWindow, int state) {
             KillPickupTimer(app, hubWindow);
         }
     }
-    if (s.callRecord && state == CALLSTATE_TALKING && !(hub.gboxPresent && s.callOut) &&
-        app.driverPlayer.IsIdle())
+    if (s.callRecord && state == HandsetCallState::CALLSTATE_TALKING &&
+        !(hub.gboxPresent && s.callOut) && app.driverPlayer.IsIdle())
         SwitchCallRecording(app, hubWindow, true);
     RingerControl(app, hub.ringing);
 
@@ -64,12 +65,14 @@ void ReactToCurrentCall(App& app, Hwnd hubWindow, int state) {
 }
 
 void RefreshCallIndicators(App& app) {
-    SetIndicator(app, app.indicators.hold, app.directory.HasLiveHeldCall() ? 8 : 7);
-    SetIndicator(app, app.indicators.conference, app.directory.HasLiveConferenceCall() ? 10 : 9);
+    SetIndicator(app, app.indicators.hold,
+                 IndicatorValue(McuIndicator::OnHold, app.directory.HasLiveHeldCall()));
+    SetIndicator(app, app.indicators.conference,
+                 IndicatorValue(McuIndicator::Conference, app.directory.HasLiveConferenceCall()));
 }
 
 void RingerControl(App& app, bool ringing) {
-    if (ringing && app.hub.ownStatus == 6) return;  // do not disturb
+    if (ringing && app.hub.ownStatus == OwnStatus::DoNotDisturb) return;
     if (app.settings.rightAsRinger) {
         if (ringing) {
             app.mixer.SetMasterVolume(-1, 100);
@@ -99,13 +102,13 @@ void ResetSkypeState(App& app, Hwnd hubWindow) {
         KillPickupTimer(app, hubWindow);
     }
     if (hub.ringBlinkTimer != 0 || (hub.ledOutput & hub.callingMask) != 0)
-        UpdateCallingLed(app, hubWindow, CALLSTATE_IDLE);
+        UpdateCallingLed(app, hubWindow, HandsetCallState::CALLSTATE_IDLE);
     hub.currentCall = nullptr;
     app.directory.DeleteAllContacts();
     app.directory.DeleteAllCalls();
     app.historicCallIds.Clear();
     hub.uiMode = UiMode::Normal;
-    SendMcuCommand(app, 0x01, 0);
+    SendMcuCommand(app, McuCommand::IdleScreen, 0);
     app.numberEntry.clear();
     hub.ringing = false;
 }

@@ -3,11 +3,12 @@
 #pragma once
 
 #include "app/app.h"
+#include "device/mcu_commands.h"
 
 namespace calvox {
 
 // A status change of HubState::currentCall to handset state `state`.
-void ReactToCurrentCall(App& app, Hwnd hubWindow, int state);
+void ReactToCurrentCall(App& app, Hwnd hubWindow, HandsetCallState state);
 // The hold and conference indicators, sent only when they change.
 void RefreshCallIndicators(App& app);
 void RingerControl(App& app, bool ringing);

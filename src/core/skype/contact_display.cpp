@@ -7,11 +7,11 @@
 
 namespace calvox {
 
-void ShowContactGroup(App& app, const UserRecord& contact, std::uint8_t nameCode) {
-    SendMcuText(app, contact.displayName, nameCode);
-    SendMcuCommand(app, 0x1A, static_cast<std::uint8_t>(contact.number));
-    SendMcuCommand(app, 0x1B, static_cast<std::uint8_t>(contact.status));
-    SendMcuText(app, contact.handle, 0x1C);
+void ShowContactGroup(App& app, const UserRecord& contact, McuCommand nameCommand) {
+    SendMcuText(app, contact.displayName, nameCommand);
+    SendMcuCommand(app, McuCommand::ContactNumber, static_cast<std::uint8_t>(contact.number));
+    SendMcuCommand(app, McuCommand::ContactStatus, static_cast<std::uint8_t>(contact.status));
+    SendMcuText(app, contact.handle, McuCommand::Handle);
 }
 
 void ShowContact(App& app, bool forward, int listKind) {
@@ -19,7 +19,8 @@ void ShowContact(App& app, bool forward, int listKind) {
     const UserRecord* contact =
         listKind == 2 ? d.StepContact(forward) : d.NextContactWithOnline(listKind == 3, forward);
     if (contact == nullptr || contact->displayName.empty()) return;
-    ShowContactGroup(app, *contact, contact->online ? 0x0A : 0x0B);
+    ShowContactGroup(app, *contact,
+                     contact->online ? McuCommand::ContactOnline : McuCommand::ContactOffline);
 }
 
 std::string HistoryDateText(SystemPort& system, std::int64_t timestamp) {
@@ -34,19 +35,19 @@ std::string HistoryDateText(SystemPort& system, std::int64_t timestamp) {
 void ShowHistoryCall(App& app, Hwnd hubWindow, int delta) {
     const CallRecord* call = app.directory.StepCall(delta);
     if (call == nullptr) return;
-    std::uint8_t kind = 0x12;
-    if (call->status == MISSED) kind = 0x13;
-    else if (call->IsIncoming()) kind = 0x11;
+    McuCommand kindCommand = McuCommand::HistoryOutgoing;
+    if (call->status == MISSED) kindCommand = McuCommand::HistoryMissed;
+    else if (call->IsIncoming()) kindCommand = McuCommand::HistoryIncoming;
     if (call->status == MISSED && !call->seen)
         SendSkypeCommand(app, "SET CALL " + std::to_string(DecimalValue(call->id)) + " SEEN",
                          hubWindow);
-    SendMcuText(app, HistoryDateText(app.platform.system, call->timestamp), kind);
-    SendMcuText(app, call->partnerDisplayName, 0x14);
+    SendMcuText(app, HistoryDateText(app.platform.system, call->timestamp), kindCommand);
+    SendMcuText(app, call->partnerDisplayName, McuCommand::HistoryPartner);
     if (const UserRecord* contact = app.directory.FindContactByHandle(call->partnerHandle)) {
-        SendMcuCommand(app, 0x1A, static_cast<std::uint8_t>(contact->number));
-        SendMcuCommand(app, 0x1B, static_cast<std::uint8_t>(contact->status));
+        SendMcuCommand(app, McuCommand::ContactNumber, static_cast<std::uint8_t>(contact->number));
+        SendMcuCommand(app, McuCommand::ContactStatus, static_cast<std::uint8_t>(contact->status));
     }
-    SendMcuText(app, call->partnerHandle, 0x1C);
+    SendMcuText(app, call->partnerHandle, McuCommand::Handle);
 }
 
 }  // namespace calvox

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "device/mcu_commands.h"
 
 namespace calvox {
 
@@ -11,7 +12,7 @@ namespace calvox {
 void ShowContact(App& app, bool forward, int listKind);
 void ShowHistoryCall(App& app, Hwnd hubWindow, int delta);
 // A contact entry group: name, number, status, handle.
-void ShowContactGroup(App& app, const UserRecord& contact, std::uint8_t nameCode);
+void ShowContactGroup(App& app, const UserRecord& contact, McuCommand nameCommand);
 // "yy/mm/dd hh:mm" of a call's start; zeros when it has no local time.
 std::string HistoryDateText(SystemPort& system, std::int64_t timestamp);
 

@@ -23,17 +23,18 @@ bool IsDelimiter(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\n'
 void Send(App& app, Hwnd hub, const std::string& command) { SendSkypeCommand(app, command, hub); }
 
 void UpdateMissedIndicator(App& app) {
-    const int value = app.directory.HasUnseenMissedCall() ? 4 : 3;
+    const int value =
+        IndicatorValue(McuIndicator::MissedCall, app.directory.HasUnseenMissedCall());
     if (value == app.indicators.missed) return;
-    SendMcuCommand(app, 0x0F, static_cast<std::uint8_t>(value));
+    SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(value));
     app.indicators.missed = value;
 }
 
 void LoggedOut(App& app, Hwnd hub) {
-    app.hub.ownStatus = 2;
+    app.hub.ownStatus = OwnStatus::Offline;
     ResetSkypeState(app, hub);
     TraySetIcon(app, hub, app.hub.trayTip, app.hub.disconnectIcon);
-    SendMcuCommand(app, 0x19, 2);
+    SendMcuCommand(app, McuCommand::OwnStatus, OwnStatusCode(OwnStatus::Offline));
 }
 
 void OnCallStatus(App& app, Hwnd hub, const std::string& id, const std::string& value) {
@@ -42,15 +43,17 @@ void OnCallStatus(App& app, Hwnd hub, const std::string& id, const std::string& 
         Send(app, hub, "GET CALL " + id + " TIMESTAMP");
         return;
     }
-    const int state = HandsetCallStateFor(CallStatusFromName(value).status, call->type);
-    if (state != CALLSTATE_IDLE && app.historicCallIds.Contains(id)) {
+    const HandsetCallState state =
+        HandsetCallStateFor(CallStatusFromName(value).status, call->type);
+    if (state != HandsetCallState::CALLSTATE_IDLE && app.historicCallIds.Contains(id)) {
         // Over before the last search: it never drives the handset again.
         app.directory.SetCallProperty(id, CallProperty::Status, "FINISHED");
         return;
     }
-    if (state == CALLSTATE_INCOMING) FocusSkypeClient(app, hub);
+    if (state == HandsetCallState::CALLSTATE_INCOMING) FocusSkypeClient(app, hub);
     app.directory.SetCallProperty(id, CallProperty::Status, value);
-    if (app.hub.currentCall == nullptr && state != CALLSTATE_IDLE) app.hub.currentCall = call;
+    if (app.hub.currentCall == nullptr && state != HandsetCallState::CALLSTATE_IDLE)
+        app.hub.currentCall = call;
     if (app.hub.currentCall == call) ReactToCurrentCall(app, hub, state);
     RefreshCallIndicators(app);
 }
@@ -97,17 +100,17 @@ void OnUsers(App& app, Hwnd hub, NotificationTokens& tokens) {
     WriteContactCount(app.platform, count);
     app.historicCallIds.Clear();
     Send(app, hub, "SEARCH CALLS");
-    app.callSearchPhase = SEARCH_ALL_CALLS;
+    app.callSearchPhase = CallSearchPhase::SEARCH_ALL_CALLS;
 }
 
 void OnCalls(App& app, Hwnd hub, NotificationTokens& tokens) {
-    if (app.callSearchPhase == SEARCH_ALL_CALLS) {
+    if (app.callSearchPhase == CallSearchPhase::SEARCH_ALL_CALLS) {
         for (std::string id; tokens.Next(id);) app.historicCallIds.Add(std::move(id));
         Send(app, hub, "SEARCH ACTIVECALLS");
-        app.callSearchPhase = SEARCH_ACTIVE_CALLS;
+        app.callSearchPhase = CallSearchPhase::SEARCH_ACTIVE_CALLS;
         return;
     }
-    app.callSearchPhase = SEARCH_DONE;
+    app.callSearchPhase = CallSearchPhase::SEARCH_DONE;
     for (std::string id; tokens.Next(id);) {
         app.historicCallIds.Remove(id);
         Send(app, hub, "GET CALL " + id + " TIMESTAMP");
@@ -118,10 +121,11 @@ void OnCalls(App& app, Hwnd hub, NotificationTokens& tokens) {
 
 void ShowPresenceChange(App& app, const UserRecord& contact) {
     if (contact.displayName.empty()) return;
-    SendMcuText(app, contact.displayName, contact.online ? 0x15 : 0x16);
-    SendMcuCommand(app, 0x1A, static_cast<std::uint8_t>(contact.number));
-    SendMcuCommand(app, 0x1B, static_cast<std::uint8_t>(contact.status));
-    SendMcuText(app, contact.handle, 0x1C);
+    SendMcuText(app, contact.displayName,
+                contact.online ? McuCommand::NowOnline : McuCommand::NowOffline);
+    SendMcuCommand(app, McuCommand::ContactNumber, static_cast<std::uint8_t>(contact.number));
+    SendMcuCommand(app, McuCommand::ContactStatus, static_cast<std::uint8_t>(contact.status));
+    SendMcuText(app, contact.handle, McuCommand::Handle);
 }
 
 void OnUser(App& app, Hwnd hub, NotificationTokens& tokens) {
@@ -159,13 +163,13 @@ void OnButtonReleased(App& app, NotificationTokens& tokens) {
         CallRecord* call = app.hub.currentCall;
         if (call == nullptr || call->ended) {
             app.numberEntry.clear();
-            SendMcuCommand(app, 0x01, 0);
+            SendMcuCommand(app, McuCommand::IdleScreen, 0);
         }
         return;
     }
     if (key.size() != 1) return;
     if (!app.numberEntryActive) {
-        SendMcuCommand(app, 0x02, 0);
+        SendMcuCommand(app, McuCommand::StartNumberEntry, 0);
         app.numberEntryActive = true;
         for (char c : app.numberEntry) SendMcuDigit(app, static_cast<std::uint8_t>(c));
     }
@@ -189,19 +193,20 @@ bool NotificationTokens::Next(std::string& token) {
 
 std::string NotificationTokens::Rest() const { return pos_ < text_.size() ? text_.substr(pos_) : ""; }
 
-int HandsetCallStateFor(int status, int type) {
+HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
     switch (status) {
         case ROUTING:
         case EARLYMEDIA:
-            return CALLSTATE_OUTGOING;
+            return HandsetCallState::CALLSTATE_OUTGOING;
         case RINGING:
-            return type == INCOMING_PSTN || type == INCOMING_P2P ? CALLSTATE_INCOMING
-                                                                 : CALLSTATE_OUTGOING;
+            return type == INCOMING_PSTN || type == INCOMING_P2P
+                       ? HandsetCallState::CALLSTATE_INCOMING
+                       : HandsetCallState::CALLSTATE_OUTGOING;
         case INPROGRESS:
         case ONHOLD:
-            return CALLSTATE_TALKING;
+            return HandsetCallState::CALLSTATE_TALKING;
         default:
-            return CALLSTATE_IDLE;
+            return HandsetCallState::CALLSTATE_IDLE;
     }
 }
 
@@ -222,7 +227,7 @@ void HandleNotificationText(App& app, Hwnd hub, const std::string& text) {
             return;
         }
         app.hub.ownStatus = OwnStatusFromWord(value, app.hub.ownStatus);
-        SendMcuCommand(app, 0x19, static_cast<std::uint8_t>(app.hub.ownStatus));
+        SendMcuCommand(app, McuCommand::OwnStatus, OwnStatusCode(app.hub.ownStatus));
     } else if (keyword == "CONNSTATUS") {
         if (tokens.Next(value) && value == "LOGGEDOUT") LoggedOut(app, hub);
     } else if (keyword == "PROTOCOL") {
@@ -234,7 +239,7 @@ void HandleNotificationText(App& app, Hwnd hub, const std::string& text) {
         app.hub.currentCall = nullptr;
         app.directory.DeleteAllCalls();
         app.historicCallIds.Clear();
-        app.callSearchPhase = SEARCH_ALL_CALLS;
+        app.callSearchPhase = CallSearchPhase::SEARCH_ALL_CALLS;
         Send(app, hub, "SEARCH CALLS");
     } else if (keyword == "USERS") {
         OnUsers(app, hub, tokens);

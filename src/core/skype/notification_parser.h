@@ -5,17 +5,9 @@
 #include <string>
 
 #include "app/app.h"
+#include "device/mcu_commands.h"
 
 namespace calvox {
-
-inline constexpr int SEARCH_ALL_CALLS = 2;
-inline constexpr int SEARCH_ACTIVE_CALLS = 3;
-inline constexpr int SEARCH_DONE = 4;
-
-inline constexpr int CALLSTATE_OUTGOING = 3;
-inline constexpr int CALLSTATE_TALKING = 4;
-inline constexpr int CALLSTATE_INCOMING = 5;
-inline constexpr int CALLSTATE_IDLE = 7;
 
 // Splits a notification the client's way: runs of " ,\t\n" separate tokens;
 // Rest() is the text after the last token and the one delimiter that ended it.
@@ -36,6 +28,6 @@ void HandleNotification(App& app, Hwnd hubWindow, char* text);
 void HandleNotificationText(App& app, Hwnd hubWindow, const std::string& text);
 
 // The handset state a call status stands for.
-int HandsetCallStateFor(int status, int type);
+HandsetCallState HandsetCallStateFor(CallStatus status, CallType type);
 
 }  // namespace calvox

@@ -26,9 +26,9 @@ std::string WordOf(const StatusWord (&words)[N], int code) {
 
 }  // namespace
 
-int OwnStatusFromWord(const std::string& word, int current) {
+OwnStatus OwnStatusFromWord(const std::string& word, OwnStatus current) {
     for (const StatusWord& w : kOwnWords)
-        if (word == w.word) return w.value;
+        if (word == w.word) return static_cast<OwnStatus>(w.value);
     return current;
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 struct StatusWord {
     const char* word;
-    int status;
+    CallStatus status;
     bool ended;
 };
 constexpr StatusWord kStatusWords[] = {
@@ -38,9 +38,9 @@ CallStatusInfo CallStatusFromName(const std::string& word) {
     return {CALL_STATUS_UNKNOWN, true};
 }
 
-int CallTypeFromName(const std::string& word) {
+CallType CallTypeFromName(const std::string& word) {
     for (int i = 0; i < 4; ++i)
-        if (word == kTypeWords[i]) return i + 1;
+        if (word == kTypeWords[i]) return static_cast<CallType>(i + 1);
     return CALL_TYPE_UNKNOWN;
 }
 
@@ -119,7 +119,8 @@ int SkypeDirectory::SetCallProperty(const std::string& id, CallProperty property
             break;
         }
         case CallProperty::Type:
-            if (int type = CallTypeFromName(value)) call->type = type;
+            if (const CallType type = CallTypeFromName(value); type != CALL_TYPE_UNKNOWN)
+                call->type = type;
             break;
         case CallProperty::Status: {
             CallStatusInfo info = CallStatusFromName(value);

@@ -15,7 +15,7 @@ namespace calvox {
 // Stored texts are cut to this many characters.
 inline constexpr std::size_t kMaxFieldChars = 259;
 
-enum CallStatus : int {
+enum class CallStatus : int {
     CALL_STATUS_UNKNOWN = 0,
     UNPLACED = 1,
     ROUTING = 2,
@@ -30,22 +30,25 @@ enum CallStatus : int {
     BUSY = 11,
     CANCELLED = 12,
 };
+// The client's own words for them, used unqualified throughout.
+using enum CallStatus;
 
-enum CallType : int {
+enum class CallType : int {
     CALL_TYPE_UNKNOWN = 0,
     INCOMING_PSTN = 1,
     INCOMING_P2P = 2,
     OUTGOING_PSTN = 3,
     OUTGOING_P2P = 4,
 };
+using enum CallType;
 
 struct CallRecord {
     std::string id;
     std::string partnerHandle;
     std::string partnerDisplayName;
     std::int32_t conferenceId = 0;
-    int type = CALL_TYPE_UNKNOWN;
-    int status = CALL_STATUS_UNKNOWN;
+    CallType type = CALL_TYPE_UNKNOWN;
+    CallStatus status = CALL_STATUS_UNKNOWN;
     std::int32_t timestamp = 0;
     bool ended = false;
     bool seen = false;
@@ -64,12 +67,12 @@ enum class CallProperty {
 };
 
 struct CallStatusInfo {
-    int status;
+    CallStatus status;
     bool ended;
 };
 CallStatusInfo CallStatusFromName(const std::string& word);
-// 0 for a word that names no type.
-int CallTypeFromName(const std::string& word);
+// CALL_TYPE_UNKNOWN for a word that names no type.
+CallType CallTypeFromName(const std::string& word);
 
 struct UserRecord {
     bool online = false;

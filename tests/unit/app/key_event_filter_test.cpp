@@ -99,5 +99,26 @@ TEST_F(KeyFilterTest, McuKeysRepeatOnlyUpDownAndTheLongZero) {
     EXPECT_EQ(Actions(), (Lines{"action 165 0 0"}));
 }
 
+// While the answering machine holds a dialogue, the handset's digits are its
+// menu; '*', '#' and every other code still reach the key handler.
+TEST(KeyFilterAnsweringMachine, TakesOnlyTheDigits) {
+    const struct {
+        int code;
+        bool toHandler;
+    } rows[] = {{0xA1, false}, {0xA9, false}, {0xAA, true}, {0xAB, false},
+                {0xAC, true},  {0xB2, true},  {0xB9, false}};
+    for (const auto& row : rows) {
+        test::SimPlatform sim;
+        App app{sim.platform};
+        app.answeringMachine.BuildPrompts(app.settings);
+        app.answeringMachine.Start(1, 2);  // the PIN prompt
+        ASSERT_TRUE(app.answeringMachine.IsBusy());
+        OnMcuAction(app, 1, row.code);
+        const Lines expected =
+            row.toHandler ? Lines{"action " + std::to_string(row.code) + " 0 0"} : Lines{};
+        EXPECT_EQ(sim.Take("action"), expected) << std::hex << row.code;
+    }
+}
+
 }  // namespace
 }  // namespace calvox

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "device/mcu_protocol.h"
 #include "support/sim_platform.h"
 
 namespace calvox {
@@ -185,7 +186,7 @@ TEST(VoiceMailCommands, FollowTheSettings) {
     Settings s;
     auto codes = [](const std::vector<McuCommandItem>& items) {
         std::vector<std::pair<int, int>> out;
-        for (const auto& i : items) out.emplace_back(i.code, i.value);
+        for (const auto& i : items) out.emplace_back(static_cast<int>(i.command), i.value);
         return out;
     };
     using P = std::vector<std::pair<int, int>>;

@@ -23,27 +23,27 @@ protected:
 };
 
 TEST_F(McuTest, TextGoesInPairsWithATerminator) {
-    SendMcuText(app, "AB", 0x17);
+    SendMcuText(app, "AB", McuCommand::LogoLine1);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 97 41 42", "hid< 40 97 00 00"}));
-    SendMcuText(app, "ABC", 0x17);
+    SendMcuText(app, "ABC", McuCommand::LogoLine1);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 97 41 42", "hid< 40 97 43 00"}));
-    SendMcuText(app, "", 0x17);
+    SendMcuText(app, "", McuCommand::LogoLine1);
     EXPECT_EQ(sim.Take("hid<"), Lines{});
 }
 
 TEST_F(McuTest, TextIsPacedAfterEachPairButNotAfterTheTerminator) {
-    SendMcuText(app, "ABCD", 0x14);
+    SendMcuText(app, "ABCD", McuCommand::HistoryPartner);
     EXPECT_EQ(sim.Lines("sleep"), (Lines{"sleep 100", "sleep 5", "sleep 5"}));
 }
 
 TEST_F(McuTest, NumberEntryEndsOnlyForCommandsOutsideIt) {
     app.numberEntryActive = true;
     app.numberEntry = "12";
-    SendMcuCommand(app, 0x0C, 0);
+    SendMcuCommand(app, McuCommand::DeleteDigit, 0);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 8c 00 00"}));
     EXPECT_TRUE(app.numberEntryActive);
 
-    SendMcuCommand(app, 0x19, 2);
+    SendMcuCommand(app, McuCommand::OwnStatus, 2);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 81 00 00", "hid< 40 99 02 00"}));
     EXPECT_FALSE(app.numberEntryActive);
     EXPECT_TRUE(app.numberEntry.empty());
@@ -51,7 +51,7 @@ TEST_F(McuTest, NumberEntryEndsOnlyForCommandsOutsideIt) {
 
 TEST_F(McuTest, EmptyTextStillEndsANumberEntry) {
     app.numberEntryActive = true;
-    SendMcuText(app, "", 0x04);
+    SendMcuText(app, "", McuCommand::CallTalking);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 81 00 00"}));
     EXPECT_FALSE(app.numberEntryActive);
 }
@@ -70,8 +70,8 @@ TEST(McuAbsent, NothingIsSentWithoutAMicrocontroller) {
     ASSERT_TRUE(app.device.Open(kDefaultDeviceVid, kDefaultDevicePid, kDeviceKindHandset));
     EXPECT_FALSE(app.device.McuPresent());
     sim.Take("hid<");
-    EXPECT_EQ(SendMcuCommand(app, 0x01, 0), 0);
-    SendMcuText(app, "AB", 0x17);
+    EXPECT_EQ(SendMcuCommand(app, McuCommand::IdleScreen, 0), 0);
+    SendMcuText(app, "AB", McuCommand::LogoLine1);
     SendMcuDigit(app, '1');
     EXPECT_EQ(sim.Lines("hid<"), Lines{});
     EXPECT_EQ(sim.Lines("sleep"), Lines{});

@@ -48,11 +48,12 @@ TEST(NotificationTokens, RunsOfDelimitersAndAnEmptyRest) {
 }
 
 TEST(HandsetCallState, FromStatusAndType) {
+    using enum HandsetCallState;
     EXPECT_EQ(HandsetCallStateFor(RINGING, INCOMING_P2P), CALLSTATE_INCOMING);
     EXPECT_EQ(HandsetCallStateFor(RINGING, OUTGOING_P2P), CALLSTATE_OUTGOING);
-    EXPECT_EQ(HandsetCallStateFor(ROUTING, 0), CALLSTATE_OUTGOING);
-    EXPECT_EQ(HandsetCallStateFor(ONHOLD, 0), CALLSTATE_TALKING);
-    EXPECT_EQ(HandsetCallStateFor(FAILED, 0), CALLSTATE_IDLE);
+    EXPECT_EQ(HandsetCallStateFor(ROUTING, CALL_TYPE_UNKNOWN), CALLSTATE_OUTGOING);
+    EXPECT_EQ(HandsetCallStateFor(ONHOLD, CALL_TYPE_UNKNOWN), CALLSTATE_TALKING);
+    EXPECT_EQ(HandsetCallStateFor(FAILED, CALL_TYPE_UNKNOWN), CALLSTATE_IDLE);
 }
 
 }  // namespace
