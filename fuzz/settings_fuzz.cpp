@@ -12,6 +12,7 @@
 
 #include "config/settings.h"
 #include "config/text_case.h"
+#include "device/mcu_protocol.h"
 #include "support/null_platform.h"
 
 namespace {
