@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "device/handset_device.h"
+#include "hub/app.h"
+#include "handset/handset_device.h"
 #include "support/null_platform.h"
 
 namespace calvox::bench {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "app/hub_messages.h"
-#include "app/key_event_filter.h"
+#include "hub/hub_messages.h"
+#include "calls/key_event_filter.h"
 #include "bench_handset.h"
 #include "config/key_table.h"
-#include "device/report_decoder.h"
-#include "skype/notification_parser.h"
+#include "handset/report_decoder.h"
+#include "client/notification_parser.h"
 
 namespace calvox::bench {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "skype/notification_parser.h"
+#include "hub/app.h"
+#include "client/notification_parser.h"
 #include "support/null_platform.h"
 
 namespace calvox::bench {

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/app.h"
-#include "skype/notification_parser.h"
+#include "hub/app.h"
+#include "client/notification_parser.h"
 #include "support/null_platform.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "device/report_decoder.h"
+#include "handset/report_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;

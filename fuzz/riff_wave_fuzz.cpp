@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "answering/riff_wave_file.h"
-#include "answering/sound_player.h"
+#include "sound/riff_wave_file.h"
+#include "sound/sound_player.h"
 #include "support/null_platform.h"
 
 namespace {

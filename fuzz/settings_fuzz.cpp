@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "config/settings.h"
-#include "config/text_case.h"
-#include "device/mcu_protocol.h"
+#include "base/text_case.h"
+#include "handset/mcu_protocol.h"
 #include "support/null_platform.h"
 
 namespace {

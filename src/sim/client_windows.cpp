@@ -3,7 +3,7 @@
 // synthesized input do to them.
 #include <algorithm>
 
-#include "app/hub_messages.h"
+#include "hub/hub_messages.h"
 #include "sim/codepage.h"
 #include "sim/simulation.h"
 

@@ -1,6 +1,6 @@
 #include "sim/codepage.h"
 
-#include "skype/text_convert.h"
+#include "base/text_convert.h"
 
 namespace calvox::sim {
 

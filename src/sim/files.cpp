@@ -1,6 +1,6 @@
 #include "sim/files.h"
 
-#include "config/text_case.h"
+#include "base/text_case.h"
 
 #include <algorithm>
 #include <cctype>

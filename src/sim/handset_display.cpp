@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "skype/presence.h"
+#include "client/presence.h"
 
 namespace calvox::sim {
 

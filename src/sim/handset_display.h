@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "device/mcu_commands.h"
+#include "handset/mcu_commands.h"
 
 namespace calvox::sim {
 

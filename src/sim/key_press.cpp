@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/hub_messages.h"
+#include "hub/hub_messages.h"
 #include "config/settings.h"
-#include "device/mcu_commands.h"
-#include "device/report_decoder.h"
+#include "handset/mcu_commands.h"
+#include "handset/report_decoder.h"
 
 namespace calvox::sim {
 

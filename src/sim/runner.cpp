@@ -6,11 +6,11 @@
 #include <ostream>
 #include <sstream>
 
-#include "app/app.h"
-#include "app/hub_messages.h"
+#include "hub/app.h"
+#include "hub/hub_messages.h"
 #include "config/settings.h"
-#include "device/handset_device.h"
-#include "device/report_decoder.h"
+#include "handset/handset_device.h"
+#include "handset/report_decoder.h"
 #include "sim/codepage.h"
 #include "sim/key_press.h"
 #include "sim/simulation.h"

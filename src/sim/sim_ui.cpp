@@ -2,10 +2,10 @@
 // program's resources (string table and version block) in the UI language.
 #include <cstring>
 
-#include "config/text_case.h"
+#include "base/text_case.h"
 #include "sim/codepage.h"
 #include "sim/simulation.h"
-#include "skype/text_convert.h"
+#include "base/text_convert.h"
 #include "win32/resources/ui_texts.h"
 
 namespace calvox::sim {

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <ostream>
 
-#include "app/hub_messages.h"
+#include "hub/hub_messages.h"
 #include "sim/codepage.h"
-#include "config/text_case.h"
-#include "answering/driver_wave_player.h"
+#include "base/text_case.h"
+#include "sound/driver_wave_player.h"
 
 namespace calvox::sim {
 

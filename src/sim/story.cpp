@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "config/key_table.h"
-#include "device/mcu_commands.h"
+#include "handset/mcu_commands.h"
 #include "sim/handset_display.h"
-#include "skype/presence.h"
+#include "client/presence.h"
 
 namespace calvox::sim {
 

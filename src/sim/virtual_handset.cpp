@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "sim/codepage.h"
-#include "skype/text_convert.h"
+#include "base/text_convert.h"
 
 namespace calvox::sim {
 

@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "config/text_case.h"
+#include "base/text_case.h"
 #include "sim/codepage.h"
 #include "sim/script.h"
 

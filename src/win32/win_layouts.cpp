@@ -14,7 +14,7 @@ extern "C" {
 
 #include <cstddef>
 
-#include "answering/driver_wave_player.h"
+#include "sound/driver_wave_player.h"
 
 namespace calvox::win32 {
 

@@ -1,6 +1,6 @@
 // The window automation with the real window port against a peer process
 // that owns windows of the Skype client's classes.
-#include "control/client_windows.h"
+#include "calls/client_windows.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "control/call_actions.h"
+#include "calls/call_actions.h"
 #include "win32/win_platform.h"
 #include "wine_support.h"
 

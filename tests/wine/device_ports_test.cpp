@@ -6,9 +6,9 @@
 #include <atomic>
 #include <cctype>
 
-#include "answering/driver_wave_player.h"
-#include "device/handset_device.h"
-#include "device/usb_walk.h"
+#include "sound/driver_wave_player.h"
+#include "handset/handset_device.h"
+#include "handset/usb_walk.h"
 #include "win32/win_platform.h"
 #include "wine_support.h"
 

@@ -2,9 +2,9 @@
 // to and captures from the ALSA null device that run-wine-tests.sh sets up.
 #include <gtest/gtest.h>
 
-#include "answering/riff_wave_file.h"
-#include "answering/sound_player.h"
-#include "answering/sound_recorder.h"
+#include "sound/riff_wave_file.h"
+#include "sound/sound_player.h"
+#include "sound/sound_recorder.h"
 #include "win32/win_platform.h"
 #include "wine_support.h"
 

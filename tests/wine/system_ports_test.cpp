@@ -4,7 +4,7 @@
 // and a Mute control on its destination line.
 #include <gtest/gtest.h>
 
-#include "audio/handset_mixer.h"
+#include "sound/handset_mixer.h"
 #include "win32/win_platform.h"
 #include "wine_support.h"
 

@@ -1,5 +1,5 @@
 #include "config/key_table.h"
-#include "config/text_case.h"
+#include "base/text_case.h"
 
 #include <cctype>
 

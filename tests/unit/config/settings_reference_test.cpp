@@ -8,9 +8,9 @@
 #include <regex>
 #include <set>
 
-#include "app/app.h"
+#include "hub/app.h"
 #include "config/settings.h"
-#include "control/call_actions.h"
+#include "calls/call_actions.h"
 #include "support/sim_platform.h"
 
 namespace calvox {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "device/mcu_protocol.h"
+#include "handset/mcu_protocol.h"
 #include "support/sim_platform.h"
 
 namespace calvox {

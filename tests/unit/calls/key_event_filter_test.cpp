@@ -1,0 +1,124 @@
+#include "calls/key_event_filter.h"
+
+#include <gtest/gtest.h>
+
+#include "support/sim_platform.h"
+
+namespace calvox {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Key events straight into the filter; what reaches the key handler shows on
+// the `action` channel as "action CODE COUNT RELEASED".
+class KeyFilterTest : public ::testing::Test {
+protected:
+    void Down(int slot, int n) { OnKeyDown(app, 1, slot, n); }
+    void Up(int slot, int n) { OnKeyUp(app, 1, slot, n); }
+    // A key held for `count` reports: the press, the repeats at 3, 6, ..., the release.
+    void Hold(int slot, int count) {
+        Down(slot, 0);
+        for (int n = 3; n < count; n += 3) Down(slot, n);
+        Up(slot, count);
+    }
+    Lines Actions() { return sim.Take("action"); }
+
+    test::SimPlatform sim;
+    App app{sim.platform};
+};
+
+TEST_F(KeyFilterTest, PlainModeDeliversPressesOnlyAndRepeatsUpAndDown) {
+    Hold(11, 9);  // NUMBER_5
+    EXPECT_EQ(Actions(), (Lines{"action 11 0 0"}));
+    Hold(3, 10);  // UP
+    EXPECT_EQ(Actions(), (Lines{"action 3 0 0", "action 3 0 0", "action 3 0 0", "action 3 0 0"}));
+    EXPECT_EQ(app.hub.keyDownCount, 7);  // every press and repeat counts
+}
+
+TEST_F(KeyFilterTest, LongZeroBecomesPlusOnce) {
+    Hold(6, 13);
+    EXPECT_EQ(Actions(), (Lines{"action 6 0 0", "action 18 0 0"}));
+}
+
+TEST_F(KeyFilterTest, CapsLayerOnPressNormalLayerOnRelease) {
+    app.settings.keyTable[40] = CAPSLOCK;
+    app.settings.keyTable[41] = HOOKBUTTON;
+    app.settings.capsKeyTable[7] = VOLUMEMUTE;
+    Down(40, 0);
+    EXPECT_TRUE(app.hub.capsActive);
+    Down(7, 0);
+    Down(41, 0);  // no caps entry: SKYPE
+    Up(41, 2);    // the hook button is delivered on release, from the normal layer
+    Up(40, 5);
+    EXPECT_FALSE(app.hub.capsActive);
+    Down(7, 0);
+    EXPECT_EQ(Actions(), (Lines{"action 38 0 0", "action 0 0 0", "action 26 2 1", "action 7 0 0"}));
+}
+
+TEST_F(KeyFilterTest, CompositeKeysShortOnReleaseLongWhileHeld) {
+    app.settings.keyComposite = 1;
+    Hold(10, 2);  // NUMBER_4 tapped
+    EXPECT_EQ(Actions(), (Lines{"action 10 0 1"}));
+    Hold(10, 13);  // NUMBER_4 held: 39 at 6 and 12, nothing on release
+    EXPECT_EQ(Actions(), (Lines{"action 39 0 0", "action 39 0 0"}));
+    Hold(16, 9);  // NUMBER_#: contact list once at 6
+    EXPECT_EQ(Actions(), (Lines{"action 5 0 0"}));
+    Hold(2, 6);  // HAND OFF released long: backspace
+    EXPECT_EQ(Actions(), (Lines{"action 21 0 1"}));
+    Hold(2, 1);
+    EXPECT_EQ(Actions(), (Lines{"action 2 0 1"}));
+}
+
+TEST_F(KeyFilterTest, KeyUpModeActsOnReleaseWithLongSubstitutes) {
+    app.settings.keyUpMode = 1;
+    Hold(16, 7);
+    Hold(16, 2);
+    Hold(2, 8);
+    Hold(11, 30);
+    EXPECT_EQ(Actions(),
+              (Lines{"action 5 0 1", "action 16 0 1", "action 21 0 1", "action 11 0 1"}));
+    EXPECT_EQ(app.hub.keyDownCount, 0);
+}
+
+TEST_F(KeyFilterTest, SlotsPastTheTableAreCountedButIgnored) {
+    Down(64, 0);
+    Up(64, 1);
+    OnMcuKey(app, 1, 64, 0);
+    EXPECT_EQ(Actions(), Lines{});
+    EXPECT_EQ(app.hub.keyDownCount, 1);
+}
+
+TEST_F(KeyFilterTest, McuKeysRepeatOnlyUpDownAndTheLongZero) {
+    OnMcuKey(app, 1, 4, 2);  // DOWN repeat
+    OnMcuKey(app, 1, 6, 3);
+    OnMcuKey(app, 1, 6, 4);  // the long 0
+    OnMcuKey(app, 1, 9, 1);
+    EXPECT_EQ(Actions(), (Lines{"action 4 2 0", "action 6 4 0"}));
+    OnMcuAction(app, 1, 0xB9);
+    OnMcuAction(app, 1, 0xA5);
+    EXPECT_EQ(Actions(), (Lines{"action 165 0 0"}));
+}
+
+// While the answering machine holds a dialogue, the handset's digits are its
+// menu; '*', '#' and every other code still reach the key handler.
+TEST(KeyFilterAnsweringMachine, TakesOnlyTheDigits) {
+    const struct {
+        int code;
+        bool toHandler;
+    } rows[] = {{0xA1, false}, {0xA9, false}, {0xAA, true}, {0xAB, false},
+                {0xAC, true},  {0xB2, true},  {0xB9, false}};
+    for (const auto& row : rows) {
+        test::SimPlatform sim;
+        App app{sim.platform};
+        app.answeringMachine.BuildPrompts(app.settings);
+        app.answeringMachine.Start(1, 2);  // the PIN prompt
+        ASSERT_TRUE(app.answeringMachine.IsBusy());
+        OnMcuAction(app, 1, row.code);
+        const Lines expected =
+            row.toHandler ? Lines{"action " + std::to_string(row.code) + " 0 0"} : Lines{};
+        EXPECT_EQ(sim.Take("action"), expected) << std::hex << row.code;
+    }
+}
+
+}  // namespace
+}  // namespace calvox

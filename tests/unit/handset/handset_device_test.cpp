@@ -1,0 +1,211 @@
+#include "handset/handset_device.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "config/settings.h"
+#include "support/null_platform.h"
+
+namespace calvox {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Real threads and events, and a handset whose reads never complete unless
+// cancelled. `holdReads` parks the reader inside StartRead until the program
+// starts joining it: the latest moment a read can begin.
+class ThreadedHandset : public test::NullPlatform {
+public:
+    bool holdReads = false;
+    bool terminated = false;
+    bool open = true;
+
+    ~ThreadedHandset() override {
+        {
+            std::lock_guard<std::mutex> g(mutex_);
+            abandoned_ = true;
+        }
+        cv_.notify_all();
+        for (auto& [handle, thread] : threads_)
+            if (thread.joinable()) thread.join();
+    }
+
+    EventHandle CreateEvent(const std::string&, bool manualReset, bool signaled) override {
+        std::lock_guard<std::mutex> g(mutex_);
+        events_[++next_] = {manualReset, signaled};
+        return next_;
+    }
+    void SetEvent(EventHandle e) override {
+        std::lock_guard<std::mutex> g(mutex_);
+        events_[e].signaled = true;
+        cv_.notify_all();
+    }
+    void ResetEvent(EventHandle e) override {
+        std::lock_guard<std::mutex> g(mutex_);
+        events_[e].signaled = false;
+    }
+    WaitResult WaitEvent(EventHandle e, std::uint32_t ms) override {
+        std::size_t index = 0;
+        return WaitEvents({e}, ms, index);
+    }
+    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t ms,
+                          std::size_t& index) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        const auto due = Clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            for (std::size_t i = 0; i < events.size(); ++i) {
+                Event& event = events_[events[i]];
+                if (!event.signaled) continue;
+                if (!event.manualReset) event.signaled = false;
+                index = i;
+                return WaitResult::Signaled;
+            }
+            if (abandoned_) return WaitResult::Failed;
+            if (ms == kInfinite)
+                cv_.wait(lock);
+            else if (cv_.wait_until(lock, due) == std::cv_status::timeout)
+                return WaitResult::Timeout;
+        }
+    }
+    ThreadHandle StartThread(const std::string&, std::function<void()> body) override {
+        std::lock_guard<std::mutex> g(mutex_);
+        const ThreadHandle handle = ++next_;
+        threads_[handle] = std::thread([this, handle, body = std::move(body)] {
+            body();
+            std::lock_guard<std::mutex> g(mutex_);
+            finished_[handle] = true;
+            cv_.notify_all();
+        });
+        return handle;
+    }
+    bool JoinThread(ThreadHandle thread, std::uint32_t ms) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        joining_ = true;
+        cv_.notify_all();
+        return cv_.wait_for(lock, std::chrono::milliseconds(ms), [&] { return finished_[thread]; });
+    }
+    void AbandonThread(ThreadHandle) override {
+        terminated = true;
+        std::lock_guard<std::mutex> g(mutex_);
+        abandoned_ = true;  // the thread is let go and ends with the test
+        cv_.notify_all();
+    }
+    void WorkerSleep(std::uint32_t ms) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+    // One lock stands for every lock the device makes.
+    void Acquire(LockHandle) override { lock_.lock(); }
+    void Release(LockHandle) override { lock_.unlock(); }
+
+    std::vector<std::string> EnumerateHidInterfaces() override { return {"handset"}; }
+    HidHandle OpenDevice(const std::string&) override { return open ? ++next_ : 0; }
+    bool GetAttributes(HidHandle, std::uint16_t& vid, std::uint16_t& pid) override {
+        vid = 0x1234;
+        pid = 0x000E;
+        return true;
+    }
+    bool GetCaps(HidHandle, std::uint16_t& in, std::uint16_t& out) override {
+        in = out = 5;
+        return true;
+    }
+    void StartWrite(HidHandle, const std::vector<std::uint8_t>&, EventHandle done) override {
+        SetEvent(done);
+    }
+    bool FinishWrite(HidHandle) override { return true; }
+    void StartRead(HidHandle, std::uint8_t*, std::size_t, EventHandle done) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (holdReads) cv_.wait(lock, [&] { return joining_ || abandoned_; });
+        readDone_ = done;
+        readPending_ = true;
+    }
+    bool FinishRead(HidHandle, std::size_t&) override {
+        std::unique_lock<std::mutex> lock(mutex_);
+        cv_.wait(lock, [&] { return !readPending_ || abandoned_; });
+        return false;
+    }
+    void CancelIo(HidHandle) override {
+        std::lock_guard<std::mutex> g(mutex_);
+        if (!readPending_) return;
+        readPending_ = false;
+        events_[readDone_].signaled = true;
+        cv_.notify_all();
+    }
+
+private:
+    struct Event {
+        bool manualReset = false;
+        bool signaled = false;
+    };
+    std::mutex mutex_;
+    std::recursive_mutex lock_;
+    std::condition_variable cv_;
+    std::map<EventHandle, Event> events_;
+    std::map<ThreadHandle, std::thread> threads_;
+    std::map<ThreadHandle, bool> finished_;
+    std::uintptr_t next_ = 0;
+    bool joining_ = false;
+    bool abandoned_ = false;
+    bool readPending_ = false;
+    EventHandle readDone_ = 0;
+};
+
+TEST(HandsetDeviceClose, StopsAReaderWhoseReadBeginsAfterTheStop) {
+    ThreadedHandset platform;
+    platform.holdReads = true;
+    {
+        HandsetDevice device(platform.ports);
+        device.SetScanMode(MCU_MODE);
+        ASSERT_TRUE(device.Open(0x1234, 0x000E, kDeviceKindHandset));
+        const auto start = Clock::now();
+        device.Close();
+        EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kThreadStopLimitMs / 2));
+    }
+    EXPECT_FALSE(platform.terminated);
+}
+
+// Under ThreadSanitizer: what the buzzer and reader threads read while the
+// hub re-opens the device and changes its settings is shared safely.
+TEST(HandsetDeviceThreads, BeepsDuringReOpensAndSettingChanges) {
+    ThreadedHandset platform;
+    HandsetDevice device(platform.ports);
+    device.SetScanMode(MCU_MODE);
+    ASSERT_TRUE(device.Open(0x1234, 0x000E, kDeviceKindHandset));
+    std::atomic<bool> done{false};
+    std::thread buzzer([&] {
+        while (!done) device.Beep(0);
+    });
+    for (int i = 0; i < 8; ++i) {
+        device.SetNotifyWindow(test::NullPlatform::kClient + static_cast<Hwnd>(i % 2));
+        device.SetGpioPullHigh(i % 2 == 0);
+        device.SetBuzzerDuration(static_cast<std::uint32_t>(i));
+        EXPECT_TRUE(device.Open(0x1234, 0x000E, i % 3 == 0 ? 0 : kDeviceKindHandset));
+    }
+    done = true;
+    buzzer.join();
+    device.Close();
+    EXPECT_FALSE(platform.terminated);
+}
+
+TEST(HandsetDeviceReport, WrittenOnlyThroughAnOpenHandle) {
+    struct Case {
+        bool open, deviceOpens;
+        int result;
+    };
+    for (const Case& c : {Case{false, true, 1}, Case{true, false, 1}, Case{true, true, 0}}) {
+        ThreadedHandset platform;
+        platform.open = c.deviceOpens;
+        HandsetDevice device(platform.ports);
+        device.SetScanMode(MCU_MODE);
+        if (c.open) device.Open(0x1234, 0x000E, kDeviceKindHandset);
+        EXPECT_EQ(device.SendReport(0x40, 0x81, 0, 0), c.result) << c.open << c.deviceOpens;
+    }
+}
+
+}  // namespace
+}  // namespace calvox
