@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <string_view>
@@ -20,17 +21,18 @@ namespace {
 class FuzzedProfile : public calvox::test::NullPlatform {
 public:
     explicit FuzzedProfile(std::string_view text) {
-        std::string section;
+        Section* section = nullptr;
         while (!text.empty()) {
             const std::size_t end = std::min(text.find('\n'), text.size());
             std::string_view line = text.substr(0, end);
             text.remove_prefix(std::min(end + 1, text.size()));
             if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-                section = calvox::ToUpperAscii(std::string(line.substr(1, line.size() - 2)));
+                section = &SectionNamed(
+                    calvox::ToUpperAscii(std::string(line.substr(1, line.size() - 2))));
             } else if (std::size_t eq = line.find('='); eq != std::string_view::npos) {
-                values_.emplace(
-                    section + '\n' + calvox::ToUpperAscii(std::string(line.substr(0, eq))),
-                    std::string(line.substr(eq + 1)));
+                if (section == nullptr) section = &SectionNamed({});
+                section->values.emplace(calvox::ToUpperAscii(std::string(line.substr(0, eq))),
+                                        std::string(line.substr(eq + 1)));
             }
         }
     }
@@ -56,16 +58,36 @@ public:
     }
 
 private:
+    struct Section {
+        std::string name;
+        std::map<std::string, std::string> values;
+    };
+    Section& SectionNamed(std::string name) {
+        for (Section& section : sections_)
+            if (section.name == name) return section;
+        return sections_.emplace_back(Section{std::move(name), {}});
+    }
+    // A file holds a few sections and the program reads hundreds of keys, most
+    // of them absent: the section is looked for first, the key only in it.
     const std::string* Find(const std::string& section, const std::string& key) {
-        // Most keys are absent; build the upper-case name in one reused buffer.
-        if (values_.empty()) return nullptr;
-        name_.assign(section).append(1, '\n').append(key);
-        for (char& c : name_) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        auto it = values_.find(name_);
-        return it == values_.end() ? nullptr : &it->second;
+        for (const Section& s : sections_) {
+            if (!EqualUpper(s.name, section)) continue;
+            name_.assign(key);
+            for (char& c : name_) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            auto it = s.values.find(name_);
+            return it == s.values.end() ? nullptr : &it->second;
+        }
+        return nullptr;
+    }
+    static bool EqualUpper(const std::string& upper, const std::string& name) {
+        if (upper.size() != name.size()) return false;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            if (upper[i] != std::toupper(static_cast<unsigned char>(name[i]))) return false;
+        return true;
     }
     std::string name_;
-    std::map<std::string, std::string> values_;
+    // std::deque keeps the sections in place while more are added.
+    std::deque<Section> sections_;
 };
 
 }  // namespace

@@ -4,9 +4,11 @@
 # them one after the other.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]     each target for SECONDS (default 20)
 #   FUZZ_RUNS=N scripts/fuzz.sh 0 [TARGET...] each target for N executions
+#   FUZZ_JOBS=2 ...                           two targets at a time
 # Inputs are kept short enough that each execution stays cheap: a few dozen
 # reports, notifications or settings lines already reach every state.
-# Prints one line per target: executions, coverage (edges) and features.
+# Prints one line per target: executions, their rate, coverage (edges) and
+# features.
 # Findings (crash-*, leak-*, timeout-*) are left in build/fuzz/findings/. The time-out is
 # generous: on a loaded machine a 20 ms input can wait seconds for a core.
 set -euo pipefail
@@ -59,10 +61,13 @@ seeds() {  # target -> seed files in $out/seeds/target
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(notification_fuzz report_decoder_fuzz settings_fuzz scenario_parser_fuzz riff_wave_fuzz)
 mkdir -p "$out/findings"
-status=0
-for target in "${targets[@]}"; do
-    seeds "$target"
-    corpus=$out/corpus/$target
+# ASan keeps no allocation stacks and a small quarantine: a run then spends its
+# time in the program rather than in the allocator. Reproduce a finding with
+# the default options: build/fuzz/TARGET FILE.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0:quarantine_size_mb=16}
+
+fuzz_one() {  # target -> one line of figures; non-zero on a finding
+    local target=$1 corpus=$out/corpus/$1 log=$out/$1.log max_len limit start took
     mkdir -p "$corpus"
     case $target in
         report_decoder_fuzz) max_len=256 ;;
@@ -72,17 +77,44 @@ for target in "${targets[@]}"; do
     esac
     limit=(-max_total_time="$seconds")
     [ -z "${FUZZ_RUNS:-}" ] || limit=(-runs="$FUZZ_RUNS")
-    log=$out/$target.log
+    start=$(date +%s)
     if ! "$out/$target" "${limit[@]}" -max_len=$max_len -timeout=25 -rss_limit_mb=2048 -detect_leaks=1 \
             -print_final_stats=1 -artifact_prefix="$out/findings/$target-" \
             "$corpus" "$out/seeds/$target" >"$log" 2>&1; then
         echo "$target: FAILED, see $log"
-        status=1
-        continue
+        return 1
     fi
+    took=$(( $(date +%s) - start ))
+    local runs cov ft
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
     cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1)
     ft=$(grep -o 'ft: [0-9]*' "$log" | tail -1)
-    echo "$target: $runs executions, $cov edges, $ft, no crash, leak or time-out"
+    echo "$target: $runs executions in ${took} s ($(( runs / (took > 0 ? took : 1) )) per second)," \
+        "$cov edges, $ft, no crash, leak or time-out"
+}
+
+# FUZZ_JOBS=N runs N targets at a time (one per core), each on its own.
+jobs=${FUZZ_JOBS:-1}
+status=0
+running=0
+for target in "${targets[@]}"; do
+    seeds "$target"
+    if [ "$jobs" -le 1 ]; then
+        fuzz_one "$target" || status=1
+        continue
+    fi
+    fuzz_one "$target" >"$out/$target.figures" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait -n || status=1
+        running=$((running - 1))
+    fi
 done
+while [ "$running" -gt 0 ]; do
+    wait -n || status=1
+    running=$((running - 1))
+done
+if [ "$jobs" -gt 1 ]; then
+    for target in "${targets[@]}"; do cat "$out/$target.figures"; done
+fi
 exit $status
