@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "config/settings.h"
@@ -18,7 +19,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Real threads and events, and a handset whose reads never complete unless
-// cancelled. `holdReads` parks the reader inside StartRead until the program
+// cancelled. `holdReads` parks the reader inside Read until the program
 // starts joining it: the latest moment a read can begin.
 class ThreadedHandset : public test::NullPlatform {
 public:
@@ -104,7 +105,10 @@ public:
     void Release(LockHandle) override { lock_.unlock(); }
 
     std::vector<std::string> EnumerateHidInterfaces() override { return {"handset"}; }
-    HidHandle OpenDevice(const std::string&) override { return open ? ++next_ : 0; }
+    HidHandle OpenDevice(const std::string&) override {
+        std::lock_guard<std::mutex> g(mutex_);
+        return open ? ++next_ : 0;
+    }
     bool GetAttributes(HidHandle, std::uint16_t& vid, std::uint16_t& pid) override {
         vid = 0x1234;
         pid = 0x000E;
@@ -114,26 +118,18 @@ public:
         in = out = 5;
         return true;
     }
-    void StartWrite(HidHandle, const std::vector<std::uint8_t>&, EventHandle done) override {
-        SetEvent(done);
-    }
-    bool FinishWrite(HidHandle) override { return true; }
-    void StartRead(HidHandle, std::uint8_t*, std::size_t, EventHandle done) override {
+    bool Write(HidHandle, const std::vector<std::uint8_t>&, std::uint32_t) override { return true; }
+    // Nothing moves the handset: only the device's cancel ends a read, also
+    // one that begins after it.
+    HidReadResult Read(HidHandle device, std::uint8_t*, std::size_t, std::size_t&) override {
         std::unique_lock<std::mutex> lock(mutex_);
         if (holdReads) cv_.wait(lock, [&] { return joining_ || abandoned_; });
-        readDone_ = done;
-        readPending_ = true;
+        cv_.wait(lock, [&] { return cancelled_.count(device) > 0 || abandoned_; });
+        return HidReadResult::Cancelled;
     }
-    bool FinishRead(HidHandle, std::size_t&) override {
-        std::unique_lock<std::mutex> lock(mutex_);
-        cv_.wait(lock, [&] { return !readPending_ || abandoned_; });
-        return false;
-    }
-    void CancelIo(HidHandle) override {
+    void CancelRead(HidHandle device) override {
         std::lock_guard<std::mutex> g(mutex_);
-        if (!readPending_) return;
-        readPending_ = false;
-        events_[readDone_].signaled = true;
+        cancelled_.insert(device);
         cv_.notify_all();
     }
 
@@ -151,8 +147,7 @@ private:
     std::uintptr_t next_ = 0;
     bool joining_ = false;
     bool abandoned_ = false;
-    bool readPending_ = false;
-    EventHandle readDone_ = 0;
+    std::set<HidHandle> cancelled_;
 };
 
 TEST(HandsetDeviceClose, StopsAReaderWhoseReadBeginsAfterTheStop) {
@@ -194,16 +189,16 @@ TEST(HandsetDeviceThreads, BeepsDuringReOpensAndSettingChanges) {
 
 TEST(HandsetDeviceReport, WrittenOnlyThroughAnOpenHandle) {
     struct Case {
-        bool open, deviceOpens;
-        int result;
+        bool open, deviceOpens, written;
     };
-    for (const Case& c : {Case{false, true, 1}, Case{true, false, 1}, Case{true, true, 0}}) {
+    for (const Case& c :
+         {Case{false, true, false}, Case{true, false, false}, Case{true, true, true}}) {
         ThreadedHandset platform;
         platform.open = c.deviceOpens;
         HandsetDevice device(platform.ports);
         device.SetScanMode(MCU_MODE);
         if (c.open) device.Open(0x1234, 0x000E, kDeviceKindHandset);
-        EXPECT_EQ(device.SendReport(0x40, 0x81, 0, 0), c.result) << c.open << c.deviceOpens;
+        EXPECT_EQ(device.SendReport(0x40, 0x81, 0, 0), c.written) << c.open << c.deviceOpens;
     }
 }
 
