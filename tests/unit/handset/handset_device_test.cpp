@@ -26,6 +26,8 @@ public:
     bool holdReads = false;
     bool terminated = false;
     bool open = true;
+    int failingOpen = 0;  // the n-th open (from 1) fails; 0: none does
+    bool capsFail = false;
 
     ~ThreadedHandset() override {
         {
@@ -107,7 +109,11 @@ public:
     std::vector<std::string> EnumerateHidInterfaces() override { return {"handset"}; }
     HidHandle OpenDevice(const std::string&) override {
         std::lock_guard<std::mutex> g(mutex_);
-        return open ? ++next_ : 0;
+        return open && ++opens_ != failingOpen ? ++next_ : 0;
+    }
+    std::string LastError(HidHandle device) override {
+        return device == 0 ? "CreateFile failed: error 32"
+                           : "HidD_GetPreparsedData failed: error 1";
     }
     bool GetAttributes(HidHandle, std::uint16_t& vid, std::uint16_t& pid) override {
         vid = 0x1234;
@@ -116,7 +122,7 @@ public:
     }
     bool GetCaps(HidHandle, std::uint16_t& in, std::uint16_t& out) override {
         in = out = 5;
-        return true;
+        return !capsFail;
     }
     bool Write(HidHandle, const std::vector<std::uint8_t>&, std::uint32_t) override { return true; }
     // Nothing moves the handset: only the device's cancel ends a read, also
@@ -148,6 +154,7 @@ private:
     bool joining_ = false;
     bool abandoned_ = false;
     std::set<HidHandle> cancelled_;
+    int opens_ = 0;
 };
 
 TEST(HandsetDeviceClose, StopsAReaderWhoseReadBeginsAfterTheStop) {
@@ -199,6 +206,28 @@ TEST(HandsetDeviceReport, WrittenOnlyThroughAnOpenHandle) {
         device.SetScanMode(MCU_MODE);
         if (c.open) device.Open(0x1234, 0x000E, kDeviceKindHandset);
         EXPECT_EQ(device.SendReport(0x40, 0x81, 0, 0), c.written) << c.open << c.deviceOpens;
+    }
+}
+
+// Open finds the device with one open, then opens its read and its write
+// channel; the first failure among those and the capabilities is kept.
+TEST(HandsetDeviceOpen, KeepsWhyAChannelOrItsCapabilitiesFailed) {
+    struct Case {
+        int failingOpen;
+        bool capsFail;
+        const char* failure;
+    };
+    for (const Case& c : {Case{0, false, ""}, Case{3, false, "CreateFile failed: error 32"},
+                          Case{0, true, "HidD_GetPreparsedData failed: error 1"},
+                          Case{2, true, "CreateFile failed: error 32"}}) {
+        ThreadedHandset platform;
+        platform.failingOpen = c.failingOpen;
+        platform.capsFail = c.capsFail;
+        HandsetDevice device(platform.ports);
+        device.SetScanMode(MCU_MODE);
+        ASSERT_TRUE(device.Open(0x1234, 0x000E, kDeviceKindHandset));
+        EXPECT_EQ(device.OpenFailure(), c.failure) << c.failingOpen << c.capsFail;
+        device.Close();
     }
 }
 
