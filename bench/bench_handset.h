@@ -33,12 +33,12 @@ public:
         in = out = 5;
         return true;
     }
-    void StartWrite(HidHandle, const std::vector<std::uint8_t>& report, EventHandle) override {
-        if (reports++ > 0) return;
+    bool Write(HidHandle, const std::vector<std::uint8_t>& report, std::uint32_t) override {
+        if (reports++ > 0) return true;
         firstReport = BenchClock::now();
         firstBytes = report;
+        return true;
     }
-    bool FinishWrite(HidHandle) override { return true; }
     WaitResult WaitEvent(EventHandle, std::uint32_t) override { return WaitResult::Signaled; }
     // The bytes of a command handed to the window port for the client.
     LResult SendCopyData(Hwnd, Hwnd, const CopyDataRecord& record) override {

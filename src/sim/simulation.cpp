@@ -17,14 +17,10 @@ Simulation::Simulation(std::ostream& out, std::ostream& err)
       err_(err),
       raw_(out),
       scheduler_(now_),
-      handsets_(HandsetHost{
-          [this](EventHandle e) { scheduler_.SetEvent(e); },
-          [this](const std::string& line) { Write(line); },
-          [this] { return traceScan_ || scheduler_.CurrentName() != "scan"; },
-          [this](EventHandle e) {
-              return scheduler_.OnWorker() &&
-                     scheduler_.WaitEvent(e, kInfinite) == WaitResult::Signaled;
-          }}),
+      handsets_(scheduler_,
+                HandsetHost{[this](const std::string& line) { Write(line); },
+                            [this] { return traceScan_ || scheduler_.CurrentName() != "scan"; },
+                            [this](EventHandle e, std::uint32_t ms) { return WaitEvent(e, ms); }}),
       mixers_([this](const std::string& line) { Write(line); }),
       registry_([this](const std::string& line) { Write(line); }),
       sound_(now_, SoundHost{[this](const std::string& line) { Write(line); },

@@ -234,19 +234,16 @@ public:
     bool GetProductString(HidHandle handle, std::u16string& text) override {
         return handsets_.GetProductString(handle, text);
     }
-    void StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
-                    EventHandle completion) override {
-        handsets_.StartWrite(handle, report, completion);
+    HidReadResult Read(HidHandle handle, std::uint8_t* buffer, std::size_t length,
+                       std::size_t& bytesRead) override {
+        return handsets_.Read(handle, buffer, length, bytesRead);
     }
-    bool FinishWrite(HidHandle handle) override { return handsets_.FinishWrite(handle); }
-    void StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
-                   EventHandle completion) override {
-        handsets_.StartRead(handle, buffer, length, completion);
+    void CancelRead(HidHandle handle) override { handsets_.CancelRead(handle); }
+    bool Write(HidHandle handle, const std::vector<std::uint8_t>& report,
+               std::uint32_t timeoutMs) override {
+        return handsets_.Write(handle, report, timeoutMs);
     }
-    bool FinishRead(HidHandle handle, std::size_t& bytesRead) override {
-        return handsets_.FinishRead(handle, bytesRead);
-    }
-    void CancelIo(HidHandle handle) override { handsets_.CancelIo(handle); }
+    std::string LastError(HidHandle handle) override { return handsets_.LastError(handle); }
 
     // UsbPort
     UsbHandle OpenHostController(int n) override { return handsets_.OpenHostController(n); }

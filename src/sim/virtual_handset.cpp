@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sim/codepage.h"
 #include "base/text_convert.h"
+#include "sim/codepage.h"
 
 namespace calvox::sim {
 
@@ -19,6 +19,10 @@ constexpr Guid kHidGuid = {
 constexpr std::size_t kInputBuffers = 32;
 // HidD_GetIndexedString fills at most 260 bytes, terminator included.
 constexpr std::size_t kProductChars = 260 / 2 - 1;
+// What Windows says of a path that is not there and of a device that went.
+constexpr const char* kNoSuchPath = "CreateFile failed: error 2";
+constexpr const char* kReadGone = "ReadFile failed: error 1167";
+constexpr const char* kWriteGone = "WriteFile failed: error 1167";
 
 bool SameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -144,6 +148,7 @@ void VirtualHandsets::Unplug(int i) {
         if (file.handset != i || file.gone) continue;
         file.gone = true;
         file.queue.clear();
+        file.lastError = kReadGone;
         CompleteRead(file, nullptr);
     }
 }
@@ -168,7 +173,7 @@ void VirtualHandsets::SendReport(int i, const std::array<std::uint8_t, 4>& bytes
     for (auto& [handle, file] : hid_) {
         if (file.handset != i || file.gone) continue;
         if (file.readPending) {
-            CompleteRead(file, &report);
+            CompleteRead(file, &report, HidReadResult::Report);
         } else {
             if (file.queue.size() == kInputBuffers) file.queue.pop_front();
             file.queue.push_back(report);
@@ -221,6 +226,7 @@ HidHandle VirtualHandsets::OpenDevice(const std::string& path) {
         hid_[h].handset = i;
         return h;
     }
+    openError_ = kNoSuchPath;
     return 0;
 }
 
@@ -228,6 +234,8 @@ void VirtualHandsets::CloseDevice(HidHandle handle) {
     auto it = hid_.find(handle);
     if (it == hid_.end()) return;
     CompleteRead(it->second, nullptr);  // closing a handle cancels its transfers
+    for (const EventHandle event : {it->second.readDone, it->second.writeDone})
+        if (event != 0) scheduler_.CloseEvent(event);
     hid_.erase(it);
 }
 
@@ -262,12 +270,7 @@ bool VirtualHandsets::GetProductString(HidHandle handle, std::u16string& text) {
     return true;
 }
 
-void VirtualHandsets::StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
-                                 EventHandle completion) {
-    auto it = hid_.find(handle);
-    if (it == hid_.end()) return;
-    HidFile& file = it->second;
-    file.writeOk = !file.gone;
+bool VirtualHandsets::Take(HidFile& file, const std::vector<std::uint8_t>& report) {
     if (host_.traceWrite()) {
         std::string line = "hid<";
         for (std::size_t i = 1; i <= 4; ++i) {
@@ -277,71 +280,95 @@ void VirtualHandsets::StartWrite(HidHandle handle, const std::vector<std::uint8_
         }
         host_.trace(file.gone ? line + " failed" : line);
     }
-    if (!file.gone) {
-        std::array<std::uint8_t, 4> bytes{};
-        for (std::size_t i = 1; i <= 4 && i < report.size(); ++i) bytes[i - 1] = report[i];
-        handsets_[static_cast<std::size_t>(file.handset)].display.Feed(bytes);
+    if (file.gone) {
+        file.lastError = kWriteGone;
+        return false;
     }
-    // A removed device fails the write at once, so the writer does not wait.
-    host_.signal(completion);
+    std::array<std::uint8_t, 4> bytes{};
+    for (std::size_t i = 1; i <= 4 && i < report.size(); ++i) bytes[i - 1] = report[i];
+    handsets_[static_cast<std::size_t>(file.handset)].display.Feed(bytes);
     const HandsetSpec& spec = Spec(file.handset);
-    if (file.writeOk && IsProbe(report) && spec.mcu)
-        SendReport(file.handset, {0x40, *spec.mcu, 0, 0});
+    if (IsProbe(report) && spec.mcu) SendReport(file.handset, {0x40, *spec.mcu, 0, 0});
+    return true;
 }
 
-bool VirtualHandsets::FinishWrite(HidHandle handle) {
+bool VirtualHandsets::Write(HidHandle handle, const std::vector<std::uint8_t>& report,
+                            std::uint32_t timeoutMs) {
     auto it = hid_.find(handle);
-    return it != hid_.end() && it->second.writeOk;
-}
-
-void VirtualHandsets::StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
-                                EventHandle completion) {
-    auto it = hid_.find(handle);
-    if (it == hid_.end()) return;
+    if (it == hid_.end()) return false;
     HidFile& file = it->second;
-    file.readOk = false;
-    file.bytesRead = 0;
-    // A read on a removed device fails at once without signalling, as ReadFile
-    // does; the reader then waits for a cancel rather than spinning.
-    if (file.gone) return;
+    if (file.writeDone == 0) file.writeDone = scheduler_.CreateEvent("", false, false);
+    const EventHandle done = file.writeDone;
+    const bool written = Take(file, report);
+    // The transfer completes at once, a removed device failing it, so the
+    // writer's wait never reaches its limit.
+    scheduler_.SetEvent(done);
+    if (host_.wait(done, timeoutMs) == WaitResult::Signaled) return written;
+    it = hid_.find(handle);
+    if (it != hid_.end()) it->second.lastError = "WriteFile timed out";
+    return false;
+}
+
+HidReadResult VirtualHandsets::Read(HidHandle handle, std::uint8_t* buffer, std::size_t length,
+                                    std::size_t& bytesRead) {
+    bytesRead = 0;
+    auto it = hid_.find(handle);
+    if (it == hid_.end()) return HidReadResult::Failed;
+    HidFile& file = it->second;
+    if (file.cancelled) return HidReadResult::Cancelled;
+    if (file.gone) {
+        file.lastError = kReadGone;
+        return HidReadResult::Failed;
+    }
+    if (!file.queue.empty()) {
+        const std::vector<std::uint8_t> report = std::move(file.queue.front());
+        file.queue.pop_front();
+        bytesRead = std::min(report.size(), length);
+        if (bytesRead > 0) std::memcpy(buffer, report.data(), bytesRead);
+        return HidReadResult::Report;
+    }
+    if (file.readDone == 0) file.readDone = scheduler_.CreateEvent("", false, false);
     file.readPending = true;
     file.buffer = buffer;
     file.length = length;
-    file.readEvent = completion;
-    if (!file.queue.empty()) {
-        std::vector<std::uint8_t> report = std::move(file.queue.front());
-        file.queue.pop_front();
-        CompleteRead(file, &report);
+    const EventHandle done = file.readDone;
+    const bool ended = host_.wait(done, kInfinite) == WaitResult::Signaled;
+    // The handle may have closed while the worker waited.
+    it = hid_.find(handle);
+    if (it == hid_.end()) return HidReadResult::Failed;
+    if (!ended) {
+        // Nothing may wait here: the read is withdrawn before its buffer goes.
+        it->second.readPending = false;
+        return HidReadResult::Failed;
     }
+    bytesRead = it->second.bytesRead;
+    return it->second.outcome;
 }
 
-void VirtualHandsets::CompleteRead(HidFile& file, const std::vector<std::uint8_t>* report) {
+void VirtualHandsets::CompleteRead(HidFile& file, const std::vector<std::uint8_t>* report,
+                                   HidReadResult outcome) {
     if (!file.readPending) return;
     file.readPending = false;
-    file.readOk = report != nullptr;
+    file.outcome = outcome;
     file.bytesRead = 0;
     if (report != nullptr) {
         file.bytesRead = std::min(report->size(), file.length);
         if (file.bytesRead > 0) std::memcpy(file.buffer, report->data(), file.bytesRead);
     }
-    host_.signal(file.readEvent);
+    scheduler_.SetEvent(file.readDone);
 }
 
-bool VirtualHandsets::FinishRead(HidHandle handle, std::size_t& bytesRead) {
-    for (;;) {
-        auto it = hid_.find(handle);
-        if (it == hid_.end()) return false;
-        if (!it->second.readPending) {
-            bytesRead = it->second.bytesRead;
-            return it->second.readOk;
-        }
-        if (!host_.block(it->second.readEvent)) return false;
-    }
-}
-
-void VirtualHandsets::CancelIo(HidHandle handle) {
+void VirtualHandsets::CancelRead(HidHandle handle) {
     auto it = hid_.find(handle);
-    if (it != hid_.end()) CompleteRead(it->second, nullptr);
+    if (it == hid_.end()) return;
+    it->second.cancelled = true;
+    CompleteRead(it->second, nullptr, HidReadResult::Cancelled);
+}
+
+std::string VirtualHandsets::LastError(HidHandle handle) {
+    if (handle == 0) return openError_;
+    auto it = hid_.find(handle);
+    return it == hid_.end() ? std::string() : it->second.lastError;
 }
 
 // --- USB ---------------------------------------------------------------------------------

@@ -14,10 +14,10 @@
 
 #include "config/settings.h"
 #include "platform/audio_endpoint_port.h"
-#include "sim/handset_display.h"
 #include "platform/hid_port.h"
-#include "sim/handset_display.h"
 #include "platform/usb_port.h"
+#include "sim/handset_display.h"
+#include "sim/scheduler.h"
 #include "sim/script.h"
 
 namespace calvox::sim {
@@ -50,17 +50,22 @@ std::string GuidText(const Guid& guid);
 
 // What the handsets need of the rest of the virtual Windows.
 struct HandsetHost {
-    std::function<void(EventHandle)> signal;
     std::function<void(const std::string&)> trace;
     // False for a write that stays off the trace (keypad scan before `trace scan`).
     std::function<bool()> traceWrite;
-    // Waits on a worker until the event is signalled; false where nothing may block.
-    std::function<bool(EventHandle)> block;
+    // A wait as the program's threads wait: a worker hands the baton on, the
+    // hub thread lets the workers run meanwhile (and gives up on a wait
+    // without a limit that nothing ends).
+    std::function<WaitResult(EventHandle, std::uint32_t)> wait;
 };
 
+// Reads and writes wait on the scheduler's events for their completion, so
+// each takes the virtual time and hands the baton on as the program's own
+// waits do.
 class VirtualHandsets : public HidPort, public UsbPort, public AudioEndpointPort {
 public:
-    explicit VirtualHandsets(HandsetHost host) : host_(std::move(host)) {}
+    VirtualHandsets(Scheduler& scheduler, HandsetHost host)
+        : scheduler_(scheduler), host_(std::move(host)) {}
 
     // A handset plugged in; its index (0-based) is its place in enumeration.
     int Add(const HandsetSpec& spec);
@@ -77,12 +82,14 @@ public:
     // handle; -1 when none.
     int InUse() const;
     // An input report (byte 0 = 0, then `bytes`, zeros up to the input length)
-    // reaches every live handle of handset i: a pending read, else its queue.
+    // reaches every live handle of handset i: a read under way, else its queue.
     void SendReport(int i, const std::array<std::uint8_t, 4>& bytes);
     bool IsUsbHandle(std::uintptr_t handle) const { return usb_.count(handle) > 0; }
 
     // A picture of what handset i shows.
-    std::string DisplayPicture(int i) const { return handsets_[static_cast<std::size_t>(i)].display.Picture(); }
+    std::string DisplayPicture(int i) const {
+        return handsets_[static_cast<std::size_t>(i)].display.Picture();
+    }
     std::string HidPath(int i) const;
     std::string EndpointPath(int i) const;
     static std::string HostControllerPath();
@@ -98,13 +105,13 @@ public:
     bool GetCaps(HidHandle handle, std::uint16_t& inputLength,
                  std::uint16_t& outputLength) override;
     bool GetProductString(HidHandle handle, std::u16string& text) override;
-    void StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
-                    EventHandle completion) override;
-    bool FinishWrite(HidHandle handle) override;
-    void StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
-                   EventHandle completion) override;
-    bool FinishRead(HidHandle handle, std::size_t& bytesRead) override;
-    void CancelIo(HidHandle handle) override;
+    HidReadResult Read(HidHandle handle, std::uint8_t* buffer, std::size_t length,
+                       std::size_t& bytesRead) override;
+    void CancelRead(HidHandle handle) override;
+    // Completes at once (a removed device fails it), so the time limit never falls due.
+    bool Write(HidHandle handle, const std::vector<std::uint8_t>& report,
+               std::uint32_t timeoutMs) override;
+    std::string LastError(HidHandle handle) override;
 
     // UsbPort
     UsbHandle OpenHostController(int n) override;
@@ -133,27 +140,37 @@ private:
     // own queue of input reports, as the HID class driver does.
     struct HidFile {
         int handset = 0;
-        bool gone = false;  // the device was removed after the open
+        bool gone = false;       // the device was removed after the open
+        bool cancelled = false;  // CancelRead: every read from now on ends at once
         std::deque<std::vector<std::uint8_t>> queue;
+        // The read under way, if any: where its report goes and how it ended.
         bool readPending = false;
         std::uint8_t* buffer = nullptr;
         std::size_t length = 0;
-        EventHandle readEvent = 0;
-        bool readOk = false;
+        HidReadResult outcome = HidReadResult::Failed;
         std::size_t bytesRead = 0;
-        bool writeOk = false;
+        // The scheduler's completion events, made by the first transfer of each kind.
+        EventHandle readDone = 0;
+        EventHandle writeDone = 0;
+        std::string lastError;
     };
     enum class UsbNode { Controller, RootHub };
 
     HidFile* Live(HidHandle handle);
-    void CompleteRead(HidFile& file, const std::vector<std::uint8_t>* report);
+    // What the handset does with an output report; false when it is gone.
+    bool Take(HidFile& file, const std::vector<std::uint8_t>& report);
+    // Ends the read under way with a report, or with `outcome` when there is none.
+    void CompleteRead(HidFile& file, const std::vector<std::uint8_t>* report,
+                      HidReadResult outcome = HidReadResult::Failed);
     bool ValidPort(UsbHandle hub, int port) const;
 
+    Scheduler& scheduler_;
     HandsetHost host_;
     std::vector<Handset> handsets_;
     std::map<HidHandle, HidFile> hid_;
     std::map<UsbHandle, UsbNode> usb_;
     std::uintptr_t nextHandle_ = 0x10000;
+    std::string openError_;
 };
 
 }  // namespace calvox::sim

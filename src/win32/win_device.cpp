@@ -13,16 +13,46 @@ extern "C" {
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace calvox::win32 {
 
-struct WinHid::Transfers {
+namespace {
+// The events of the handset's transfers carry the names they always had.
+constexpr const char* kInputEventName = "ZVK_HID_INPUT_EVENT";
+constexpr const char* kOutputEventName = "ZVK_HID_OUTPUT_EVENT";
+
+std::string Failure(const char* call, DWORD error) {
+    return std::string(call) + " failed: error " + std::to_string(error);
+}
+}  // namespace
+
+struct WinHid::Device {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    HANDLE cancel = nullptr;     // manual reset; CancelRead sets it for good
+    HANDLE readDone = nullptr;   // made by the first read
+    HANDLE writeDone = nullptr;  // made by the first write
     OVERLAPPED read{};
     OVERLAPPED write{};
     std::vector<std::uint8_t> written;  // the copy WriteFile works from
     std::atomic<bool> readStarted{false};
     std::atomic<bool> writeStarted{false};
+    std::atomic<int> busy{0};  // Read and Write calls under way
+
+    void Fail(const std::string& text) {
+        std::lock_guard<std::mutex> hold(errorLock);
+        lastError = text;
+    }
+    std::string LastError() {
+        std::lock_guard<std::mutex> hold(errorLock);
+        return lastError;
+    }
+
+private:
+    std::mutex errorLock;  // the reader, a writer and the hub thread may each fail
+    std::string lastError;
 };
 
 namespace {
@@ -75,16 +105,46 @@ bool Pending(bool started, const OVERLAPPED& transfer) {
 
 // --- HID ---------------------------------------------------------------------
 
+namespace {
+
+// Counts a Read or Write under way, so that a close leaves the device to it.
+class BusyScope {
+public:
+    explicit BusyScope(std::atomic<int>& busy) : busy_(busy) { ++busy_; }
+    ~BusyScope() { --busy_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    std::atomic<int>& busy_;
+};
+
+// The named event of one direction, made once per device.
+bool EnsureEvent(HANDLE& event, const char* name) {
+    if (event == nullptr) event = ::CreateEventA(nullptr, TRUE, FALSE, name);
+    return event != nullptr;
+}
+
+}  // namespace
+
 WinHid::WinHid() = default;
 
 WinHid::~WinHid() {
-    while (!transfers_.empty()) CloseDevice(transfers_.begin()->first);
+    for (;;) {
+        HidHandle handle = 0;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (devices_.empty()) break;
+            handle = devices_.begin()->first;
+        }
+        CloseDevice(handle);
+    }
 }
 
-WinHid::Transfers* WinHid::TransfersOf(HidHandle handle) {
+WinHid::Device* WinHid::Find(HidHandle handle) {
     std::lock_guard<std::mutex> hold(lock_);
-    auto it = transfers_.find(handle);
-    return it == transfers_.end() ? nullptr : it->second.get();
+    auto it = devices_.find(handle);
+    return it == devices_.end() ? nullptr : it->second.get();
 }
 
 Guid WinHid::GetHidGuid() {
@@ -100,113 +160,204 @@ std::vector<std::string> WinHid::EnumerateHidInterfaces() {
 }
 
 HidHandle WinHid::OpenDevice(const std::string& path) {
-    HidHandle handle = FromOpened(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
-    if (handle != 0) {
+    auto device = std::make_unique<Device>();
+    device->file = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_OVERLAPPED, nullptr);
+    if (device->file == INVALID_HANDLE_VALUE) {
+        const std::string failure = Failure("CreateFile", ::GetLastError());
         std::lock_guard<std::mutex> hold(lock_);
-        transfers_[handle] = std::make_unique<Transfers>();
+        openError_ = failure;
+        return 0;
     }
+    device->cancel = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (device->cancel == nullptr) {
+        const std::string failure = Failure("CreateEvent", ::GetLastError());
+        ::CloseHandle(device->file);
+        std::lock_guard<std::mutex> hold(lock_);
+        openError_ = failure;
+        return 0;
+    }
+    const auto handle = reinterpret_cast<HidHandle>(device.get());
+    std::lock_guard<std::mutex> hold(lock_);
+    devices_[handle] = std::move(device);
     return handle;
 }
 
 void WinHid::CloseDevice(HidHandle handle) {
-    std::unique_ptr<Transfers> transfers;
+    std::unique_ptr<Device> device;
     {
         std::lock_guard<std::mutex> hold(lock_);
-        auto it = transfers_.find(handle);
-        if (it == transfers_.end()) return;
-        transfers = std::move(it->second);
-        transfers_.erase(it);
+        auto it = devices_.find(handle);
+        if (it == devices_.end()) return;
+        device = std::move(it->second);
+        devices_.erase(it);
     }
-    // The system writes into the records until their transfers end: they may
-    // go only after that, or never when a transfer will not end.
-    ::CancelIoEx(ToHandle(handle), nullptr);
-    auto pending = [&] {
-        return Pending(transfers->readStarted, transfers->read) ||
-               Pending(transfers->writeStarted, transfers->write);
+    ::SetEvent(device->cancel);
+    ::CancelIoEx(device->file, nullptr);
+    // The system writes into the records until their transfers end, and a
+    // Read or Write under way still uses them: the device may go only after
+    // that, or never when they will not end.
+    auto inUse = [&] {
+        return device->busy > 0 || Pending(device->readStarted, device->read) ||
+               Pending(device->writeStarted, device->write);
     };
-    for (int i = 0; i < 100 && pending(); ++i) ::Sleep(10);
-    if (pending()) transfers.release();
-    ::CloseHandle(ToHandle(handle));
+    for (int i = 0; i < 100 && inUse(); ++i) ::Sleep(10);
+    ::CloseHandle(device->file);
+    if (inUse()) {
+        static_cast<void>(device.release());
+        return;
+    }
+    for (HANDLE event : {device->cancel, device->readDone, device->writeDone})
+        if (event != nullptr) ::CloseHandle(event);
 }
 
 bool WinHid::GetAttributes(HidHandle handle, std::uint16_t& vendorId, std::uint16_t& productId) {
+    Device* device = Find(handle);
+    if (device == nullptr) return false;
     HIDD_ATTRIBUTES attributes{};
     attributes.Size = sizeof attributes;
-    if (!::HidD_GetAttributes(ToHandle(handle), &attributes)) return false;
+    if (!::HidD_GetAttributes(device->file, &attributes)) {
+        device->Fail(Failure("HidD_GetAttributes", ::GetLastError()));
+        return false;
+    }
     vendorId = attributes.VendorID;
     productId = attributes.ProductID;
     return true;
 }
 
 bool WinHid::GetCaps(HidHandle handle, std::uint16_t& inputLength, std::uint16_t& outputLength) {
+    Device* device = Find(handle);
+    if (device == nullptr) return false;
     PHIDP_PREPARSED_DATA preparsed = nullptr;
-    if (!::HidD_GetPreparsedData(ToHandle(handle), &preparsed)) return false;
+    if (!::HidD_GetPreparsedData(device->file, &preparsed)) {
+        device->Fail(Failure("HidD_GetPreparsedData", ::GetLastError()));
+        return false;
+    }
     HIDP_CAPS caps{};
-    const bool read = ::HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS;
+    const NTSTATUS status = ::HidP_GetCaps(preparsed, &caps);
     ::HidD_FreePreparsedData(preparsed);
-    if (!read) return false;
+    if (status != HIDP_STATUS_SUCCESS) {
+        char text[48];
+        std::snprintf(text, sizeof text, "HidP_GetCaps failed: status 0x%08lX",
+                      static_cast<unsigned long>(status));
+        device->Fail(text);
+        return false;
+    }
     inputLength = caps.InputReportByteLength;
     outputLength = caps.OutputReportByteLength;
     return true;
 }
 
 bool WinHid::GetProductString(HidHandle handle, std::u16string& text) {
+    Device* device = Find(handle);
+    if (device == nullptr) return false;
     wchar_t buffer[130] = {};  // 260 bytes
-    if (!::HidD_GetIndexedString(ToHandle(handle), 1, buffer, sizeof buffer)) return false;
+    if (!::HidD_GetIndexedString(device->file, 1, buffer, sizeof buffer)) {
+        device->Fail(Failure("HidD_GetIndexedString", ::GetLastError()));
+        return false;
+    }
     buffer[129] = L'\0';
     text = reinterpret_cast<const char16_t*>(buffer);
     return true;
 }
 
-void WinHid::StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
-                        EventHandle completion) {
-    Transfers* transfers = TransfersOf(handle);
-    if (transfers == nullptr) return;
-    transfers->written = report;
-    transfers->write = OVERLAPPED{};
-    transfers->write.hEvent = ToHandle(completion);
-    const BOOL done =
-        ::WriteFile(ToHandle(handle), transfers->written.data(),
-                    static_cast<DWORD>(transfers->written.size()), nullptr, &transfers->write);
-    // A write refused at once never signals its event.
-    transfers->writeStarted = done || ::GetLastError() == ERROR_IO_PENDING;
-}
-
-bool WinHid::FinishWrite(HidHandle handle) {
-    Transfers* transfers = TransfersOf(handle);
-    if (transfers == nullptr || !transfers->writeStarted) return false;
-    DWORD written = 0;
-    const BOOL done = ::GetOverlappedResult(ToHandle(handle), &transfers->write, &written, TRUE);
-    transfers->writeStarted = false;
-    return done && written == transfers->written.size();
-}
-
-void WinHid::StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
-                       EventHandle completion) {
-    Transfers* transfers = TransfersOf(handle);
-    if (transfers == nullptr) return;
-    transfers->read = OVERLAPPED{};
-    transfers->read.hEvent = ToHandle(completion);
-    const BOOL done =
-        ::ReadFile(ToHandle(handle), buffer, static_cast<DWORD>(length), nullptr, &transfers->read);
-    transfers->readStarted = done || ::GetLastError() == ERROR_IO_PENDING;
-}
-
-bool WinHid::FinishRead(HidHandle handle, std::size_t& bytesRead) {
-    Transfers* transfers = TransfersOf(handle);
-    if (transfers == nullptr || !transfers->readStarted) return false;
+HidReadResult WinHid::Read(HidHandle handle, std::uint8_t* buffer, std::size_t length,
+                           std::size_t& bytesRead) {
+    bytesRead = 0;
+    Device* device = Find(handle);
+    if (device == nullptr) return HidReadResult::Failed;
+    BusyScope busy(device->busy);
+    // The cancel event stays set, so a cancel that came first is seen here.
+    if (::WaitForSingleObject(device->cancel, 0) == WAIT_OBJECT_0) return HidReadResult::Cancelled;
+    if (!EnsureEvent(device->readDone, kInputEventName)) {
+        device->Fail(Failure("CreateEvent", ::GetLastError()));
+        return HidReadResult::Failed;
+    }
+    device->read = OVERLAPPED{};
+    device->read.hEvent = device->readDone;
+    if (!::ReadFile(device->file, buffer, static_cast<DWORD>(length), nullptr, &device->read) &&
+        ::GetLastError() != ERROR_IO_PENDING) {
+        device->Fail(Failure("ReadFile", ::GetLastError()));
+        return HidReadResult::Failed;
+    }
+    device->readStarted = true;
+    const HANDLE wakers[] = {device->readDone, device->cancel};
+    const DWORD woken = ::WaitForMultipleObjects(2, wakers, FALSE, INFINITE);
+    if (woken != WAIT_OBJECT_0) ::CancelIoEx(device->file, &device->read);
+    // The buffer and the record are the system's until the read has ended.
     DWORD read = 0;
-    const BOOL done = ::GetOverlappedResult(ToHandle(handle), &transfers->read, &read, TRUE);
-    transfers->readStarted = false;
+    const BOOL done = ::GetOverlappedResult(device->file, &device->read, &read, TRUE);
+    const DWORD error = done ? ERROR_SUCCESS : ::GetLastError();
+    device->readStarted = false;
+    ::ResetEvent(device->readDone);
+    if (woken != WAIT_OBJECT_0) return HidReadResult::Cancelled;
+    if (!done) {
+        device->Fail(Failure("ReadFile", error));
+        return HidReadResult::Failed;
+    }
     bytesRead = read;
-    return done != 0;
+    return HidReadResult::Report;
 }
 
-// CancelIoEx: the read to cancel belongs to the reader thread, and CancelIo
-// would reach only the caller's own transfers.
-void WinHid::CancelIo(HidHandle handle) { ::CancelIoEx(ToHandle(handle), nullptr); }
+// An event, not CancelIoEx alone: the read to cancel belongs to the reader
+// thread and may not have started yet.
+void WinHid::CancelRead(HidHandle handle) {
+    if (Device* device = Find(handle)) ::SetEvent(device->cancel);
+}
+
+bool WinHid::Write(HidHandle handle, const std::vector<std::uint8_t>& report,
+                   std::uint32_t timeoutMs) {
+    Device* device = Find(handle);
+    if (device == nullptr) return false;
+    BusyScope busy(device->busy);
+    if (!EnsureEvent(device->writeDone, kOutputEventName)) {
+        device->Fail(Failure("CreateEvent", ::GetLastError()));
+        return false;
+    }
+    device->written = report;
+    device->write = OVERLAPPED{};
+    device->write.hEvent = device->writeDone;
+    // A write refused at once never signals its event.
+    if (!::WriteFile(device->file, device->written.data(),
+                     static_cast<DWORD>(device->written.size()), nullptr, &device->write) &&
+        ::GetLastError() != ERROR_IO_PENDING) {
+        device->Fail(Failure("WriteFile", ::GetLastError()));
+        return false;
+    }
+    device->writeStarted = true;
+    const bool inTime = ::WaitForSingleObject(device->writeDone, timeoutMs) == WAIT_OBJECT_0;
+    if (!inTime) ::CancelIoEx(device->file, &device->write);
+    // Wait for the write (or its cancellation) to end before the record is reused.
+    DWORD written = 0;
+    const BOOL done = ::GetOverlappedResult(device->file, &device->write, &written, TRUE);
+    const DWORD error = done ? ERROR_SUCCESS : ::GetLastError();
+    device->writeStarted = false;
+    ::ResetEvent(device->writeDone);
+    if (!inTime) {
+        device->Fail("WriteFile timed out after " + std::to_string(timeoutMs) + " ms");
+        return false;
+    }
+    if (!done) {
+        device->Fail(Failure("WriteFile", error));
+        return false;
+    }
+    if (written != device->written.size()) {
+        device->Fail("WriteFile wrote " + std::to_string(written) + " of " +
+                     std::to_string(device->written.size()) + " bytes");
+        return false;
+    }
+    return true;
+}
+
+std::string WinHid::LastError(HidHandle handle) {
+    if (handle == 0) {
+        std::lock_guard<std::mutex> hold(lock_);
+        return openError_;
+    }
+    Device* device = Find(handle);
+    return device == nullptr ? std::string() : device->LastError();
+}
 
 // --- USB ---------------------------------------------------------------------
 

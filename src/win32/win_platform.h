@@ -244,21 +244,22 @@ public:
     bool GetCaps(HidHandle handle, std::uint16_t& inputLength,
                  std::uint16_t& outputLength) override;
     bool GetProductString(HidHandle handle, std::u16string& text) override;
-    void StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
-                    EventHandle completion) override;
-    bool FinishWrite(HidHandle handle) override;
-    void StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
-                   EventHandle completion) override;
-    bool FinishRead(HidHandle handle, std::size_t& bytesRead) override;
-    void CancelIo(HidHandle handle) override;
+    HidReadResult Read(HidHandle handle, std::uint8_t* buffer, std::size_t length,
+                       std::size_t& bytesRead) override;
+    void CancelRead(HidHandle handle) override;
+    bool Write(HidHandle handle, const std::vector<std::uint8_t>& report,
+               std::uint32_t timeoutMs) override;
+    std::string LastError(HidHandle handle) override;
 
 private:
-    // The overlapped records of one open handle, one per direction.
-    struct Transfers;
-    Transfers* TransfersOf(HidHandle handle);
+    // One open device: its file, the overlapped records and events of its
+    // transfers (one per direction), its cancel event and its last failure.
+    struct Device;
+    Device* Find(HidHandle handle);
 
     std::mutex lock_;  // the reader, the writers and the hub thread share the table
-    std::map<HidHandle, std::unique_ptr<Transfers>> transfers_;
+    std::map<HidHandle, std::unique_ptr<Device>> devices_;
+    std::string openError_;  // under lock_
 };
 
 class WinUsb final : public UsbPort {

@@ -6,9 +6,9 @@
 #include <atomic>
 #include <cctype>
 
-#include "sound/driver_wave_player.h"
 #include "handset/handset_device.h"
 #include "handset/usb_walk.h"
+#include "sound/driver_wave_player.h"
 #include "win32/win_platform.h"
 #include "wine_support.h"
 
@@ -56,6 +56,32 @@ TEST(HidPort, EnumeratesWineDevicesAndReadsTheirAttributesAndCaps) {
               0u);
 }
 
+// A read on a thread of its own; `result` holds how it ended.
+struct ReaderThread {
+    ReaderThread(WinHid& port, WinThreads& workers, HidHandle device, std::size_t length)
+        : hid(port), threads(workers), buffer(length, 0xEE) {
+        thread = threads.StartThread("reader", [this, device] {
+            std::size_t bytes = 0;
+            result = hid.Read(device, buffer.data(), buffer.size(), bytes);
+            finished = true;
+        });
+    }
+    bool Join() {
+        const bool joined = threads.JoinThread(thread, 2000);
+        if (joined)
+            threads.CloseThread(thread);
+        else
+            threads.AbandonThread(thread);
+        return joined;
+    }
+    WinHid& hid;
+    WinThreads& threads;
+    std::vector<std::uint8_t> buffer;
+    std::atomic<bool> finished{false};
+    std::atomic<HidReadResult> result{HidReadResult::Report};
+    ThreadHandle thread = 0;
+};
+
 TEST(HidPort, ReadPendingOnOneThreadIsCancelledFromAnother) {
     WinHid hid;
     WinThreads threads;
@@ -65,57 +91,82 @@ TEST(HidPort, ReadPendingOnOneThreadIsCancelledFromAnother) {
     ASSERT_NE(handle, 0u);
     std::uint16_t input = 0, output = 0;
     ASSERT_TRUE(hid.GetCaps(handle, input, output));
-    EventHandle done = threads.CreateEvent("", true, false);
 
-    // The reader's pattern: start, wait without limit, finish.
-    std::vector<std::uint8_t> buffer(input, 0xEE);
-    std::atomic<bool> finished{false}, readOk{true};
-    ThreadHandle reader = threads.StartThread("reader", [&] {
-        hid.StartRead(handle, buffer.data(), buffer.size(), done);
-        threads.WaitEvent(done, kInfinite);
-        std::size_t bytes = 0;
-        readOk = hid.FinishRead(handle, bytes);
-        finished = true;
-    });
-    ASSERT_NE(reader, 0u);
+    ReaderThread reader(hid, threads, handle, input);
+    ASSERT_NE(reader.thread, 0u);
     Sleep(200);
-    EXPECT_FALSE(finished) << "nothing moves Wine's mouse, so the read must still be pending";
+    EXPECT_FALSE(reader.finished)
+        << "nothing moves Wine's mouse, so the read must still be pending";
+    hid.CancelRead(handle);
+    EXPECT_TRUE(reader.Join()) << "the cancel did not reach the reader's read";
+    EXPECT_EQ(reader.result, HidReadResult::Cancelled);
 
-    hid.CancelIo(handle);
-    EXPECT_TRUE(threads.JoinThread(reader, 2000)) << "the cancel did not reach the reader's read";
-    threads.CloseThread(reader);
-    EXPECT_TRUE(finished);
-    EXPECT_FALSE(readOk) << "a cancelled read must report failure";
-
-    // A read still pending when the handle closes must not outlive its record.
-    threads.ResetEvent(done);
-    hid.StartRead(handle, buffer.data(), buffer.size(), done);
+    // The cancel holds: a read that begins after it ends at once.
+    std::vector<std::uint8_t> buffer(input, 0);
+    std::size_t bytes = 0;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(hid.Read(handle, buffer.data(), buffer.size(), bytes), HidReadResult::Cancelled);
+    EXPECT_LT(GetTickCount() - start, 100u);
     hid.CloseDevice(handle);
-    EXPECT_EQ(threads.WaitEvent(done, 2000), WaitResult::Signaled);
-    threads.CloseEvent(done);
+
+    // A read under way when its device closes ends before the device goes.
+    HidHandle closing = hid.OpenDevice(paths[0]);
+    ASSERT_NE(closing, 0u);
+    ReaderThread closed(hid, threads, closing, input);
+    Sleep(100);
+    hid.CloseDevice(closing);
+    EXPECT_TRUE(closed.Join());
+    EXPECT_EQ(closed.result, HidReadResult::Cancelled);
 }
 
-TEST(HidPort, WriteRefusedAtOnceFailsWithoutWaiting) {
+TEST(HidPort, WriteRefusedAtOnceFailsWithoutWaitingAndSaysWhy) {
     WinHid hid;
-    WinThreads threads;
     std::vector<std::string> paths = WineHidPaths(hid);
     ASSERT_FALSE(paths.empty());
     HidHandle handle = hid.OpenDevice(paths[0]);
     ASSERT_NE(handle, 0u);
-    EventHandle done = threads.CreateEvent("", true, false);
 
     // Wine's devices take no output report: WriteFile fails before any I/O
     // starts, and no completion will ever signal.
-    hid.StartWrite(handle, {0, 0x40, 0x9F, 0, 0}, done);
-    EXPECT_EQ(threads.WaitEvent(done, 100), WaitResult::Timeout);
-    hid.CancelIo(handle);
     DWORD start = GetTickCount();
-    EXPECT_FALSE(hid.FinishWrite(handle));
-    EXPECT_LT(GetTickCount() - start, 500u);
-    EXPECT_FALSE(hid.FinishWrite(hid.OpenDevice("\\\\?\\none")));
-
+    EXPECT_FALSE(hid.Write(handle, {0, 0x40, 0x9F, 0, 0}, 100));
+    EXPECT_LT(GetTickCount() - start, 100u);
+    EXPECT_EQ(hid.LastError(handle).rfind("WriteFile failed: error ", 0), 0u)
+        << hid.LastError(handle);
+    EXPECT_FALSE(hid.Write(hid.OpenDevice("\\\\?\\none"), {0, 0x40, 0x9F, 0, 0}, 100));
+    EXPECT_EQ(hid.LastError(0).rfind("CreateFile failed: error ", 0), 0u) << hid.LastError(0);
     hid.CloseDevice(handle);
-    threads.CloseEvent(done);
+}
+
+// A pipe nobody reads stands for a device that never takes its report: the
+// write is cancelled at its time limit and the device stays usable.
+TEST(HidPort, WriteNotCompletedInTimeIsCancelled) {
+    const char* name = "\\\\.\\pipe\\calvox-stalled-write";
+    HANDLE server = CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                     PIPE_TYPE_BYTE | PIPE_WAIT, 1, 16, 16, 0, nullptr);
+    ASSERT_NE(server, INVALID_HANDLE_VALUE);
+    WinHid hid;
+    WinThreads threads;
+    HidHandle handle = hid.OpenDevice(name);
+    ASSERT_NE(handle, 0u) << hid.LastError(0);
+
+    std::atomic<bool> written{true};
+    std::atomic<DWORD> elapsed{0};
+    ThreadHandle writer = threads.StartThread("writer", [&] {
+        const DWORD start = GetTickCount();
+        written = hid.Write(handle, std::vector<std::uint8_t>(1 << 20, 0x55), 100);
+        elapsed = GetTickCount() - start;
+    });
+    const bool joined = threads.JoinThread(writer, 3000);
+    if (!joined) threads.AbandonThread(writer);
+    ASSERT_TRUE(joined) << "the cancelled write never ended";
+    threads.CloseThread(writer);
+    EXPECT_FALSE(written);
+    EXPECT_GE(elapsed, 90u);
+    EXPECT_LT(elapsed, 1000u);
+    EXPECT_EQ(hid.LastError(handle), "WriteFile timed out after 100 ms");
+    hid.CloseDevice(handle);
+    CloseHandle(server);
 }
 
 TEST(HidPort, HandsetChannelOnWinesKeyboardEndsItsReaderPromptly) {

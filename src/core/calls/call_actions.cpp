@@ -80,13 +80,13 @@ void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons) {
     }
 }
 
-int ToggleMicMute(App& app) {
+bool ToggleMicMute(App& app) {
     std::uint32_t muted = 0;
-    if (!app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return 0;
+    if (!app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return false;
     std::uint32_t toggled = muted ? 0 : 1;
     app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETMUTE", toggled);
-    const int result = SendMcuCommand(app, McuCommand::Indicator,
-                                      IndicatorValue(McuIndicator::Muted, toggled != 0));
+    const bool result = SendMcuCommand(app, McuCommand::Indicator,
+                                       IndicatorValue(McuIndicator::Muted, toggled != 0));
     app.hub.micMuted = static_cast<int>(toggled);
     return result;
 }

@@ -24,10 +24,11 @@ void AnswerRingingCall(App& app, Hwnd hubWindow);
 void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld);
 // After a hang-up: the first call on hold, unless it is the one hung up, resumes.
 void ResumeHeldCall(App& app, Hwnd hubWindow, const CallRecord* finished);
-void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons);
-// Flips the microphone mute; the indicator follows.
 // The chip's own volume and speaker-mute buttons (input byte 1, bits 0-2).
-int ToggleMicMute(App& app);
+void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons);
+// Flips the microphone mute; the indicator follows. True when the mute
+// flipped and the indicator was sent.
+bool ToggleMicMute(App& app);
 // Posts one key press (down and up) to the client's address-bar edit.
 void PostKeyToAddressBar(App& app, std::uint16_t virtualKey);
 // A long "0" becomes "+": the "0" its press typed is taken back from the

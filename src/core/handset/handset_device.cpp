@@ -52,7 +52,7 @@ bool HandsetDevice::ReadCapabilities(HidHandle handle, std::uint32_t& inputLengt
     std::string text;
     if (platform_.text.WideToAnsi(product, text) && !text.empty())
         productType = text.find(kHeadphoneSetProduct) != std::string::npos ? kProductHeadphoneSet
-                                                                            : kProductGeneric;
+                                                                           : kProductGeneric;
     return read;
 }
 
@@ -85,12 +85,13 @@ bool HandsetDevice::Open(std::uint16_t vendorId, std::uint16_t productId, int ki
     kind_ = kind;
     path_ = path;
 
-    HidPort& hid = platform_.hid;
-    readHandle_ = hid.OpenDevice(path_);
-    HidHandle writer = hid.OpenDevice(path_);
+    openFailure_.clear();
+    readHandle_ = OpenChannel();
+    HidHandle writer = OpenChannel();
     std::uint32_t in = inputLength_, out = outputLength_;
     int type = productType_;
-    if (readHandle_ != 0) ReadCapabilities(readHandle_, in, out, type);
+    if (readHandle_ != 0 && !ReadCapabilities(readHandle_, in, out, type) && openFailure_.empty())
+        openFailure_ = platform_.hid.LastError(readHandle_);
     productType_ = type;
 
     ThreadPort& threads = platform_.threads;
@@ -98,19 +99,14 @@ bool HandsetDevice::Open(std::uint16_t vendorId, std::uint16_t productId, int ki
     writeHandle_ = writer;
     inputLength_ = in;
     outputLength_ = out;
-    outputEvent_ = threads.CreateEvent(kOutputEventName, true, false);
     platform_.threads.Release(writeLock_);
 
     readerRunning_ = true;
-    readerStop_ = threads.CreateEvent("", true, false);
     // What the reader needs from the hub's settings is fixed now: the hub may
     // change them for the next open while this reader still runs.
     const ReaderSetup setup{platform_.window.IsWindow(notifyWindow_) ? notifyWindow_ : 0,
-                            ResolveScanMode(scanMode_, productType_),
-                            gpioPullHigh_,
-                            readHandle_,
-                            inputLength_,
-                            readerStop_};
+                            ResolveScanMode(scanMode_, productType_), gpioPullHigh_, readHandle_,
+                            inputLength_};
     readerThread_ = threads.StartThread("reader", [this, setup] { ReaderThread(setup); });
 
     bool present = false;
@@ -138,11 +134,10 @@ void HandsetDevice::StopThread(ThreadHandle& thread, const char* name) {
     thread = 0;
 }
 
-void HandsetDevice::DropEvent(EventHandle& event) {
-    if (event == 0) return;
-    platform_.threads.SetEvent(event);
-    platform_.threads.CloseEvent(event);
-    event = 0;
+HidHandle HandsetDevice::OpenChannel() {
+    const HidHandle handle = platform_.hid.OpenDevice(path_);
+    if (handle == 0 && openFailure_.empty()) openFailure_ = platform_.hid.LastError(0);
+    return handle;
 }
 
 void HandsetDevice::Close() {
@@ -152,17 +147,16 @@ void HandsetDevice::Close() {
     StopScan();
     BuzzerOff();
 
-    // The reader waits on its stop event together with its read, so setting
-    // the event ends its wait wherever it stands; it cancels its own read.
-    if (readerStop_ != 0) platform_.threads.SetEvent(readerStop_);
+    // A cancelled device ends the read under way and every later one, so the
+    // reader stops wherever it stands.
+    if (readHandle_ != 0) platform_.hid.CancelRead(readHandle_);
     StopThread(readerThread_, "reader");
-    if (readerStop_ != 0) platform_.threads.CloseEvent(readerStop_);
-    readerStop_ = 0;
 
     platform_.threads.Acquire(writeLock_);
-    DropEvent(outputEvent_);
-    EventHandle mcu = mcuEvent_.exchange(0);
-    DropEvent(mcu);
+    if (EventHandle mcu = mcuEvent_.exchange(0)) {
+        platform_.threads.SetEvent(mcu);
+        platform_.threads.CloseEvent(mcu);
+    }
     if (writeHandle_ != 0) platform_.hid.CloseDevice(writeHandle_);
     writeHandle_ = 0;
     platform_.threads.Release(writeLock_);
@@ -172,36 +166,27 @@ void HandsetDevice::Close() {
     mcuPresent_ = false;
 }
 
-int HandsetDevice::SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
+bool HandsetDevice::SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
     if (BuzzerSounding()) b1 |= kBuzzerBit;
     return WriteReport(b1, b2, b3, b4);
 }
 
-int HandsetDevice::WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
-                               std::uint8_t b4) {
+bool HandsetDevice::WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
+                                std::uint8_t b4) {
     platform_.threads.Acquire(writeLock_);
-    const int result = WriteReportLocked(b1, b2, b3, b4);
+    const bool written = WriteReportLocked(b1, b2, b3, b4);
     platform_.threads.Release(writeLock_);
-    return result;
+    return written;
 }
 
-int HandsetDevice::WriteReportLocked(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
-                                     std::uint8_t b4) {
-    ThreadPort& threads = platform_.threads;
-    HidPort& hid = platform_.hid;
-    if (writeHandle_ == 0 || outputLength_ == 0 || outputEvent_ == 0) return 1;
+bool HandsetDevice::WriteReportLocked(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
+                                      std::uint8_t b4) {
+    if (writeHandle_ == 0 || outputLength_ == 0) return false;
     // The report is as long as the device says, zero-padded.
     std::vector<std::uint8_t> report(outputLength_, 0);
     const std::uint8_t bytes[] = {0, b1, b2, b3, b4};
     std::copy_n(bytes, std::min<std::size_t>(report.size(), 5), report.begin());
-
-    hid.StartWrite(writeHandle_, report, outputEvent_);
-    const WaitResult wait = threads.WaitEvent(outputEvent_, kWriteTimeoutMs);
-    if (wait != WaitResult::Signaled) hid.CancelIo(writeHandle_);
-    // Wait for the write (or its cancellation) to finish before the record is reused.
-    const bool written = hid.FinishWrite(writeHandle_);
-    threads.ResetEvent(outputEvent_);
-    return wait == WaitResult::Signaled && written ? 0 : 1;
+    return platform_.hid.Write(writeHandle_, report, kWriteTimeoutMs);
 }
 
 bool HandsetDevice::ProbeMcu() {
@@ -255,47 +240,33 @@ void HandsetDevice::ScanThread() {
 }
 
 void HandsetDevice::ReaderThread(const ReaderSetup& setup) {
-    ThreadPort& threads = platform_.threads;
-    HidPort& hid = platform_.hid;
     if (setup.handle == 0 || setup.inputLength == 0) return;
-    const EventHandle inputEvent = threads.CreateEvent(kInputEventName, true, false);
     ReportDecoder decoder(setup.scanMode, setup.gpioPullHigh);
     // Bytes 1-4 are decoded whatever the report's length: those a shorter
     // report does not carry stay zero.
     std::vector<std::uint8_t> buffer(std::max<std::size_t>(setup.inputLength, kDecodedReportBytes),
                                      0);
 
-    const std::vector<EventHandle> wakers{setup.stop, inputEvent};
     while (readerRunning_ && kind_ == kDeviceKindHandset) {
         std::fill(buffer.begin(), buffer.end(), 0);
-        hid.StartRead(setup.handle, buffer.data(), setup.inputLength, inputEvent);
-        std::size_t woken = 0;
-        const WaitResult wait = threads.WaitEvents(wakers, kInfinite, woken);
-        if (wait != WaitResult::Signaled || woken == 0) {
-            // Stopped (or the wait broke): the read is ours to cancel, and its
-            // buffer must outlive it.
-            hid.CancelIo(setup.handle);
-            std::size_t ignored = 0;
-            hid.FinishRead(setup.handle, ignored);
-            break;
-        }
-        threads.ResetEvent(inputEvent);
         std::size_t bytes = 0;
-        // A failed read means the handset is gone.
-        if (!hid.FinishRead(setup.handle, bytes)) break;
+        // A failed read means the handset is gone; a cancelled one, that the
+        // channel closes.
+        if (platform_.hid.Read(setup.handle, buffer.data(), setup.inputLength, bytes) !=
+            HidReadResult::Report)
+            break;
         // A read shorter than the device's report lacks bytes the device
         // sends: they would decode as zeros, a phantom key 0.
         if (bytes < setup.inputLength) continue;
         ReportDecoder::Result result =
             decoder.Decode(buffer[1], buffer[2], buffer[3], buffer[4], scanThreadExists_);
         if (result.mcuHello) {
-            if (EventHandle event = mcuEvent_) threads.SetEvent(event);
+            if (EventHandle event = mcuEvent_) platform_.threads.SetEvent(event);
         }
         if (setup.notify == 0) continue;
         for (const PostedMessage& m : result.messages)
             platform_.window.PostMessage(setup.notify, m.message, m.wParam, m.lParam);
     }
-    threads.CloseEvent(inputEvent);
 }
 
 // --- buzzer ----------------------------------------------------------------------

@@ -17,8 +17,6 @@ inline constexpr int kProductClassHeadphoneSet = 4;
 inline constexpr int kProductClassOther = 8;
 inline constexpr int kDeviceKindHandset = 1;
 inline constexpr const char* kHeadphoneSetProduct = "Zorvik USB Headphone Set";
-inline constexpr const char* kOutputEventName = "ZVK_HID_OUTPUT_EVENT";
-inline constexpr const char* kInputEventName = "ZVK_HID_INPUT_EVENT";
 inline constexpr const char* kMcuEventName = "ZVK_HID_MCU_EVENT";
 inline constexpr std::uint32_t kWriteTimeoutMs = 100;
 inline constexpr std::uint32_t kProbeTimeoutMs = 100;
@@ -38,8 +36,8 @@ public:
     // Discovery.
     bool FindDevice(std::uint16_t vendorId, std::uint16_t productId, std::uint16_t vendorMask,
                     std::uint16_t productMask, std::string& path);
-    bool ReadCapabilities(HidHandle handle, std::uint32_t& inputLength,
-                          std::uint32_t& outputLength, int& productType);
+    bool ReadCapabilities(HidHandle handle, std::uint32_t& inputLength, std::uint32_t& outputLength,
+                          int& productType);
     // 4 for a headphone set, 8 for any other handset.
     bool QueryProductClass(int& productClass);
 
@@ -51,9 +49,12 @@ public:
     bool Open(std::uint16_t vendorId, std::uint16_t productId, int kind);
     void Close();
     bool IsFound() const { return !path_.empty(); }
-    // 0 when the report was written; non-zero when it was not (also when no
+    // True when the report was written; false when it was not (also when no
     // handset is open).
-    int SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
+    bool SendReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
+    // Why the last Open met a device it could not use (a failed open or
+    // capabilities query, in the HID port's words); empty when nothing failed.
+    const std::string& OpenFailure() const { return openFailure_; }
     bool ProbeMcu();
     bool StartScan();
     void StopScan();
@@ -79,9 +80,9 @@ public:
 
 private:
     enum class BuzzerRequest : unsigned { Ring = 1, Beep = 2 };
-    int WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
+    bool WriteReport(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
     // The same with the write lock already held.
-    int WriteReportLocked(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
+    bool WriteReportLocked(std::uint8_t b1, std::uint8_t b2, std::uint8_t b3, std::uint8_t b4);
     // Adds or withdraws a request and, where the buzzer bit changes and no
     // scan loop carries it, writes the report that switches it.
     void ChangeBuzzerRequest(BuzzerRequest request, bool on);
@@ -93,12 +94,12 @@ private:
         bool gpioPullHigh;
         HidHandle handle;
         std::uint32_t inputLength;
-        EventHandle stop;
     };
     void ReaderThread(const ReaderSetup& setup);
     void ScanThread();
     void StopThread(std::uintptr_t& thread, const char* name);
-    void DropEvent(EventHandle& event);
+    // Opens one handle on the device path, noting why when it fails.
+    HidHandle OpenChannel();
 
     Platform& platform_;
     DiagnosticLog* log_;
@@ -114,17 +115,16 @@ private:
     ThreadHandle readerThread_ = 0;
     ThreadHandle scanThread_ = 0;
     std::atomic<bool> scanThreadExists_{false};
-    EventHandle outputEvent_ = 0;
     std::atomic<bool> readerRunning_{false};
     std::atomic<bool> scanRunning_{false};
     std::atomic<unsigned> buzzerRequests_{0};
-    EventHandle readerStop_ = 0;
     std::uint32_t inputLength_ = 0;
     std::uint32_t outputLength_ = 0;
     std::atomic<std::uint32_t> buzzerDurationMs_{90};
     std::atomic<EventHandle> mcuEvent_{0};
     std::atomic<bool> mcuPresent_{false};
     bool gpioPullHigh_ = false;
+    std::string openFailure_;
     LockHandle writeLock_ = 0;
 };
 

@@ -17,8 +17,8 @@ void EndNumberEntry(App& app) {
 
 }  // namespace
 
-int SendMcuCommand(App& app, McuCommand command, std::uint8_t value) {
-    if (!app.device.McuPresent()) return 0;
+bool SendMcuCommand(App& app, McuCommand command, std::uint8_t value) {
+    if (!app.device.McuPresent()) return true;
     if (!KeepsNumberEntry(command)) EndNumberEntry(app);
     app.platform.clock.Sleep(kMcuCommandPauseMs);
     return app.device.SendReport(kMcuReport, McuCommandByte(command), value, 0);

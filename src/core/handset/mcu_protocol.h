@@ -15,8 +15,9 @@ inline constexpr unsigned kMcuTextPairPauseMs = 5;
 // The number-entry line holds at most this many digits.
 inline constexpr std::size_t kNumberEntryChars = 32;
 
-// Each returns the write result, or 0 when no microcontroller is present.
-int SendMcuCommand(App& app, McuCommand command, std::uint8_t value);
+// True when the command was written, or when no microcontroller is present
+// to take it.
+bool SendMcuCommand(App& app, McuCommand command, std::uint8_t value);
 void SendMcuDigit(App& app, std::uint8_t ch);
 void SendMcuText(App& app, const std::string& text, McuCommand command);
 void ClearDisplay(App& app);

@@ -101,9 +101,11 @@ void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId
     if (scanMode != SCAN_DEVICE_DEFAULT) app.device.SetScanMode(scanMode);
     app.device.SetGpioPullHigh(s.gpioPullHigh != 0);
     if (app.device.Open(entryVid, entryPid, entry->kind))
-        app.log.Write("handset found " + entry->name + ", reports in " +
-                      std::to_string(app.device.InputLength()) + " out " +
-                      std::to_string(app.device.OutputLength()) + " bytes");
+        app.log.Write(
+            "handset found " + entry->name + ", reports in " +
+            std::to_string(app.device.InputLength()) + " out " +
+            std::to_string(app.device.OutputLength()) + " bytes" +
+            (app.device.OpenFailure().empty() ? "" : " (" + app.device.OpenFailure() + ")"));
     else
         app.log.Write("handset not found: " + entry->name +
                       " is on the USB but no HID interface has its ids");

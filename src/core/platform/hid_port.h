@@ -1,4 +1,6 @@
-// HID devices: discovery through the HID class, overlapped report I/O.
+// HID devices: discovery through the HID class, and report I/O on an open
+// device. The device is opaque: the port keeps its file, the records of its
+// transfers and the text of its last failure behind the handle.
 #pragma once
 
 #include <cstddef>
@@ -6,12 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/thread_port.h"
 #include "platform/types.h"
 
 namespace calvox {
 
-using HidHandle = std::uintptr_t;  // 0 = none
+using HidHandle = std::uintptr_t;  // an open device; 0 = none
+
+// How a read ended.
+enum class HidReadResult {
+    Report,     // an input report came
+    Failed,     // the device refused the read or went away
+    Cancelled,  // CancelRead was asked for the device
+};
 
 class HidPort {
 public:
@@ -20,32 +28,33 @@ public:
     virtual Guid GetHidGuid() = 0;
     // Device paths of the present HID interfaces, in enumeration order.
     virtual std::vector<std::string> EnumerateHidInterfaces() = 0;
-    // Opens a path for overlapped reading and writing; 0 on failure.
+    // Opens a path for reading and writing; 0 on failure (LastError(0) says why).
     virtual HidHandle OpenDevice(const std::string& path) = 0;
-    virtual void CloseDevice(HidHandle handle) = 0;
-    virtual bool GetAttributes(HidHandle handle, std::uint16_t& vendorId,
+    // Ends what the device still has under way and lets it go.
+    virtual void CloseDevice(HidHandle device) = 0;
+    virtual bool GetAttributes(HidHandle device, std::uint16_t& vendorId,
                                std::uint16_t& productId) = 0;
-    virtual bool GetCaps(HidHandle handle, std::uint16_t& inputLength,
+    virtual bool GetCaps(HidHandle device, std::uint16_t& inputLength,
                          std::uint16_t& outputLength) = 0;
     // String descriptor 1 into a 260-byte buffer.
-    virtual bool GetProductString(HidHandle handle, std::u16string& text) = 0;
+    virtual bool GetProductString(HidHandle device, std::u16string& text) = 0;
 
-    // One overlapped write per handle at a time; `completion` is signalled
-    // when it completes (or is cancelled). The data is copied.
-    virtual void StartWrite(HidHandle handle, const std::vector<std::uint8_t>& report,
-                            EventHandle completion) = 0;
-    // The outcome of the last write, waiting for it to complete; true when
-    // every byte was written.
-    virtual bool FinishWrite(HidHandle handle) = 0;
-    // One overlapped read per handle at a time into `buffer` (kept by the caller
-    // until FinishRead).
-    virtual void StartRead(HidHandle handle, std::uint8_t* buffer, std::size_t length,
-                           EventHandle completion) = 0;
-    // The outcome of the last read, waiting for it to complete; false when it
-    // failed or was cancelled.
-    virtual bool FinishRead(HidHandle handle, std::size_t& bytesRead) = 0;
-    // Cancels the pending transfers on the handle; their events get signalled.
-    virtual void CancelIo(HidHandle handle) = 0;
+    // Waits without a time limit for one input report into `buffer` (at most
+    // `length` bytes; `bytesRead` of them filled). One read per device at a time.
+    virtual HidReadResult Read(HidHandle device, std::uint8_t* buffer, std::size_t length,
+                               std::size_t& bytesRead) = 0;
+    // From any thread: ends the read under way with Cancelled, and every read
+    // that starts later on the device, so a cancel is never lost to a read
+    // that had not begun yet.
+    virtual void CancelRead(HidHandle device) = 0;
+    // Writes one output report (the caller pads it to the device's length);
+    // a write that does not complete within `timeoutMs` is cancelled. True
+    // when every byte was written. One write per device at a time.
+    virtual bool Write(HidHandle device, const std::vector<std::uint8_t>& report,
+                       std::uint32_t timeoutMs) = 0;
+    // The text of the device's last failure ("WriteFile failed: error 31"),
+    // or of the last failed open for device 0; empty while there was none.
+    virtual std::string LastError(HidHandle device) = 0;
 };
 
 }  // namespace calvox

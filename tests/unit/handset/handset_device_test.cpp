@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "config/settings.h"
@@ -18,13 +19,15 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // Real threads and events, and a handset whose reads never complete unless
-// cancelled. `holdReads` parks the reader inside StartRead until the program
+// cancelled. `holdReads` parks the reader inside Read until the program
 // starts joining it: the latest moment a read can begin.
 class ThreadedHandset : public test::NullPlatform {
 public:
     bool holdReads = false;
     bool terminated = false;
     bool open = true;
+    int failingOpen = 0;  // the n-th open (from 1) fails; 0: none does
+    bool capsFail = false;
 
     ~ThreadedHandset() override {
         {
@@ -104,7 +107,14 @@ public:
     void Release(LockHandle) override { lock_.unlock(); }
 
     std::vector<std::string> EnumerateHidInterfaces() override { return {"handset"}; }
-    HidHandle OpenDevice(const std::string&) override { return open ? ++next_ : 0; }
+    HidHandle OpenDevice(const std::string&) override {
+        std::lock_guard<std::mutex> g(mutex_);
+        return open && ++opens_ != failingOpen ? ++next_ : 0;
+    }
+    std::string LastError(HidHandle device) override {
+        return device == 0 ? "CreateFile failed: error 32"
+                           : "HidD_GetPreparsedData failed: error 1";
+    }
     bool GetAttributes(HidHandle, std::uint16_t& vid, std::uint16_t& pid) override {
         vid = 0x1234;
         pid = 0x000E;
@@ -112,28 +122,20 @@ public:
     }
     bool GetCaps(HidHandle, std::uint16_t& in, std::uint16_t& out) override {
         in = out = 5;
-        return true;
+        return !capsFail;
     }
-    void StartWrite(HidHandle, const std::vector<std::uint8_t>&, EventHandle done) override {
-        SetEvent(done);
-    }
-    bool FinishWrite(HidHandle) override { return true; }
-    void StartRead(HidHandle, std::uint8_t*, std::size_t, EventHandle done) override {
+    bool Write(HidHandle, const std::vector<std::uint8_t>&, std::uint32_t) override { return true; }
+    // Nothing moves the handset: only the device's cancel ends a read, also
+    // one that begins after it.
+    HidReadResult Read(HidHandle device, std::uint8_t*, std::size_t, std::size_t&) override {
         std::unique_lock<std::mutex> lock(mutex_);
         if (holdReads) cv_.wait(lock, [&] { return joining_ || abandoned_; });
-        readDone_ = done;
-        readPending_ = true;
+        cv_.wait(lock, [&] { return cancelled_.count(device) > 0 || abandoned_; });
+        return HidReadResult::Cancelled;
     }
-    bool FinishRead(HidHandle, std::size_t&) override {
-        std::unique_lock<std::mutex> lock(mutex_);
-        cv_.wait(lock, [&] { return !readPending_ || abandoned_; });
-        return false;
-    }
-    void CancelIo(HidHandle) override {
+    void CancelRead(HidHandle device) override {
         std::lock_guard<std::mutex> g(mutex_);
-        if (!readPending_) return;
-        readPending_ = false;
-        events_[readDone_].signaled = true;
+        cancelled_.insert(device);
         cv_.notify_all();
     }
 
@@ -151,8 +153,8 @@ private:
     std::uintptr_t next_ = 0;
     bool joining_ = false;
     bool abandoned_ = false;
-    bool readPending_ = false;
-    EventHandle readDone_ = 0;
+    std::set<HidHandle> cancelled_;
+    int opens_ = 0;
 };
 
 TEST(HandsetDeviceClose, StopsAReaderWhoseReadBeginsAfterTheStop) {
@@ -194,16 +196,38 @@ TEST(HandsetDeviceThreads, BeepsDuringReOpensAndSettingChanges) {
 
 TEST(HandsetDeviceReport, WrittenOnlyThroughAnOpenHandle) {
     struct Case {
-        bool open, deviceOpens;
-        int result;
+        bool open, deviceOpens, written;
     };
-    for (const Case& c : {Case{false, true, 1}, Case{true, false, 1}, Case{true, true, 0}}) {
+    for (const Case& c :
+         {Case{false, true, false}, Case{true, false, false}, Case{true, true, true}}) {
         ThreadedHandset platform;
         platform.open = c.deviceOpens;
         HandsetDevice device(platform.ports);
         device.SetScanMode(MCU_MODE);
         if (c.open) device.Open(0x1234, 0x000E, kDeviceKindHandset);
-        EXPECT_EQ(device.SendReport(0x40, 0x81, 0, 0), c.result) << c.open << c.deviceOpens;
+        EXPECT_EQ(device.SendReport(0x40, 0x81, 0, 0), c.written) << c.open << c.deviceOpens;
+    }
+}
+
+// Open finds the device with one open, then opens its read and its write
+// channel; the first failure among those and the capabilities is kept.
+TEST(HandsetDeviceOpen, KeepsWhyAChannelOrItsCapabilitiesFailed) {
+    struct Case {
+        int failingOpen;
+        bool capsFail;
+        const char* failure;
+    };
+    for (const Case& c : {Case{0, false, ""}, Case{3, false, "CreateFile failed: error 32"},
+                          Case{0, true, "HidD_GetPreparsedData failed: error 1"},
+                          Case{2, true, "CreateFile failed: error 32"}}) {
+        ThreadedHandset platform;
+        platform.failingOpen = c.failingOpen;
+        platform.capsFail = c.capsFail;
+        HandsetDevice device(platform.ports);
+        device.SetScanMode(MCU_MODE);
+        ASSERT_TRUE(device.Open(0x1234, 0x000E, kDeviceKindHandset));
+        EXPECT_EQ(device.OpenFailure(), c.failure) << c.failingOpen << c.capsFail;
+        device.Close();
     }
 }
 

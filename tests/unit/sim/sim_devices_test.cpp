@@ -22,11 +22,10 @@ struct Reader {
 
     void Start() {
         thread = sim.StartThread("reader", [this] {
-            const EventHandle input = sim.CreateEvent("", true, false);
-            sim.StartRead(handle, buffer, sizeof buffer, input);
-            sim.WaitEvent(input, kInfinite);
             std::size_t n = 0;
-            if (sim.FinishRead(handle, n) && n >= 3 && buffer[1] == 0x40) sim.SetEvent(mcu);
+            if (sim.Read(handle, buffer, sizeof buffer, n) == HidReadResult::Report && n >= 3 &&
+                buffer[1] == 0x40)
+                sim.SetEvent(mcu);
         });
     }
 };
@@ -37,12 +36,11 @@ std::string ProbeAndWait(const std::string& world, std::uint32_t& elapsed) {
     const HidHandle h = sim.OpenDevice(sim.EnumerateHidInterfaces().at(0));
     Reader reader{sim, h, sim.CreateEvent("mcu", true, false)};
     reader.Start();
-    const EventHandle output = sim.CreateEvent("", true, false);
-    sim.StartWrite(h, {0, 0x40, 0x9f, 0, 0}, output);
     const std::uint32_t before = sim.TickCount();
+    sim.Write(h, {0, 0x40, 0x9f, 0, 0}, 100);
     const WaitResult answered = sim.WaitEvent(reader.mcu, 100);
     elapsed = sim.TickCount() - before;
-    sim.CancelIo(h);
+    sim.CancelRead(h);
     EXPECT_TRUE(sim.JoinThread(reader.thread, 0));
     sim.CloseThread(reader.thread);
     EXPECT_EQ(p.out.str().find("sleep"), std::string::npos) << "waits are not written";
@@ -78,11 +76,10 @@ std::string WritesFromWorkers(const std::string& world) {
     SimPlatform p(world);
     Simulation& sim = p.sim;
     const HidHandle h = sim.OpenDevice(sim.EnumerateHidInterfaces().at(0));
-    const EventHandle done = sim.CreateEvent("", true, false);
     for (const char* name : {"scan", "buzzer"}) {
         const std::uint8_t mark = name[0] == 's' ? 0x01 : 0x20;
-        const ThreadHandle t = sim.StartThread(name, [&sim, h, done, mark] {
-            sim.StartWrite(h, {0, mark, 0, 0, 0}, done);
+        const ThreadHandle t = sim.StartThread(name, [&sim, h, mark] {
+            sim.Write(h, {0, mark, 0, 0, 0}, 100);
         });
         EXPECT_TRUE(sim.JoinThread(t, 0));
         sim.CloseThread(t);

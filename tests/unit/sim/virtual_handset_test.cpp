@@ -86,30 +86,53 @@ TEST(HandsetSpecOptions, DefaultsAndEveryOption) {
     EXPECT_FALSE(HandsetSpecFromOptions({{"mcu=none"}}).mcu);
 }
 
-// The handsets with a recording host.
+// The handsets with a recording host and a scheduler of their own.
 struct Bench {
     std::vector<std::string> trace;
-    std::multiset<EventHandle> signals;
     bool traceWrites = true;
-    VirtualHandsets handsets{HandsetHost{
-        [this](EventHandle e) { signals.insert(e); },
-        [this](const std::string& line) { trace.push_back(line); },
-        [this] { return traceWrites; },
-        [](EventHandle) { return false; },
-    }};
+    std::int64_t now = 0;
+    Scheduler scheduler{now};
+    VirtualHandsets handsets{
+        scheduler,
+        HandsetHost{
+            [this](const std::string& line) { trace.push_back(line); },
+            [this] { return traceWrites; },
+            [this](EventHandle e, std::uint32_t ms) { return scheduler.WaitEvent(e, ms); },
+        }};
 
     HidHandle Open(int i) { return handsets.OpenDevice(handsets.HidPath(i)); }
-    void Write(HidHandle h, std::vector<std::uint8_t> report, EventHandle e = 7) {
-        handsets.StartWrite(h, report, e);
+    bool Write(HidHandle h, const std::vector<std::uint8_t>& report) {
+        return handsets.Write(h, report, 100);
     }
-    std::vector<std::uint8_t> Read(HidHandle h, bool& ok, std::size_t room = 16) {
+    // A read on the test's own thread, where nothing may wait: it takes a
+    // queued report or fails.
+    std::vector<std::uint8_t> Read(HidHandle h, HidReadResult& result, std::size_t room = 16) {
         std::vector<std::uint8_t> buffer(room, 0xEE);
-        handsets.StartRead(h, buffer.data(), buffer.size(), 9);
         std::size_t n = 0;
-        ok = handsets.FinishRead(h, n);
+        result = handsets.Read(h, buffer.data(), buffer.size(), n);
         buffer.resize(n);
         return buffer;
     }
+};
+
+// A read on a worker, which waits until the read ends.
+struct WorkerRead {
+    WorkerRead(Bench& bench, HidHandle h, std::size_t room = 16) : b(bench), buffer(room, 0xEE) {
+        b.scheduler.StartThread("reader", [this, h] {
+            result = b.handsets.Read(h, buffer.data(), buffer.size(), n);
+            ended = true;
+        });
+        b.scheduler.RunReady();
+    }
+    bool Ended() {
+        b.scheduler.RunReady();
+        return ended;
+    }
+    Bench& b;
+    std::vector<std::uint8_t> buffer;
+    HidReadResult result = HidReadResult::Failed;
+    std::size_t n = 0;
+    bool ended = false;
 };
 
 TEST(HandsetHid, ProbeIsAnsweredWithTheMcuCodeOnTheReader) {
@@ -119,14 +142,11 @@ TEST(HandsetHid, ProbeIsAnsweredWithTheMcuCodeOnTheReader) {
     b.handsets.Add(spec);
     const HidHandle h = b.Open(0);
     ASSERT_NE(h, 0u);
-    b.Write(h, {0, 0x40, 0x9f, 0, 0});
+    EXPECT_TRUE(b.Write(h, {0, 0x40, 0x9f, 0, 0}));
     EXPECT_EQ(b.trace, (std::vector<std::string>{"hid< 40 9f 00 00"}));
-    EXPECT_EQ(b.signals.count(7), 1u);
-    EXPECT_TRUE(b.handsets.FinishWrite(h));
-    bool ok = false;
-    EXPECT_EQ(b.Read(h, ok), (std::vector<std::uint8_t>{0, 0x40, 0x81, 0, 0}));
-    EXPECT_TRUE(ok);
-    EXPECT_EQ(b.signals.count(9), 1u);
+    HidReadResult result = HidReadResult::Failed;
+    EXPECT_EQ(b.Read(h, result), (std::vector<std::uint8_t>{0, 0x40, 0x81, 0, 0}));
+    EXPECT_EQ(result, HidReadResult::Report);
 }
 
 TEST(HandsetHid, OnlyTheExactProbeIsAnsweredAndNeverWithoutMcu) {
@@ -138,10 +158,9 @@ TEST(HandsetHid, OnlyTheExactProbeIsAnsweredAndNeverWithoutMcu) {
         b.handsets.Add({});
         const HidHandle h = b.Open(0);
         b.Write(h, report);
-        bool ok = true;
-        b.Read(h, ok);
-        EXPECT_FALSE(ok) << "the read stays pending";
-        EXPECT_EQ(b.signals.count(9), 0u);
+        HidReadResult result = HidReadResult::Report;
+        b.Read(h, result);
+        EXPECT_EQ(result, HidReadResult::Failed) << "no report came";
     }
     Bench b;
     HandsetSpec spec;
@@ -149,9 +168,9 @@ TEST(HandsetHid, OnlyTheExactProbeIsAnsweredAndNeverWithoutMcu) {
     b.handsets.Add(spec);
     const HidHandle h = b.Open(0);
     b.Write(h, {0, 0x40, 0x9f, 0, 0});
-    bool ok = true;
-    b.Read(h, ok);
-    EXPECT_FALSE(ok);
+    HidReadResult result = HidReadResult::Report;
+    b.Read(h, result);
+    EXPECT_EQ(result, HidReadResult::Failed);
 }
 
 TEST(HandsetHid, ReportsReachEveryOpenHandleOfTheHandsetInUse) {
@@ -165,21 +184,22 @@ TEST(HandsetHid, ReportsReachEveryOpenHandleOfTheHandsetInUse) {
 
     const HidHandle reader = b.Open(1), writer = b.Open(1);
     EXPECT_EQ(b.handsets.InUse(), 1);
-    std::vector<std::uint8_t> buffer(16, 0xEE);
-    b.handsets.StartRead(reader, buffer.data(), buffer.size(), 9);
+    WorkerRead read(b, reader);
+    EXPECT_FALSE(read.Ended()) << "the read waits for a report";
     b.handsets.SendReport(1, {0x40, 0xc1, 0x07, 0x00});
-    std::size_t n = 0;
-    ASSERT_TRUE(b.handsets.FinishRead(reader, n));
-    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + static_cast<long>(n)),
+    ASSERT_TRUE(read.Ended());
+    ASSERT_EQ(read.result, HidReadResult::Report);
+    EXPECT_EQ(std::vector<std::uint8_t>(read.buffer.begin(),
+                                        read.buffer.begin() + static_cast<long>(read.n)),
               (std::vector<std::uint8_t>{0, 0x40, 0xc1, 0x07, 0, 0, 0, 0}));
-    EXPECT_EQ(buffer[8], 0xEE);
+    EXPECT_EQ(read.buffer[8], 0xEE);
 
     // The other handle kept its own copy, and a short buffer takes what fits.
-    bool ok = false;
-    EXPECT_EQ(b.Read(writer, ok, 3), (std::vector<std::uint8_t>{0, 0x40, 0xc1}));
-    EXPECT_TRUE(ok);
-    b.Read(writer, ok);
-    EXPECT_FALSE(ok) << "nothing more was queued";
+    HidReadResult result = HidReadResult::Failed;
+    EXPECT_EQ(b.Read(writer, result, 3), (std::vector<std::uint8_t>{0, 0x40, 0xc1}));
+    EXPECT_EQ(result, HidReadResult::Report);
+    b.Read(writer, result);
+    EXPECT_EQ(result, HidReadResult::Failed) << "nothing more was queued";
 }
 
 TEST(HandsetHid, QueuedReportsComeInOrderAndTheOldestAreDropped) {
@@ -187,33 +207,33 @@ TEST(HandsetHid, QueuedReportsComeInOrderAndTheOldestAreDropped) {
     b.handsets.Add({});
     const HidHandle h = b.Open(0);
     for (int i = 0; i < 40; ++i) b.handsets.SendReport(0, {static_cast<std::uint8_t>(i), 0, 0, 0});
-    bool ok = false;
-    EXPECT_EQ(b.Read(h, ok)[1], 8);
-    EXPECT_EQ(b.Read(h, ok)[1], 9);
+    HidReadResult result = HidReadResult::Failed;
+    EXPECT_EQ(b.Read(h, result)[1], 8);
+    EXPECT_EQ(b.Read(h, result)[1], 9);
 }
 
 TEST(HandsetHid, RemovalFailsTransfersAndKillsOldHandles) {
     Bench b;
     b.handsets.Add({});
     const HidHandle h = b.Open(0);
-    std::vector<std::uint8_t> buffer(8);
-    b.handsets.StartRead(h, buffer.data(), buffer.size(), 9);
+    WorkerRead read(b, h, 8);
     b.handsets.Unplug(0);
-    std::size_t n = 0;
-    EXPECT_EQ(b.signals.count(9), 1u) << "the pending read completes";
-    EXPECT_FALSE(b.handsets.FinishRead(h, n));
+    ASSERT_TRUE(read.Ended()) << "the pending read completes";
+    EXPECT_EQ(read.result, HidReadResult::Failed);
+    EXPECT_EQ(b.handsets.LastError(h), "ReadFile failed: error 1167");
 
-    b.Write(h, {0, 0x40, 0x9f, 0, 0});
+    EXPECT_FALSE(b.Write(h, {0, 0x40, 0x9f, 0, 0}));
     EXPECT_EQ(b.trace.back(), "hid< 40 9f 00 00 failed");
-    EXPECT_EQ(b.signals.count(7), 1u) << "a failed write does not keep the writer waiting";
-    EXPECT_FALSE(b.handsets.FinishWrite(h));
+    EXPECT_EQ(b.now, 0) << "a failed write does not keep the writer waiting";
+    EXPECT_EQ(b.handsets.LastError(h), "WriteFile failed: error 1167");
 
-    b.handsets.StartRead(h, buffer.data(), buffer.size(), 9);
-    EXPECT_EQ(b.signals.count(9), 1u) << "a read on a removed device fails without a signal";
-    EXPECT_FALSE(b.handsets.FinishRead(h, n));
+    HidReadResult result = HidReadResult::Report;
+    b.Read(h, result);
+    EXPECT_EQ(result, HidReadResult::Failed) << "a read on a removed device fails at once";
     b.handsets.SendReport(0, {1, 2, 3, 4});
     EXPECT_TRUE(b.handsets.EnumerateHidInterfaces().empty());
     EXPECT_EQ(b.handsets.OpenDevice(b.handsets.HidPath(0)), 0u);
+    EXPECT_EQ(b.handsets.LastError(0), "CreateFile failed: error 2");
 
     b.handsets.Plug(0);
     std::uint16_t vid = 0, pid = 0;
@@ -222,21 +242,34 @@ TEST(HandsetHid, RemovalFailsTransfersAndKillsOldHandles) {
     EXPECT_TRUE(b.handsets.GetAttributes(fresh, vid, pid));
 }
 
-TEST(HandsetHid, CancelAndCloseCompletePendingReadsAsFailed) {
+// A cancel ends the read under way and every later one, whenever it comes,
+// even with a report waiting; closing the handle fails its read.
+TEST(HandsetHid, CancelIsNeverLostAndCloseFailsAPendingRead) {
+    enum class When { BeforeTheRead, DuringTheRead, WithAReportQueued };
+    for (const When when : {When::BeforeTheRead, When::DuringTheRead, When::WithAReportQueued}) {
+        Bench b;
+        b.handsets.Add({});
+        const HidHandle h = b.Open(0);
+        if (when == When::WithAReportQueued) b.handsets.SendReport(0, {1, 2, 3, 4});
+        if (when != When::DuringTheRead) b.handsets.CancelRead(h);
+        WorkerRead read(b, h, 8);
+        if (when == When::DuringTheRead) b.handsets.CancelRead(h);
+        ASSERT_TRUE(read.Ended()) << static_cast<int>(when);
+        EXPECT_EQ(read.result, HidReadResult::Cancelled) << static_cast<int>(when);
+        HidReadResult again = HidReadResult::Report;
+        b.handsets.SendReport(0, {1, 2, 3, 4});
+        b.Read(h, again);
+        EXPECT_EQ(again, HidReadResult::Cancelled) << static_cast<int>(when);
+    }
     Bench b;
     b.handsets.Add({});
     const HidHandle h = b.Open(0);
-    std::vector<std::uint8_t> buffer(8);
-    b.handsets.StartRead(h, buffer.data(), buffer.size(), 9);
-    b.handsets.CancelIo(h);
-    std::size_t n = 0;
-    EXPECT_EQ(b.signals.count(9), 1u);
-    EXPECT_FALSE(b.handsets.FinishRead(h, n));
-    b.handsets.StartRead(h, buffer.data(), buffer.size(), 10);
+    WorkerRead read(b, h, 8);
     b.handsets.CloseDevice(h);
-    EXPECT_EQ(b.signals.count(10), 1u);
+    ASSERT_TRUE(read.Ended());
+    EXPECT_EQ(read.result, HidReadResult::Failed);
     b.handsets.SendReport(0, {1, 2, 3, 4});
-    EXPECT_EQ(b.signals.count(10), 1u);
+    EXPECT_FALSE(b.Write(h, {0, 0x40, 0x9f, 0, 0})) << "a closed handle";
 }
 
 TEST(HandsetHid, EnumerationAttributesCapsAndProductString) {
@@ -276,11 +309,11 @@ TEST(HandsetHid, WritesOffTheTraceAreStillAnswered) {
     b.handsets.Add({});
     const HidHandle h = b.Open(0);
     b.traceWrites = false;
-    b.Write(h, {0, 0x40, 0x9f, 0, 0});
+    EXPECT_TRUE(b.Write(h, {0, 0x40, 0x9f, 0, 0}));
     EXPECT_TRUE(b.trace.empty());
-    bool ok = false;
-    b.Read(h, ok);
-    EXPECT_TRUE(ok);
+    HidReadResult result = HidReadResult::Failed;
+    b.Read(h, result);
+    EXPECT_EQ(result, HidReadResult::Report);
 }
 
 TEST(HandsetUsb, RootHubWithOnePortPerHandset) {

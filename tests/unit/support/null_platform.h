@@ -145,11 +145,14 @@ public:
     bool GetAttributes(HidHandle, std::uint16_t&, std::uint16_t&) override { return false; }
     bool GetCaps(HidHandle, std::uint16_t&, std::uint16_t&) override { return false; }
     bool GetProductString(HidHandle, std::u16string&) override { return false; }
-    void StartWrite(HidHandle, const std::vector<std::uint8_t>&, EventHandle) override {}
-    bool FinishWrite(HidHandle) override { return false; }
-    void StartRead(HidHandle, std::uint8_t*, std::size_t, EventHandle) override {}
-    bool FinishRead(HidHandle, std::size_t&) override { return false; }
-    void CancelIo(HidHandle) override {}
+    HidReadResult Read(HidHandle, std::uint8_t*, std::size_t, std::size_t&) override {
+        return HidReadResult::Failed;
+    }
+    void CancelRead(HidHandle) override {}
+    bool Write(HidHandle, const std::vector<std::uint8_t>&, std::uint32_t) override {
+        return false;
+    }
+    std::string LastError(HidHandle) override { return {}; }
 
     // UsbPort
     UsbHandle OpenHostController(int) override { return 0; }
