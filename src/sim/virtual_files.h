@@ -32,7 +32,8 @@ public:
     // From now on the disk has room for `bytes` more; -1: no limit.
     void SetDiskFree(std::int64_t bytes) { diskFree_ = bytes; }
 
-    // ProfilePort
+    // ProfilePort. A number is a '-' and the digits after it, up to the first
+    // other character.
     int GetInt(const std::string& section, const std::string& key, int defaultValue,
                const std::string& path) override;
     std::string GetString(const std::string& section, const std::string& key,

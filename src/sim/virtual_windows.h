@@ -64,6 +64,7 @@ public:
     void ChooseNextMenu(unsigned id) { menuChoice_ = id; }
     void SetMenuChooser(MenuChooser chooser) { menuChooser_ = std::move(chooser); }
 
+    // Windows and their messages.
     Hwnd FindWindow(const std::string& className, const std::string& title) override;
     bool RegisterClass(const WindowClassSpec& spec, WindowProc proc) override;
     Hwnd CreateWindow(const WindowCreateSpec& spec) override;
@@ -78,12 +79,17 @@ public:
     bool IsWindow(Hwnd window) override;
     Hwnd GetForegroundWindow() override { return host_.desktop.foreground; }
     unsigned RegisterWindowMessage(const std::string& text) override;
+    // Only the client's discover message reaches anyone.
     void BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
                                  unsigned timeoutMs) override;
+    // Texts reach the client's API window alone.
     LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) override;
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
                                                            const Guid& classGuid) override;
     void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
+
+    // What the automation asks of the windows on the screen: the client's,
+    // the program's hidden ones, and one of another program.
     std::uint32_t GetWindowProcessId(Hwnd window) override;
     std::vector<Hwnd> EnumTopLevelWindows() override;
     std::vector<Hwnd> EnumDescendants(Hwnd parent) override;
@@ -93,9 +99,13 @@ public:
     Hwnd WindowFromPoint(int x, int y) override;
     bool GetWindowText(Hwnd window, std::string& text) override;
     LResult SetWindowText(Hwnd window, const char* text) override;
+
+    // Synthesized input; keys type into the client's focused edit.
     bool SendKeyInput(const KeyInput& input) override;
     bool SendMouseInput(const MouseInput& input) override;
     int GetSystemMetrics(int index) override;
+
+    // The tray's popup menu and the About box (sim_ui.cpp).
     MenuHandle CreatePopupMenu() override;
     bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override;
     bool GetCursorPos(int& x, int& y) override;
