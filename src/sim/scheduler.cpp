@@ -158,19 +158,20 @@ WaitResult Scheduler::WaitEvents(const std::vector<EventHandle>& events, std::ui
                                  std::size_t& index) {
     if (OnWorker()) return WorkerWait(events, timeoutMs, index);
     // Nothing is written on `sleep`.
-    const bool bounded = timeoutMs != kInfinite;
-    const std::int64_t limit = now_ + (bounded ? timeoutMs : 0);
-    for (;;) {
+    WaitResult result = WaitResult::Timeout;
+    auto signalled = [&] {
+        result = WorkerWait(events, 0, index);
+        return result != WaitResult::Timeout;
+    };
+    // Without a limit a wake-up may never bring the event (a scan loop
+    // wakes for ever), so the hub gives up rather than hang.
+    if (timeoutMs == kInfinite) {
         RunReady();
-        const WaitResult result = WorkerWait(events, 0, index);
-        if (result != WaitResult::Timeout) return result;
-        // Without a limit a wake-up may never bring the event (a scan loop
-        // wakes for ever), so the hub gives up rather than hang.
-        if (!bounded) return WaitResult::Timeout;
-        std::optional<std::int64_t> wake = NextWake();
-        if (!wake || *wake > limit) break;
-        now_ = std::max(now_, *wake);
+        signalled();
+        return result;
     }
+    const std::int64_t limit = now_ + timeoutMs;
+    if (RunUntil(limit, signalled)) return result;
     now_ = limit;
     RunReady();
     return WorkerWait(events, 0, index);
@@ -178,16 +179,20 @@ WaitResult Scheduler::WaitEvents(const std::vector<EventHandle>& events, std::ui
 
 bool Scheduler::JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) {
     const std::int64_t limit = now_ + timeoutMs;
-    for (;;) {
-        RunReady();
-        if (IsFinished(thread)) return true;
-        std::optional<std::int64_t> wake = NextWake();
-        if (!wake || *wake > limit) break;
-        now_ = std::max(now_, *wake);
-    }
+    if (RunUntil(limit, [&] { return IsFinished(thread); })) return true;
     now_ = std::max(now_, limit);
     RunReady();
     return IsFinished(thread);
+}
+
+bool Scheduler::RunUntil(std::int64_t limit, const std::function<bool()>& done) {
+    for (;;) {
+        RunReady();
+        if (done()) return true;
+        std::optional<std::int64_t> wake = NextWake();
+        if (!wake || *wake > limit) return false;
+        now_ = std::max(now_, *wake);
+    }
 }
 
 WaitResult Scheduler::WorkerWait(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,

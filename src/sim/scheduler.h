@@ -61,6 +61,9 @@ public:
     void RunReady();
     // The earliest time a sleeping or timed-out wait falls due, if any.
     std::optional<std::int64_t> NextWake() const;
+    // On the hub thread: the workers run and time moves on to their wake-ups
+    // until `done` holds (true) or the next wake-up lies past `limit` (false).
+    bool RunUntil(std::int64_t limit, const std::function<bool()>& done);
 
 private:
     enum class Block { Start, None, Event, Sleep, Lock, Done };

@@ -87,12 +87,7 @@ void VirtualClock::Sleep(std::uint32_t ms) {
     }
     write_("sleep " + std::to_string(ms));
     const std::int64_t target = now_ + ms;
-    for (;;) {
-        scheduler_.RunReady();
-        std::optional<std::int64_t> wake = scheduler_.NextWake();
-        if (!wake || *wake > target) break;
-        now_ = std::max(now_, *wake);
-    }
+    scheduler_.RunUntil(target, [] { return false; });
     now_ = target;
     scheduler_.RunReady();
 }
