@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sim/simulation.h"
+#include "sim/virtual_files.h"
 
 namespace calvox::sim {
 
@@ -11,7 +11,7 @@ namespace {
 constexpr std::uint32_t kRingDataBytes = 350596;
 }  // namespace
 
-FileHandle Simulation::OpenFile(const std::string& path, FileOpenMode mode) {
+FileHandle VirtualFiles::OpenFile(const std::string& path, FileOpenMode mode) {
     if (mode == FileOpenMode::Read) {
         VirtualFile* f = files_.Find(path);
         if (f == nullptr || f->kind == FileKind::Folder) return 0;
@@ -28,7 +28,7 @@ FileHandle Simulation::OpenFile(const std::string& path, FileOpenMode mode) {
     return handle;
 }
 
-bool Simulation::FileSize(FileHandle file, std::uint64_t& size) {
+bool VirtualFiles::FileSize(FileHandle file, std::uint64_t& size) {
     auto it = openFiles_.find(file);
     VirtualFile* f = it == openFiles_.end() ? nullptr : files_.Find(it->second.path);
     if (f == nullptr) return false;
@@ -36,14 +36,14 @@ bool Simulation::FileSize(FileHandle file, std::uint64_t& size) {
     return true;
 }
 
-bool Simulation::SeekFile(FileHandle file, std::uint64_t offset) {
+bool VirtualFiles::SeekFile(FileHandle file, std::uint64_t offset) {
     auto it = openFiles_.find(file);
     if (it == openFiles_.end()) return false;
     it->second.position = offset;
     return true;
 }
 
-bool Simulation::ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) {
+bool VirtualFiles::ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) {
     got = 0;
     auto it = openFiles_.find(file);
     VirtualFile* f = it == openFiles_.end() ? nullptr : files_.Find(it->second.path);
@@ -58,7 +58,7 @@ bool Simulation::ReadFile(FileHandle file, void* dst, std::size_t bytes, std::si
     return true;
 }
 
-bool Simulation::WriteFile(FileHandle file, const void* src, std::size_t bytes) {
+bool VirtualFiles::WriteFile(FileHandle file, const void* src, std::size_t bytes) {
     auto it = openFiles_.find(file);
     VirtualFile* f = it == openFiles_.end() ? nullptr : files_.Find(it->second.path);
     if (f == nullptr) return false;
@@ -77,8 +77,8 @@ bool Simulation::WriteFile(FileHandle file, const void* src, std::size_t bytes) 
     return fits == bytes;
 }
 
-bool Simulation::LoadResource(const std::string& name, const std::string& type,
-                              std::vector<std::uint8_t>& bytes) {
+bool VirtualFiles::LoadResource(const std::string& name, const std::string& type,
+                                std::vector<std::uint8_t>& bytes) {
     if (name != "#133" || type != "WAVE") return false;
     const std::string ring = SilentWave(2, 44100, 16, kRingDataBytes);
     bytes.assign(ring.begin(), ring.end());

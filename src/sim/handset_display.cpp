@@ -101,22 +101,28 @@ void HandsetDisplay::Feed(const std::array<std::uint8_t, 4>& b) {
     // with a zero first byte is that command, not a text.
     const bool endedCommand =
         command == McuCommand::CallEnded && pendingCode_ != static_cast<int>(command) && b[2] == 0;
-    if (IsMcuText(command) && !endedCommand) {
-        if (pendingCode_ != static_cast<int>(command)) pending_.clear();
-        pendingCode_ = static_cast<int>(command);
-        if (b[2]) pending_ += static_cast<char>(b[2]);
-        if (b[3]) pending_ += static_cast<char>(b[3]);
-        if (b[2] == 0 || b[3] == 0) {
-            if (StartsMcuScreen(command)) {
-                texts_.clear();
-                contactNumber_ = contactStatus_ = -1;
-            }
-            texts_[command] = pending_;
-            pending_.clear();
-            pendingCode_ = -1;
-        }
-        return;
+    if (IsMcuText(command) && !endedCommand)
+        FeedText(command, b[2], b[3]);
+    else
+        FeedCommand(command, b[2]);
+}
+
+void HandsetDisplay::FeedText(McuCommand command, std::uint8_t first, std::uint8_t second) {
+    if (pendingCode_ != static_cast<int>(command)) pending_.clear();
+    pendingCode_ = static_cast<int>(command);
+    if (first) pending_ += static_cast<char>(first);
+    if (second) pending_ += static_cast<char>(second);
+    if (first != 0 && second != 0) return;
+    if (StartsMcuScreen(command)) {
+        texts_.clear();
+        contactNumber_ = contactStatus_ = -1;
     }
+    texts_[command] = pending_;
+    pending_.clear();
+    pendingCode_ = -1;
+}
+
+void HandsetDisplay::FeedCommand(McuCommand command, std::uint8_t value) {
     switch (command) {
         case McuCommand::IdleScreen:
             texts_.clear();
@@ -129,23 +135,23 @@ void HandsetDisplay::Feed(const std::array<std::uint8_t, 4>& b) {
             digits_.clear();
             break;
         case McuCommand::Digit:
-            digits_ += static_cast<char>(b[2]);
+            digits_ += static_cast<char>(value);
             break;
         case McuCommand::DeleteDigit:
             if (!digits_.empty()) digits_.pop_back();
             break;
         case McuCommand::Indicator:
-            if (b[2] >= 1 && b[2] <= 2 * kMcuIndicatorCount)
-                indicators_[(b[2] - 1) / 2] = (b[2] - 1) % 2 == 1;
+            if (value >= 1 && value <= 2 * kMcuIndicatorCount)
+                indicators_[(value - 1) / 2] = (value - 1) % 2 == 1;
             break;
         case McuCommand::OwnStatus:
-            ownStatus_ = b[2];
+            ownStatus_ = value;
             break;
         case McuCommand::ContactNumber:
-            contactNumber_ = b[2];
+            contactNumber_ = value;
             break;
         case McuCommand::ContactStatus:
-            contactStatus_ = b[2];
+            contactStatus_ = value;
             break;
         default:
             break;

@@ -27,6 +27,10 @@ public:
     std::string Picture() const;
 
 private:
+    // Two characters of a text; the text ends with a report that has a zero.
+    void FeedText(McuCommand command, std::uint8_t first, std::uint8_t second);
+    void FeedCommand(McuCommand command, std::uint8_t value);
+
     std::map<McuCommand, std::string> texts_;
     int pendingCode_ = -1;
     std::string pending_;

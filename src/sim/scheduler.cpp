@@ -90,12 +90,12 @@ std::size_t Scheduler::Unfinished() const {
         workers_.begin(), workers_.end(), [](const auto& w) { return w->block != Block::Done; }));
 }
 
-void Scheduler::Abandon(ThreadHandle thread) {
+void Scheduler::AbandonThread(ThreadHandle thread) {
     std::lock_guard<std::mutex> g(mutex_);
     reinterpret_cast<Worker*>(thread)->abandoned = true;
 }
 
-void Scheduler::Forget(ThreadHandle thread) {
+void Scheduler::CloseThread(ThreadHandle thread) {
     std::unique_lock<std::mutex> lock(mutex_);
     auto* w = reinterpret_cast<Worker*>(thread);
     for (auto it = workers_.begin(); it != workers_.end(); ++it) {
@@ -156,6 +156,47 @@ std::optional<WaitResult> Scheduler::TakeSignaled(const std::vector<EventHandle>
 
 WaitResult Scheduler::WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
                                  std::size_t& index) {
+    if (OnWorker()) return WorkerWait(events, timeoutMs, index);
+    // Nothing is written on `sleep`.
+    WaitResult result = WaitResult::Timeout;
+    auto signalled = [&] {
+        result = WorkerWait(events, 0, index);
+        return result != WaitResult::Timeout;
+    };
+    // Without a limit a wake-up may never bring the event (a scan loop
+    // wakes for ever), so the hub gives up rather than hang.
+    if (timeoutMs == kInfinite) {
+        RunReady();
+        signalled();
+        return result;
+    }
+    const std::int64_t limit = now_ + timeoutMs;
+    if (RunUntil(limit, signalled)) return result;
+    now_ = limit;
+    RunReady();
+    return WorkerWait(events, 0, index);
+}
+
+bool Scheduler::JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) {
+    const std::int64_t limit = now_ + timeoutMs;
+    if (RunUntil(limit, [&] { return IsFinished(thread); })) return true;
+    now_ = std::max(now_, limit);
+    RunReady();
+    return IsFinished(thread);
+}
+
+bool Scheduler::RunUntil(std::int64_t limit, const std::function<bool()>& done) {
+    for (;;) {
+        RunReady();
+        if (done()) return true;
+        std::optional<std::int64_t> wake = NextWake();
+        if (!wake || *wake > limit) return false;
+        now_ = std::max(now_, *wake);
+    }
+}
+
+WaitResult Scheduler::WorkerWait(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                                 std::size_t& index) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (std::optional<WaitResult> now = TakeSignaled(events, index)) return *now;
     auto* w = static_cast<Worker*>(tCurrentWorker);
@@ -168,7 +209,7 @@ WaitResult Scheduler::WaitEvents(const std::vector<EventHandle>& events, std::ui
     return w->result;
 }
 
-void Scheduler::Sleep(std::uint32_t ms) {
+void Scheduler::WorkerSleep(std::uint32_t ms) {
     std::unique_lock<std::mutex> lock(mutex_);
     auto* w = static_cast<Worker*>(tCurrentWorker);
     if (w == nullptr) return;

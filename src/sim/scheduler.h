@@ -18,36 +18,41 @@
 
 namespace calvox::sim {
 
-class Scheduler {
+class Scheduler : public ThreadPort {
 public:
     explicit Scheduler(std::int64_t& now) : now_(now) {}
-    ~Scheduler();
+    ~Scheduler() override;
 
-    EventHandle CreateEvent(const std::string& name, bool manualReset, bool signaled);
-    void SetEvent(EventHandle event);
-    void ResetEvent(EventHandle event);
-    void CloseEvent(EventHandle event);
+    EventHandle CreateEvent(const std::string& name, bool manualReset, bool signaled) override;
+    void SetEvent(EventHandle event) override;
+    void ResetEvent(EventHandle event) override;
+    void CloseEvent(EventHandle event) override;
     bool IsSignaled(EventHandle event) const;
 
-    ThreadHandle StartThread(const std::string& name, std::function<void()> body);
+    ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
+    // Like a wait for an event: a worker that is asleep is waited for until it
+    // wakes and ends, within the time limit.
+    bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
     bool IsFinished(ThreadHandle thread) const;
     // Workers started and not yet finished, abandoned ones included.
     std::size_t Unfinished() const;
-    void Abandon(ThreadHandle thread);  // never run it again
-    void Forget(ThreadHandle thread);
+    void AbandonThread(ThreadHandle thread) override;  // never run it again
+    void CloseThread(ThreadHandle thread) override;
 
-    LockHandle CreateLock();
-    void DestroyLock(LockHandle lock);
+    LockHandle CreateLock() override;
+    void DestroyLock(LockHandle lock) override;
 
-    // Blocking calls. On a worker they hand the baton back; on the hub thread
-    // events and locks are tried once (the hub never blocks on a worker).
-    WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs);
+    // Blocking calls. On a worker they hand the baton back. The hub thread
+    // waits for a worker or a virtual device: the workers run and time moves
+    // on to their wake-ups until the event comes or the time-out has passed.
+    WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
     // The first of `events` that is signalled ends the wait; `index` names it.
     WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
-                          std::size_t& index);
-    void Sleep(std::uint32_t ms);
-    void Acquire(LockHandle lock);
-    void Release(LockHandle lock);
+                          std::size_t& index) override;
+    void WorkerSleep(std::uint32_t ms) override;
+    // Locks are tried once on the hub thread (the hub never blocks on a worker).
+    void Acquire(LockHandle lock) override;
+    void Release(LockHandle lock) override;
 
     bool OnWorker() const;
     // The name the running worker was started with; empty on the hub thread.
@@ -56,6 +61,9 @@ public:
     void RunReady();
     // The earliest time a sleeping or timed-out wait falls due, if any.
     std::optional<std::int64_t> NextWake() const;
+    // On the hub thread: the workers run and time moves on to their wake-ups
+    // until `done` holds (true) or the next wake-up lies past `limit` (false).
+    bool RunUntil(std::int64_t limit, const std::function<bool()>& done);
 
 private:
     enum class Block { Start, None, Event, Sleep, Lock, Done };
@@ -77,6 +85,9 @@ private:
         bool signaled = false;
     };
 
+    // A worker's wait; on the hub thread the events are tried once.
+    WaitResult WorkerWait(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                          std::size_t& index);
     bool Ready(Worker& w);
     // Takes the first signalled event of `events` (a wait on a missing one fails).
     std::optional<WaitResult> TakeSignaled(const std::vector<EventHandle>& events,

@@ -222,6 +222,54 @@ void Story::StepBegins(const ScriptLine& line) {
         Say("> " + StepAsTyped(line));
 }
 
+namespace {
+
+// The LED lines a GPIO report sets: " N on", " N off" for each line in `mask`.
+std::string LedLines(int values, int mask) {
+    std::string lines;
+    for (int line = 0; line < 8; ++line) {
+        if ((mask & (1 << line)) == 0) continue;
+        lines.append(" ").append(std::to_string(line));
+        lines.append((values & (1 << line)) ? " on" : " off");
+    }
+    return lines;
+}
+
+// What an MCU command other than a text tells the reader; empty for one the
+// story does not know.
+std::string McuCommandWords(McuCommand command, int value) {
+    switch (command) {
+        case McuCommand::IdleScreen:
+            return "back to the idle screen";
+        case McuCommand::StartNumberEntry:
+            return "a number begins";
+        case McuCommand::Digit:
+            return std::string("digit ") + static_cast<char>(value);
+        case McuCommand::DeleteDigit:
+            return "the last digit goes";
+        case McuCommand::CursorLeft:
+            return "cursor left";
+        case McuCommand::CursorRight:
+            return "cursor right";
+        case McuCommand::Indicator:
+            if (value < 1 || value > 2 * kMcuIndicatorCount) return {};
+            return "light \"" + IndicatorName(static_cast<McuIndicator>((value - 1) / 2)) +
+                   ((value - 1) % 2 ? "\" on" : "\" off");
+        case McuCommand::OwnStatus:
+            return "you are " + PresenceWords(OwnStatusWord(value), value);
+        case McuCommand::ContactNumber:
+            return "contact no. " + std::to_string(value);
+        case McuCommand::ContactStatus:
+            return "the contact is " + PresenceWords(ContactStatusWord(value), value);
+        case McuCommand::CallEnded:
+            return "the answering machine is done with the call";
+        default:
+            return SettingWords(command, value);
+    }
+}
+
+}  // namespace
+
 void Story::HandsetReport(const std::string& text) {
     std::istringstream words(text);
     std::vector<int> b;
@@ -241,13 +289,8 @@ void Story::HandsetReport(const std::string& text) {
     buzzer_ = buzzer;
     const int type = b[0] & kReportTypeMask;
     if (type == kGpioReport) {
-        std::string lines;
-        for (int line = 0; line < 8; ++line) {
-            if ((b[2] & (1 << line)) == 0) continue;
-            lines.append(" ").append(std::to_string(line));
-            lines.append((b[1] & (1 << line)) ? " on" : " off");
-        }
-        if (!lines.empty()) Say("  handset: LED lines" + lines);
+        if (std::string lines = LedLines(b[1], b[2]); !lines.empty())
+            Say("  handset: LED lines" + lines);
         return;
     }
     if (type != kMcuReport || (b[1] & kMcuCommandBit) == 0)
@@ -267,42 +310,11 @@ void Story::HandsetReport(const std::string& text) {
         return;
     }
     const int value = b[2];
-    switch (command) {
-        case McuCommand::IdleScreen:
-            return Say("  handset: back to the idle screen");
-        case McuCommand::StartNumberEntry:
-            return Say("  handset: a number begins");
-        case McuCommand::Digit:
-            return Say(std::string("  handset: digit ") + static_cast<char>(value));
-        case McuCommand::DeleteDigit:
-            return Say("  handset: the last digit goes");
-        case McuCommand::CursorLeft:
-            return Say("  handset: cursor left");
-        case McuCommand::CursorRight:
-            return Say("  handset: cursor right");
-        case McuCommand::Indicator:
-            if (value < 1 || value > 2 * kMcuIndicatorCount) break;
-            return Say("  handset: light \"" +
-                       IndicatorName(static_cast<McuIndicator>((value - 1) / 2)) +
-                       ((value - 1) % 2 ? "\" on" : "\" off"));
-        case McuCommand::OwnStatus:
-            return Say("  handset: you are " + PresenceWords(OwnStatusWord(value), value));
-        case McuCommand::ContactNumber:
-            return Say("  handset: contact no. " + std::to_string(value));
-        case McuCommand::ContactStatus:
-            return Say("  handset: the contact is " +
-                       PresenceWords(ContactStatusWord(value), value));
-        case McuCommand::CallEnded:
-            return Say("  handset: the answering machine is done with the call");
-        case McuCommand::Probe:
-            return Say("  Calvox asks the handset for its microcontroller");
-        case McuCommand::Acknowledge:
-            return;  // every event of the handset gets one
-        default:
-            if (std::string setting = SettingWords(command, value); !setting.empty())
-                return Say("  handset: " + setting);
-            break;
-    }
+    if (command == McuCommand::Probe)
+        return Say("  Calvox asks the handset for its microcontroller");
+    if (command == McuCommand::Acknowledge) return;  // every event of the handset gets one
+    if (std::string words = McuCommandWords(command, value); !words.empty())
+        return Say("  handset: " + words);
     Say("  Calvox -> handset: " + text);
 }
 

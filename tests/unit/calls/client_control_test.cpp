@@ -73,7 +73,7 @@ TEST(ClientControl, FindersFollowEachClientLayout) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.layout);
         test::SimPlatform p(std::string("client\nclient-windows ") + c.layout + "\nstart\n");
-        WindowPort& window = p.sim;
+        WindowPort& window = p.platform.window;
         ClientWindows found;
         const Hwnd api = p.sim.ClientApiWindow();
         EXPECT_EQ(FindClientWindows(window, found, api), c.pages);
@@ -98,12 +98,12 @@ TEST(ClientControl, NewestRecordingByCreationTimeTheLaterListedOnATie) {
         "file rec\\d.txt created=9000\n"
         "file other.wav created=9999\n"
         "start\n");
-    EXPECT_EQ(p.sim.FindFiles("C:\\Calvox\\rec\\*.*"),
+    EXPECT_EQ(p.platform.files.FindFiles("C:\\Calvox\\rec\\*.*"),
               (std::vector<std::string>{"a.wav", "b.wav", "C.wav", "d.txt"}));
     std::string newest;
-    ASSERT_TRUE(FindNewestRecording(p.sim, "C:\\Calvox\\rec", newest));
+    ASSERT_TRUE(FindNewestRecording(p.platform.files, "C:\\Calvox\\rec", newest));
     EXPECT_EQ(newest, "C:\\Calvox\\rec\\C.wav");
-    EXPECT_FALSE(FindNewestRecording(p.sim, "C:\\Calvox\\missing", newest));
+    EXPECT_FALSE(FindNewestRecording(p.platform.files, "C:\\Calvox\\missing", newest));
 }
 
 }  // namespace

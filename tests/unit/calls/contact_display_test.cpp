@@ -72,8 +72,8 @@ TEST_F(DisplayTest, ContactsByListKind) {
 
 TEST(HistoryDate, UnconvertibleTimeShowsZeros) {
     test::SimPlatform sim;
-    EXPECT_EQ(HistoryDateText(sim.sim, -5), "00/00/00 00:00");
-    EXPECT_EQ(HistoryDateText(sim.sim, 0), "70/01/01 00:00");
+    EXPECT_EQ(HistoryDateText(sim.platform.system, -5), "00/00/00 00:00");
+    EXPECT_EQ(HistoryDateText(sim.platform.system, 0), "70/01/01 00:00");
 }
 
 }  // namespace

@@ -46,9 +46,7 @@ class TransportTest : public ::testing::Test {
 protected:
     test::SimPlatform sim;
     FakeClientWindows windows;
-    Platform platform{windows, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim,
-                      sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim, sim.sim.Sound(),
-                      sim.sim, nullptr};
+    Platform platform = sim.With({.window = &windows});
     App app{platform};
     const Hwnd hub = 0x100;
 

@@ -178,8 +178,8 @@ TEST(LoadSettings, IconPathThatDoesNotFitIsDropped) {
 
 TEST(SettingsPath, MakesTheFileHiddenAndWritable) {
     SimPlatform sim("ini [VM] VOICEMAIL=1\n");
-    EXPECT_EQ(GetSettingsPath(sim.sim), "C:\\Calvox\\Calvox.ini");
-    EXPECT_EQ(sim.sim.GetFileAttributes("C:\\Calvox\\Calvox.ini"), 0x82u);
+    EXPECT_EQ(GetSettingsPath(sim.platform.files), "C:\\Calvox\\Calvox.ini");
+    EXPECT_EQ(sim.platform.files.GetFileAttributes("C:\\Calvox\\Calvox.ini"), 0x82u);
 }
 
 TEST(VoiceMailCommands, FollowTheSettings) {
@@ -209,7 +209,7 @@ TEST(VoiceMailCommands, FollowTheSettings) {
 TEST(WriteBack, ValuesNeverBreakTheirLine) {
     SimPlatform sim;
     WriteDisplayName(sim.platform, "bob", "Bob\r\n[CUSTOMER]\nHIDETRAYICON=1");
-    EXPECT_EQ(sim.sim.GetString("DISPLAYNAME", "bob", "C:\\Calvox\\Calvox.ini", 260),
+    EXPECT_EQ(sim.platform.profile.GetString("DISPLAYNAME", "bob", "C:\\Calvox\\Calvox.ini", 260),
               "Bob  [CUSTOMER] HIDETRAYICON=1");
     WriteContactHandle(sim.platform, 1, "bob\n");
     WriteContactCount(sim.platform, 2);

@@ -396,10 +396,11 @@ TEST(HandsetEndpoint, RegistryNamesTheEndpointByItsGuidText) {
               "{0A0B0C0D-0001-00EF-0102-0304050607FF}");
     for (int i = 0; i < 2; ++i) {
         Guid guid;
-        ASSERT_EQ(sim.sim.QueryComponentName(sim.sim.Handsets().EndpointPath(i), guid),
-                  ComponentIdResult::Read);
+        ASSERT_EQ(
+            sim.platform.endpoints.QueryComponentName(sim.sim.Handsets().EndpointPath(i), guid),
+            ComponentIdResult::Read);
         std::string name;
-        ASSERT_TRUE(sim.sim.ReadString(
+        ASSERT_TRUE(sim.platform.registry.ReadString(
             RegistryHive::LocalMachine,
             "SYSTEM\\CurrentControlSet\\Control\\MediaCategories\\" + GuidText(guid), "Name", 260,
             name));

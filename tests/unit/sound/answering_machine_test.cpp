@@ -72,9 +72,7 @@ protected:
 
     test::SimPlatform sim{"mixer \"USB Audio Device\"\n"};
     Clock clock;
-    Platform platform{clock,   clock,   sim.sim,         sim.sim, sim.sim, sim.sim,
-                      sim.sim, sim.sim, sim.sim,         sim.sim, sim.sim, sim.sim,
-                      sim.sim, sim.sim, sim.sim.Sound(), sim.sim, nullptr};
+    Platform platform = sim.With({.window = &clock, .clock = &clock});
     Settings settings;
     std::unique_ptr<SoundPlayer> player = std::make_unique<SoundPlayer>(platform);
     AnsweringMachine machine{platform, settings, player};
@@ -142,7 +140,8 @@ TEST_F(AnsweringMachineTest, PathThatDoesNotFitIsAPromptThatFails) {
     settings.greeting = "C:\\" + std::string(300, 'g') + ".wav";
     machine.BuildPrompts(settings);
     const std::string cut = settings.greeting.substr(0, 259);
-    sim.sim.CloseFile(sim.sim.OpenFile(cut, FileOpenMode::Create));
+    sim.platform.binaryFiles.CloseFile(
+        sim.platform.binaryFiles.OpenFile(cut, FileOpenMode::Create));
     machine.Start(kHub, 3);
     EXPECT_TRUE(sim.Lines("sound").empty());
     EXPECT_EQ(clock.period, 1000u);

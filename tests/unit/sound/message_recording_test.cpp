@@ -49,7 +49,7 @@ TEST(SoundRecorder, MessageFileHoldsTheRecordedTime) {
     Steps steps(parsed.steps);
     ASSERT_EQ(simulation.Run(steps), 0) << err.str() << out.str();
 
-    RiffWaveFile file(simulation);
+    RiffWaveFile file(simulation.world().files);
     ASSERT_EQ(file.OpenRead("C:\\VM\\PSTN_1161234570_N.wav"), kSOk);
     EXPECT_EQ(file.Format().formatTag, kWaveFormatPcm);
     EXPECT_EQ(file.Format().channels, 1);

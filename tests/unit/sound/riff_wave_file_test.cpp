@@ -19,18 +19,18 @@ std::uint32_t At32(const std::string& b, std::size_t o) {
 std::string Bytes(test::SimPlatform& p, const std::string& path) {
     std::string bytes(1 << 20, '\0');
     std::size_t got = 0;
-    const FileHandle f = p.sim.OpenFile(path, FileOpenMode::Read);
+    const FileHandle f = p.platform.binaryFiles.OpenFile(path, FileOpenMode::Read);
     if (f == 0) return {};
-    p.sim.ReadFile(f, bytes.data(), bytes.size(), got);
-    p.sim.CloseFile(f);
+    p.platform.binaryFiles.ReadFile(f, bytes.data(), bytes.size(), got);
+    p.platform.binaryFiles.CloseFile(f);
     bytes.resize(got);
     return bytes;
 }
 
 void Put(test::SimPlatform& p, const std::string& path, const std::string& bytes) {
-    const FileHandle f = p.sim.OpenFile(path, FileOpenMode::Create);
-    p.sim.WriteFile(f, bytes.data(), bytes.size());
-    p.sim.CloseFile(f);
+    const FileHandle f = p.platform.binaryFiles.OpenFile(path, FileOpenMode::Create);
+    p.platform.binaryFiles.WriteFile(f, bytes.data(), bytes.size());
+    p.platform.binaryFiles.CloseFile(f);
 }
 
 TEST(RiffWaveFile, WrittenFileReadsBackWithItsSizesAndFinishedFact) {
@@ -39,7 +39,7 @@ TEST(RiffWaveFile, WrittenFileReadsBackWithItsSizesAndFinishedFact) {
     std::vector<std::uint8_t> samples(40001);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
     {
-        RiffWaveFile out(p.sim);
+        RiffWaveFile out(p.platform.binaryFiles);
         ASSERT_EQ(out.OpenWrite(path, PcmFormat(1, 8000, 16)), kSOk);
         std::uint32_t written = 0;
         // More than the write buffer holds, in two parts.
@@ -62,7 +62,7 @@ TEST(RiffWaveFile, WrittenFileReadsBackWithItsSizesAndFinishedFact) {
     EXPECT_EQ(At32(b, 44), 0u);
     EXPECT_EQ(At32(b, 52), 40001u);
 
-    RiffWaveFile in(p.sim);
+    RiffWaveFile in(p.platform.binaryFiles);
     ASSERT_EQ(in.OpenRead(path), kSOk);
     EXPECT_EQ(in.DataSize(), 40001u);
     EXPECT_EQ(in.Format().blockAlign, 2);
@@ -80,7 +80,7 @@ TEST(RiffWaveFile, AFileCutShortByAFullDiskDescribesWhatReachedIt) {
     std::vector<std::uint8_t> samples(90000);
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<std::uint8_t>(i * 7);
     {
-        RiffWaveFile out(p.sim);
+        RiffWaveFile out(p.platform.binaryFiles);
         ASSERT_EQ(out.OpenWrite(path, PcmFormat(1, 8000, 16)), kSOk);
         std::uint32_t written = 0;
         // The second write fills the disk part-way; nothing is taken after it.
@@ -89,7 +89,7 @@ TEST(RiffWaveFile, AFileCutShortByAFullDiskDescribesWhatReachedIt) {
         EXPECT_NE(out.Close(), kSOk);
     }
     const std::uint32_t data = 40000 - 56;  // after the header
-    RiffWaveFile in(p.sim);
+    RiffWaveFile in(p.platform.binaryFiles);
     ASSERT_EQ(in.OpenRead(path), kSOk);
     EXPECT_EQ(in.DataSize(), data);
     std::vector<std::uint8_t> back(data);
@@ -123,14 +123,14 @@ TEST(RiffWaveFile, MalformedAndTruncatedFilesAreRefused) {
     };
     for (const auto& c : cases) {
         Put(p, "C:\\Calvox\\f.wav", c.bytes);
-        RiffWaveFile in(p.sim);
+        RiffWaveFile in(p.platform.binaryFiles);
         EXPECT_EQ(in.OpenRead("C:\\Calvox\\f.wav"), kEInvalidData) << c.what;
         std::uint8_t byte = 0;
         std::uint32_t got = 1;
         EXPECT_EQ(in.Read(&byte, 1, got), kCoENotInitialized) << c.what;
     }
     // A name that is no file may be a resource of the program.
-    RiffWaveFile in(p.sim);
+    RiffWaveFile in(p.platform.binaryFiles);
     EXPECT_EQ(in.OpenRead("C:\\Calvox\\none.wav"), kEFileNotFound);
     EXPECT_EQ(in.OpenRead("#133"), kSOk);
     EXPECT_EQ(in.Format().channels, 2);

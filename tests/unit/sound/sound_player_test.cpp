@@ -90,8 +90,7 @@ public:
 TEST(SoundPlayer, LostBufferIsRestoredForAWhileThenTheLoadFails) {
     test::SimPlatform p("file f.wav wav 1 8000 16 1\n");
     LosingDevice device;
-    Platform mixed{p.sim, p.sim, p.sim, p.sim, p.sim, p.sim,  p.sim, p.sim,  p.sim,
-                   p.sim, p.sim, p.sim, p.sim, p.sim, device, p.sim, nullptr};
+    Platform mixed = p.With({.sound = &device});
     SoundPlayer player(mixed);
     player.Load(kHub, "C:\\Calvox\\f.wav");
     EXPECT_GT(device.restores, 1);
@@ -173,8 +172,7 @@ TEST(SoundPlayer, DeviceFailuresAreLoggedWithTheirResultCodes) {
     for (const auto& c : cases) {
         test::SimPlatform p("file f.wav wav 1 8000 16 1\n");
         FailingDevice device(c.step, static_cast<HResult>(c.code));
-        Platform mixed{p.sim, p.sim, p.sim, p.sim, p.sim, p.sim,  p.sim, p.sim,  p.sim,
-                       p.sim, p.sim, p.sim, p.sim, p.sim, device, p.sim, nullptr};
+        Platform mixed = p.With({.sound = &device});
         LogLines lines;
         DiagnosticLog log(&lines);
         log.SetEnabled(true);

@@ -39,8 +39,41 @@ struct SimPlatform {
 
     std::ostringstream out, err;
     sim::Simulation sim{out, err};
-    Platform platform{sim, sim, sim, sim, sim,         sim, sim, sim, sim,
-                      sim, sim, sim, sim, sim, sim.Sound(), sim, &sim};
+    // The program's log stays off the trace here.
+    Platform platform = WithoutLog(sim.MakePlatform());
+
+    // The platform with fakes in place of some ports, and no observer.
+    struct Fakes {
+        WindowPort* window = nullptr;
+        ClockPort* clock = nullptr;
+        SoundPort* sound = nullptr;
+    };
+    Platform With(const Fakes& f) const {
+        const Platform& p = platform;
+        return Platform{f.window ? *f.window : p.window,
+                        f.clock ? *f.clock : p.clock,
+                        p.threads,
+                        p.profile,
+                        p.files,
+                        p.shell,
+                        p.text,
+                        p.hid,
+                        p.usb,
+                        p.endpoints,
+                        p.registry,
+                        p.system,
+                        p.mixer,
+                        p.driver,
+                        f.sound ? *f.sound : p.sound,
+                        p.binaryFiles,
+                        nullptr};
+    }
+
+private:
+    static Platform WithoutLog(Platform platform) {
+        platform.log = nullptr;
+        return platform;
+    }
 };
 
 }  // namespace calvox::test
