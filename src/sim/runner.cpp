@@ -6,7 +6,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "hub/app.h"
+#include "hub/startup.h"
 #include "hub/hub_messages.h"
 #include "config/settings.h"
 #include "handset/handset_device.h"

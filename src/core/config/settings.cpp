@@ -325,6 +325,11 @@ std::uint32_t PickupDelayMs(int ring2Vm) {
     return TimerPeriodMs(static_cast<std::uint64_t>(ring2Vm) * 2 * 1000);
 }
 
+std::string ReadConfiguredCallNumber(Platform& platform) {
+    return platform.profile.GetString("VM", "MAKEACALL", GetSettingsPath(platform.files),
+                                      kTextBufferSize);
+}
+
 void WriteCallRecord(Platform& platform, int callRecord) {
     platform.profile.WriteString("VM", "CALLRECORD", std::to_string(callRecord),
                                  GetSettingsPath(platform.files));

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "sound/recording.h"
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "base/text_case.h"
 
 namespace calvox {

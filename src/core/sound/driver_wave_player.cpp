@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "base/text_convert.h"
 
 namespace calvox {

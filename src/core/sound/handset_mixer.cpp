@@ -182,4 +182,20 @@ bool HandsetMixer::LineCommand(int direction, const std::string& lineName,
     return false;
 }
 
+bool ToggleSpeakerMute(HandsetMixer& mixer) {
+    std::uint32_t mute = 0;
+    if (!mixer.SpeakerMute(false, mute)) return false;
+    mute = mute ? 0 : 1;
+    return mixer.SpeakerMute(true, mute);
+}
+
+void ApplyVolumeButtons(HandsetMixer& mixer, unsigned buttons) {
+    switch (buttons) {
+        case 1: mixer.StepMasterVolume(true); break;
+        case 2: mixer.StepMasterVolume(false); break;
+        case 4: ToggleSpeakerMute(mixer); break;
+        default: break;
+    }
+}
+
 }  // namespace calvox

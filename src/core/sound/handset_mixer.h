@@ -56,4 +56,9 @@ private:
     unsigned id_ = 0;
 };
 
+// Flips the speakers' mute; false when the mixer has none.
+bool ToggleSpeakerMute(HandsetMixer& mixer);
+// The chip's own buttons (input byte 1, bits 0-2): volume up, down, speaker mute.
+void ApplyVolumeButtons(HandsetMixer& mixer, unsigned buttons);
+
 }  // namespace calvox
