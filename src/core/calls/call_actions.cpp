@@ -73,7 +73,7 @@ void Calls::OnAudioButtons(unsigned buttons) {
             mixer_.Close();
             std::string firstName;
             const bool readFirst = mixer_.GetMixerName(0, firstName);
-            mixer_.OpenByName(hubWindow_.Handle(), handsetName);
+            mixer_.OpenByName(handsetName);
             if (readFirst && firstName != handsetName) ApplyVolumeButtons(mixer_, buttons);
         }
     }
@@ -179,7 +179,7 @@ void Calls::SwitchVoicemailRecording(bool on) {
     const CallRecord* call = state_.currentCall;
     if (call == nullptr) return;
     const Settings& s = settings_;
-    driverPlayer_.Configure(hubWindow_.Handle(), s.greeting, s.vmDuration);
+    driverPlayer_.Configure(s.greeting, s.vmDuration);
     const std::string file =
         RecordingFileName(s.vmFolder, call->partnerHandle, platform_.clock.Now(), 'N');
     EnsureFolder(platform_.files, s.vmFolder);

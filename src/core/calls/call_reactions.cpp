@@ -139,7 +139,7 @@ void Calls::RingerControl(bool ringing) {
             mixer_.SetMasterVolume(-1, 100);
             if (soundPlayer_ && platform_.mixer.GetDeviceCount() > 1) {
                 const std::string& ringtone = session_.RefreshRingtone();
-                soundPlayer_->Load(hubWindow_.Handle(), ringtone);
+                soundPlayer_->Load(ringtone);
                 soundPlayer_->Play(true);
             }
         } else {

@@ -232,7 +232,7 @@ void Calls::PlayLastRecording() {
     if (!FindNewestRecording(platform_.files, settings_.crFolder, file) || !soundPlayer_) return;
     SoundPlayer& player = *soundPlayer_;
     if (player.IsPlaying()) player.Stop();
-    player.Load(hubWindow_.Handle(), file);
+    player.Load(file);
     player.Play(true);
 }
 
@@ -253,9 +253,9 @@ void Calls::StartAnsweringMachine() {
     const Settings& s = settings_;
     if (s.enableAm != 0) {
         const DialogueMode start = s.voiceMail != 0 ? DialogueMode::Choice : DialogueMode::Pin;
-        answeringMachine_.Start(hubWindow_.Handle(), static_cast<int>(start));
+        answeringMachine_.Start(static_cast<int>(start));
     } else if (s.voiceMail != 0) {
-        answeringMachine_.Start(hubWindow_.Handle(), static_cast<int>(DialogueMode::Message));
+        answeringMachine_.Start(static_cast<int>(DialogueMode::Message));
     }
 }
 

@@ -95,7 +95,7 @@ std::string Hub::OpenHandsetMixer(std::uint16_t vendorId, std::uint16_t productI
     if (FindAudioEndpointName(platform_, kRenderCategory, DeviceIdText(vendorId, productId), found))
         name = found;
     const std::string wanted = name;
-    const bool mixerOpen = mixer_.OpenByName(hubWindow_.Handle(), name);
+    const bool mixerOpen = mixer_.OpenByName(name);
     mixer_.GetName(name);
     log_.Write(mixerOpen ? "mixer opened " + Quoted(name)
                          : "mixer not found: no mixer named like " + Quoted(wanted));
@@ -139,7 +139,7 @@ void Hub::SetUpHandset() {
     OpenHandset(entry->name, entryVid, entryPid, entry->kind);
     const std::string name = OpenHandsetMixer(entryVid, entryPid);
     ApplyMixerSettings();
-    if (!soundPlayer_) soundPlayer_ = std::make_unique<SoundPlayer>(platform_, &log_);
+    if (!soundPlayer_) soundPlayer_ = std::make_unique<SoundPlayer>(platform_, hubWindow_, &log_);
     soundPlayer_->SetDevice(name);
     driverPlayer_.Create();
     if (link_.IsAttached() && parser_.Status() != OwnStatus::Offline) tray_.ShowConnected(true);

@@ -76,10 +76,9 @@ void DriverWavePlayer::Release() {
     platform_.driver.UninitializeCom();
 }
 
-void DriverWavePlayer::Configure(Hwnd hubWindow, const std::string& greeting, int maxSeconds) {
+void DriverWavePlayer::Configure(const std::string& greeting, int maxSeconds) {
     greetingPath_ = greeting;
     longestMessage_ = maxSeconds;
-    hubWindow_ = hubWindow;
 }
 
 void DriverWavePlayer::StopPollTimer() {
@@ -102,8 +101,8 @@ void DriverWavePlayer::StartVoicemail(bool on, const std::string& file) {
         WriteLog(log_,
                  "recording failed, voicemail message " + Quoted(file) + ": no handset driver");
         // Nothing can take the message: let the hub finish the call.
-        if (platform_.window.IsWindow(hubWindow_))
-            platform_.window.PostMessage(hubWindow_, HUBM_PLAYBACK_DONE, 0, 0);
+        if (platform_.window.IsWindow(hubWindow_.Handle()))
+            platform_.window.PostMessage(hubWindow_.Handle(), HUBM_PLAYBACK_DONE, 0, 0);
         return;
     }
     if (state_ != 3 || file.empty()) return;
@@ -138,8 +137,8 @@ void DriverWavePlayer::PollTick() {
         ++elapsed_;
         return;
     }
-    if (platform_.window.IsWindow(hubWindow_)) {
-        platform_.window.PostMessage(hubWindow_, HUBM_PLAYBACK_DONE, 0, 0);
+    if (platform_.window.IsWindow(hubWindow_.Handle())) {
+        platform_.window.PostMessage(hubWindow_.Handle(), HUBM_PLAYBACK_DONE, 0, 0);
         return;
     }
     StartVoicemail(false, "");

@@ -33,7 +33,7 @@ std::vector<std::uint32_t> ChannelsFromVolumeBalance(std::uint32_t volume, int b
     return {volume, static_cast<std::uint32_t>(0.02 * balance * v)};
 }
 
-bool HandsetMixer::OpenByName(Hwnd callbackWindow, const std::string& namePart) {
+bool HandsetMixer::OpenByName(const std::string& namePart) {
     Close();
     MixerPort& mixer = platform_.mixer;
     const unsigned count = mixer.GetDeviceCount();
@@ -41,7 +41,7 @@ bool HandsetMixer::OpenByName(Hwnd callbackWindow, const std::string& namePart) 
     for (unsigned id = 0; id < count; ++id) {
         std::string name;
         if (!mixer.GetDeviceName(id, name) || name.find(namePart) == std::string::npos) continue;
-        handle_ = mixer.Open(id, callbackWindow);
+        handle_ = mixer.Open(id, notices_.Handle());
         id_ = id;
         return handle_ != 0;
     }

@@ -31,7 +31,8 @@ struct FilterRig {
     HandsetDevice device{sim.platform};
     BuzzerThread buzzer{sim.platform.threads, device, log};
     std::unique_ptr<SoundPlayer> player;
-    AnsweringMachine answeringMachine{sim.platform, settings, player, &log};
+    HubWindow hubWindow{sim.platform.window, sim.platform.clock};
+    AnsweringMachine answeringMachine{sim.platform, settings, player, hubWindow, &log};
     McuDisplay display{device, sim.platform.clock};
     ClientAutomation automation{sim.platform.window, sim.platform.clock};
     RecordedActions actions;
@@ -138,7 +139,8 @@ TEST(KeyFilterAnsweringMachine, TakesOnlyTheDigits) {
     for (const auto& row : rows) {
         FilterRig rig;
         rig.answeringMachine.BuildPrompts(rig.settings);
-        rig.answeringMachine.Start(1, 2);  // the PIN prompt
+        rig.hubWindow.Created(1);
+        rig.answeringMachine.Start(2);  // the PIN prompt
         ASSERT_TRUE(rig.answeringMachine.IsBusy());
         rig.filter.OnMcuAction(row.code);
         const Lines expected =

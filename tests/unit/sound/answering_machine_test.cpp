@@ -48,6 +48,7 @@ public:
 class AnsweringMachineTest : public ::testing::Test {
 protected:
     AnsweringMachineTest() {
+        hub.Created(kHub);
         settings.pin = "1234";
         settings.vmDuration = 7;
         settings.greeting = "C:\\Calvox\\greeting.wav";
@@ -56,7 +57,7 @@ protected:
     void Run(const Event& e) {
         switch (e.kind) {
             case 'S':
-                machine.Start(kHub, e.arg - '0');
+                machine.Start(e.arg - '0');
                 break;
             case 'D':
                 machine.OnDigit(e.arg);
@@ -76,8 +77,9 @@ protected:
                       sim.sim, sim.sim, sim.sim,         sim.sim, sim.sim, sim.sim,
                       sim.sim, sim.sim, sim.sim.Sound(), sim.sim, nullptr};
     Settings settings;
-    std::unique_ptr<SoundPlayer> player = std::make_unique<SoundPlayer>(platform);
-    AnsweringMachine machine{platform, settings, player};
+    HubWindow hub{platform.window, platform.clock};
+    std::unique_ptr<SoundPlayer> player = std::make_unique<SoundPlayer>(platform, hub);
+    AnsweringMachine machine{platform, settings, player, hub};
 };
 
 // The prompts are missing here, so each plays for nothing and its step comes
@@ -143,7 +145,7 @@ TEST_F(AnsweringMachineTest, PathThatDoesNotFitIsAPromptThatFails) {
     machine.BuildPrompts(settings);
     const std::string cut = settings.greeting.substr(0, 259);
     sim.sim.CloseFile(sim.sim.OpenFile(cut, FileOpenMode::Create));
-    machine.Start(kHub, 3);
+    machine.Start(3);
     EXPECT_TRUE(sim.Lines("sound").empty());
     EXPECT_EQ(clock.period, 1000u);
     clock.proc(1);
