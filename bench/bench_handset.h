@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "hub/hub.h"
 #include "handset/handset_device.h"
+#include "hub/hub.h"
 #include "support/null_platform.h"
 
 namespace calvox::bench {

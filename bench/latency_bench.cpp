@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "base/hub_messages.h"
-#include "calls/key_event_filter.h"
 #include "bench_handset.h"
+#include "calls/key_event_filter.h"
+#include "client/notification_parser.h"
 #include "config/key_table.h"
 #include "handset/report_decoder.h"
-#include "client/notification_parser.h"
 
 namespace calvox::bench {
 namespace {
@@ -80,8 +80,7 @@ void BM_KeyToCommand(benchmark::State& state) {
         platform.Mark();
         const auto start = BenchClock::now();
         const ReportDecoder::Result result = decoder.Decode(0x40, kHookKey, 0x00, 0x00, false);
-        for (const PostedMessage& m : result.messages)
-            hub.Handle(m.message, m.wParam, m.lParam);
+        for (const PostedMessage& m : result.messages) hub.Handle(m.message, m.wParam, m.lParam);
         if (platform.commands == 0) {
             state.SkipWithError("the key sent no command");
             break;

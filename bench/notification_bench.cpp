@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "hub/hub.h"
 #include "client/notification_parser.h"
+#include "hub/hub.h"
 #include "support/null_platform.h"
 
 namespace calvox::bench {

@@ -52,8 +52,8 @@ enum RegisteredMessage : int {
     REG_COUNT = 5,
 };
 inline constexpr const char* kRegisteredMessageTexts[REG_COUNT] = {
-    "SkypeControlAPIAttach", "SkypeControlAPIDiscover", "VMSetting_Discover",
-    "VMSetting_Attach", "VMSetting_Changing"};
+    "SkypeControlAPIAttach", "SkypeControlAPIDiscover", "VMSetting_Discover", "VMSetting_Attach",
+    "VMSetting_Changing"};
 // The numbers the system gave them, filled in when the hub's window is made.
 using RegisteredMessageIds = std::array<unsigned, REG_COUNT>;
 

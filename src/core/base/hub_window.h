@@ -20,7 +20,9 @@ public:
     void Created(Hwnd handle) { handle_ = handle; }
     Hwnd Handle() const { return handle_; }
 
-    void SetTimer(std::uintptr_t id, std::uint32_t periodMs) { clock_.SetTimer(handle_, id, periodMs); }
+    void SetTimer(std::uintptr_t id, std::uint32_t periodMs) {
+        clock_.SetTimer(handle_, id, periodMs);
+    }
     void KillTimer(std::uintptr_t id) { clock_.KillTimer(handle_, id); }
     bool Post(unsigned message, WParam wParam, LParam lParam) {
         return windows_.PostMessage(handle_, message, wParam, lParam);

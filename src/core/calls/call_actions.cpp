@@ -196,7 +196,8 @@ void Calls::SwitchCallRecording(bool on) {
     const Settings& s = settings_;
     const std::int64_t now = platform_.clock.Now();
     EnsureFolder(platform_.files, s.crFolder);
-    driverPlayer_.StartRecording(true, RecordingFileName(s.crFolder, call->partnerHandle, now, 'W'));
+    driverPlayer_.StartRecording(true,
+                                 RecordingFileName(s.crFolder, call->partnerHandle, now, 'W'));
 }
 
 }  // namespace calvox

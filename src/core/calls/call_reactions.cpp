@@ -148,8 +148,10 @@ void Calls::RingerControl(bool ringing) {
         }
         return;
     }
-    if (ringing) device_.BuzzerOn();
-    else device_.BuzzerOff();
+    if (ringing)
+        device_.BuzzerOn();
+    else
+        device_.BuzzerOff();
 }
 
 void Calls::ResetSkypeState() {
@@ -213,7 +215,8 @@ void Calls::OnMcuReady(bool gbox) {
 void Calls::OnMcuRequest(McuRequest request, LParam data) {
     if (request == McuRequest::CallContact) {
         if (data != 0)
-            HandleKeyAction(static_cast<int>(McuAction::CallContact), static_cast<int>(data), false);
+            HandleKeyAction(static_cast<int>(McuAction::CallContact), static_cast<int>(data),
+                            false);
     } else if (request == McuRequest::ShowCallState) {
         display_.Command(McuCommand::OwnStatus, OwnStatusCode(session_.Status()));
         if (const CallRecord* call = state_.currentCall)
@@ -222,8 +225,8 @@ void Calls::OnMcuRequest(McuRequest request, LParam data) {
     } else if (request == McuRequest::ShowContact && data > 0) {
         const UserRecord* contact = directory_.ContactAt(static_cast<std::size_t>(data - 1));
         if (contact != nullptr && !contact->displayName.empty())
-            contacts_.ShowGroup(*contact, contact->online ? McuCommand::ContactOnline
-                                                          : McuCommand::ContactOffline);
+            contacts_.ShowGroup(
+                *contact, contact->online ? McuCommand::ContactOnline : McuCommand::ContactOffline);
     }
 }
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "base/text_case.h"
-#include "config/key_table.h"
 #include "calls/call_actions.h"
+#include "config/key_table.h"
 
 namespace calvox {
 

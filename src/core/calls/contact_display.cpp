@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-
 namespace calvox {
 
 void ContactDisplay::ShowGroup(const UserRecord& contact, McuCommand nameCommand) {

@@ -5,9 +5,9 @@
 
 #include "client/skype_directory.h"
 #include "client/transport.h"
+#include "handset/mcu_commands.h"
 #include "handset/mcu_protocol.h"
 #include "platform/system_port.h"
-#include "handset/mcu_commands.h"
 
 namespace calvox {
 

@@ -147,10 +147,18 @@ void KeyEventFilter::OnMessage(unsigned message, WParam wParam, LParam lParam) {
     const int first = wParam > 0xFFFF ? 0xFFFF : static_cast<int>(wParam);
     const int second = static_cast<int>(lParam);
     switch (message) {
-        case HUBM_KEY_DOWN: OnKeyDown(first, second); break;
-        case HUBM_KEY_UP: OnKeyUp(first, second); break;
-        case HUBM_MCU_KEY: OnMcuKey(first, second); break;
-        case HUBM_MCU_ACTION: OnMcuAction(first); break;
+        case HUBM_KEY_DOWN:
+            OnKeyDown(first, second);
+            break;
+        case HUBM_KEY_UP:
+            OnKeyUp(first, second);
+            break;
+        case HUBM_MCU_KEY:
+            OnMcuKey(first, second);
+            break;
+        case HUBM_MCU_ACTION:
+            OnMcuAction(first);
+            break;
         default: break;
     }
 }

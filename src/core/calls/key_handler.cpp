@@ -293,8 +293,10 @@ void Calls::DispatchMcuAction(int code, int count) {
             break;
         case McuAction::StopOrFinish:
         case McuAction::StopOrFinishToo:
-            if (answeringMachine_.IsBusy()) answeringMachine_.Stop();
-            else FinishCurrentCall(false);
+            if (answeringMachine_.IsBusy())
+                answeringMachine_.Stop();
+            else
+                FinishCurrentCall(false);
             break;
         case McuAction::StartCallRecording:
             StartCallRecordingNow();
@@ -311,37 +313,63 @@ void Calls::DispatchMcuAction(int code, int count) {
 // The keys of a call and of the display's browsing; false for any other.
 bool Calls::DispatchCallKey(int code, bool released) {
     switch (code) {
-        case DIALING: OnDialing(); return true;
-        case HAND_OFF: OnHandOff(); return true;
+        case DIALING:
+            OnDialing();
+            return true;
+        case HAND_OFF:
+            OnHandOff();
+            return true;
         case UP:
-        case DOWN: OnUpDown(code == DOWN); return true;
+        case DOWN:
+            OnUpDown(code == DOWN);
+            return true;
         case HOOK_OFF:
             if (state_.uiMode == UiMode::Normal) link_.Send("HOOK OFF");
             return true;
         case PHONELIST:
         case PHONELIST_ONLINE:
-        case PHONELIST_OFFLINE: OnPhoneListKey(code); return true;
-        case HOOK_SWITCH: OnHookSwitch(); return true;
-        case HISTORYCALL: OnHistoryKey(); return true;
-        case HOOKBUTTON: OnHookButton(released); return true;
-        default: return false;
+        case PHONELIST_OFFLINE:
+            OnPhoneListKey(code);
+            return true;
+        case HOOK_SWITCH:
+            OnHookSwitch();
+            return true;
+        case HISTORYCALL:
+            OnHistoryKey();
+            return true;
+        case HOOKBUTTON:
+            OnHookButton(released);
+            return true;
+        default:
+            return false;
     }
 }
 
 // The keys that work the client's own windows; false for any other.
 bool Calls::DispatchClientKey(int code) {
     switch (code) {
-        case SKYPE: OnSkypeKey(); return true;
-        case CONTACT_LIST: OnContactListKey(); return true;
-        case MINIMIZE: OnMinimizeKey(); return true;
+        case SKYPE:
+            OnSkypeKey();
+            return true;
+        case CONTACT_LIST:
+            OnContactListKey();
+            return true;
+        case MINIMIZE:
+            OnMinimizeKey();
+            return true;
         case ENTER:
             SendKeyDown(platform_.window, vk::kReturn);
             SendKeyUp(platform_.window, vk::kReturn);
             return true;
-        case BACKSPACE: OnBackspaceKey(); return true;
+        case BACKSPACE:
+            OnBackspaceKey();
+            return true;
         case NUMBER_4_LONG:
-        case NUMBER_6_LONG: OnCursorKey(code == NUMBER_6_LONG); return true;
-        default: return false;
+        case NUMBER_6_LONG:
+            OnCursorKey(code == NUMBER_6_LONG);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -349,23 +377,34 @@ bool Calls::DispatchClientKey(int code) {
 bool Calls::DispatchSoundKey(int code) {
     switch (code) {
         case ENABLECR:
-        case DISABLECR: OnCallRecordSwitch(code == ENABLECR); return true;
-        case PLAYLASTCR: PlayLastRecording(); return true;
+        case DISABLECR:
+            OnCallRecordSwitch(code == ENABLECR);
+            return true;
+        case PLAYLASTCR:
+            PlayLastRecording();
+            return true;
         case STOPPLAYCR:
             if (soundPlayer_) soundPlayer_->Stop();
             return true;
         case VOLUMESTEPUP:
-        case VOLUMESTEPDOWN: mixer_.StepMasterVolume(code == VOLUMESTEPUP); return true;
-        case VOLUMEMUTE: ToggleSpeakerMute(mixer_); return true;
-        default: return false;
+        case VOLUMESTEPDOWN:
+            mixer_.StepMasterVolume(code == VOLUMESTEPUP);
+            return true;
+        case VOLUMEMUTE:
+            ToggleSpeakerMute(mixer_);
+            return true;
+        default:
+            return false;
     }
 }
 
 void Calls::Dispatch(int code, int count, bool released) {
     if (DispatchCallKey(code, released) || DispatchClientKey(code) || DispatchSoundKey(code))
         return;
-    if (code >= NUMBER_0 && code <= NUMBER_PLUS) OnDigitKey(code, count);
-    else DispatchMcuAction(code, count);
+    if (code >= NUMBER_0 && code <= NUMBER_PLUS)
+        OnDigitKey(code, count);
+    else
+        DispatchMcuAction(code, count);
 }
 
 bool FindNewestRecording(FilePort& files, const std::string& folder, std::string& newest) {

@@ -22,7 +22,9 @@ bool NotificationTokens::Next(std::string& token) {
     return true;
 }
 
-std::string NotificationTokens::Rest() const { return pos_ < text_.size() ? text_.substr(pos_) : ""; }
+std::string NotificationTokens::Rest() const {
+    return pos_ < text_.size() ? text_.substr(pos_) : "";
+}
 
 HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
     switch (status) {

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include <string>
-
 #include "platform/file_port.h"
 #include "platform/system_port.h"
 

@@ -9,8 +9,10 @@ void Leds::Send() {
 }
 
 void Leds::Set(std::uint8_t mask, bool on) {
-    if (on) ledOutput_ = static_cast<std::uint8_t>(ledOutput_ | mask);
-    else ledOutput_ = static_cast<std::uint8_t>(ledOutput_ & ~mask);
+    if (on)
+        ledOutput_ = static_cast<std::uint8_t>(ledOutput_ | mask);
+    else
+        ledOutput_ = static_cast<std::uint8_t>(ledOutput_ & ~mask);
 }
 
 void Leds::Blink(std::uint8_t mask, bool& phase) {

@@ -66,8 +66,10 @@ void McuDisplay::EchoDigit(char ch) {
 
 void McuDisplay::SendVoiceMailSettings(const Settings& settings) {
     for (const McuCommandItem& item : VoiceMailSettingsCommands(settings)) {
-        if (item.isText) Text(item.text, item.command);
-        else Command(item.command, item.value);
+        if (item.isText)
+            Text(item.text, item.command);
+        else
+            Command(item.command, item.value);
     }
 }
 

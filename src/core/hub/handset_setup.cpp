@@ -20,8 +20,7 @@ const UsbDeviceEntry* ChooseHandset(const UsbDeviceList& list, std::uint16_t ven
     return nullptr;
 }
 
-void ApplyMixerLevels(Platform& platform, Settings& s, HandsetDevice& device,
-                      HandsetMixer& mixer) {
+void ApplyMixerLevels(Platform& platform, Settings& s, HandsetDevice& device, HandsetMixer& mixer) {
     std::uint32_t value = 0;
     mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETMUTE", value);
 

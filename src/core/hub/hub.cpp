@@ -120,8 +120,10 @@ void Hub::OnKeyFloodCheck() {
         // So many presses in the first second: the keypad is read in the wrong mode.
         device_.Close();
         int lower = 0;
-        if (state_.scanMode == SCAN_4X5) lower = SCAN_4X4;
-        else if (state_.scanMode == SCAN_2X3) lower = SCAN_2X2;
+        if (state_.scanMode == SCAN_4X5)
+            lower = SCAN_4X4;
+        else if (state_.scanMode == SCAN_2X3)
+            lower = SCAN_2X2;
         if (lower != 0) {
             state_.scanMode = lower;
             SetUpHandset();
@@ -162,8 +164,10 @@ void Hub::OnDeviceChange(WParam event, LParam lParam) {
         return;
     }
     std::int64_t now = platform_.clock.Now();
-    if (audio) state_.audioArrivalTime = now;
-    else state_.hidArrivalTime = now;
+    if (audio)
+        state_.audioArrivalTime = now;
+    else
+        state_.hidArrivalTime = now;
     if (std::uint32_t delay = PairArrivals(state_.audioArrivalTime, state_.hidArrivalTime))
         hubWindow_.SetTimer(TIMER_HANDSET_REINIT, delay);
 }
@@ -210,8 +214,8 @@ LResult Hub::OnCompanionChanging(unsigned message, WParam code, LParam lParam) {
             companion_.OnDetach();
             break;
         case VMS_MESSAGES_CHANGED:
-            display_.Command(McuCommand::Indicator,
-                             IndicatorValue(McuIndicator::NewVoiceMail, calls_.NewVoicemailExists()));
+            display_.Command(McuCommand::Indicator, IndicatorValue(McuIndicator::NewVoiceMail,
+                                                                   calls_.NewVoicemailExists()));
             break;
         default:
             break;
@@ -241,8 +245,7 @@ void Hub::OnTray(LParam mouseMessage) {
 
 LResult Hub::OnRegisteredMessage(unsigned message, WParam wParam, LParam lParam) {
     const auto& registered = state_.registeredMessages;
-    if (message == registered[REG_VM_CHANGING])
-        return OnCompanionChanging(message, wParam, lParam);
+    if (message == registered[REG_VM_CHANGING]) return OnCompanionChanging(message, wParam, lParam);
     if (message == registered[REG_VM_DISCOVER]) {
         companion_.OnDiscover(wParam);
     } else if (message == registered[REG_SKYPE_ATTACH]) {
@@ -306,17 +309,35 @@ std::uint32_t PairArrivals(std::int64_t& audioArrivalTime, std::int64_t& hidArri
 
 LResult Hub::Handle(unsigned message, WParam wParam, LParam lParam) {
     switch (message) {
-        case wm::kCreate: return OnCreate();
-        case wm::kDestroy: return OnDestroy();
-        case wm::kCopyData: return link_.OnCopyData(wParam, lParam);
-        case wm::kTimer: OnTimer(wParam); return 0;
-        case wm::kDeviceChange: OnDeviceChange(wParam, lParam); return 0;
-        case wm::kMixmLineChange: OnMixerLineChange(); return 0;
-        case wm::kMixmControlChange: OnMixerControlChange(); return 0;
-        case HUBM_SKYPE_NOTIFY: OnSkypeNotify(wParam); return 0;
-        case HUBM_SKYPE_ATTACHED: calls_.OnClientAttached(); return 0;
-        case HUBM_TRAY: OnTray(lParam); return 0;
-        default: break;
+        case wm::kCreate:
+            return OnCreate();
+        case wm::kDestroy:
+            return OnDestroy();
+        case wm::kCopyData:
+            return link_.OnCopyData(wParam, lParam);
+        case wm::kTimer:
+            OnTimer(wParam);
+            return 0;
+        case wm::kDeviceChange:
+            OnDeviceChange(wParam, lParam);
+            return 0;
+        case wm::kMixmLineChange:
+            OnMixerLineChange();
+            return 0;
+        case wm::kMixmControlChange:
+            OnMixerControlChange();
+            return 0;
+        case HUBM_SKYPE_NOTIFY:
+            OnSkypeNotify(wParam);
+            return 0;
+        case HUBM_SKYPE_ATTACHED:
+            calls_.OnClientAttached();
+            return 0;
+        case HUBM_TRAY:
+            OnTray(lParam);
+            return 0;
+        default:
+            break;
     }
     if (OnHandsetMessage(message, wParam, lParam)) return 0;
     if (message >= 0xC000 && message <= 0xFFFF) return OnRegisteredMessage(message, wParam, lParam);

@@ -9,9 +9,12 @@ bool CompanionLink::Exists() {
 bool CompanionLink::OpenSettings(bool gboxPresent, bool driverPresent) {
     if (!Exists()) return false;
     const char* argument = "SETTING";
-    if (gboxPresent && !driverPresent) argument = "SETTINGWITHOUTVM";
-    else if (!gboxPresent && driverPresent) argument = "SETTINGWITHOUTGBOX";
-    shell_.ShellExecute(hubWindow_.Handle(), "Open", settings_.companionPath, argument, "", kSwShow);
+    if (gboxPresent && !driverPresent)
+        argument = "SETTINGWITHOUTVM";
+    else if (!gboxPresent && driverPresent)
+        argument = "SETTINGWITHOUTGBOX";
+    shell_.ShellExecute(hubWindow_.Handle(), "Open", settings_.companionPath, argument, "",
+                        kSwShow);
     return true;
 }
 

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include <string>
-
 #include "base/hub_window.h"
 #include "config/settings.h"
 #include "platform/shell_port.h"
@@ -36,7 +34,11 @@ class Tray {
 public:
     Tray(ShellPort& shell, WindowPort& windows, TextPort& text, const Settings& settings,
          HubWindow& hubWindow)
-        : shell_(shell), windows_(windows), text_(text), settings_(settings), hubWindow_(hubWindow) {}
+        : shell_(shell),
+          windows_(windows),
+          text_(text),
+          settings_(settings),
+          hubWindow_(hubWindow) {}
 
     // The tip and the icon files the settings name.
     void SetTexts(const std::string& tip, const std::string& connectIconPath,

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "sound/recording.h"
 #include "base/hub_messages.h"
 #include "base/text_case.h"
+#include "sound/recording.h"
 
 namespace calvox {
 

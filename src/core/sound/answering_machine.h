@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "sound/sound_player.h"
-#include "sound/sound_recorder.h"
 #include "base/hub_window.h"
 #include "config/settings.h"
 #include "platform/platform.h"
+#include "sound/sound_player.h"
+#include "sound/sound_recorder.h"
 
 namespace calvox {
 

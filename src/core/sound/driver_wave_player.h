@@ -42,15 +42,16 @@ public:
     bool IsPresent() const { return object_ != 0; }
     void Configure(const std::string& greeting, int maxSeconds);
     void StartVoicemail(bool on, const std::string& file);
-    int StartRecording(bool on, const std::string& file);
+    // False when the driver did not take the command.
+    bool StartRecording(bool on, const std::string& file);
     bool IsIdle();
     // Stops what plays or records and lets go of the driver's object.
     void StopAndRelease() { Release(); }
     int State() const { return state_; }
 
 private:
-    int SendDriverCommand(std::uint32_t operation, std::uint32_t channel, const std::string& path,
-                          std::int32_t* reply);
+    bool SendDriverCommand(std::uint32_t operation, std::uint32_t channel, const std::string& path,
+                           std::int32_t* reply);
     void PollTick();
     void StopPollTimer();
 

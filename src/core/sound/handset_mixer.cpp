@@ -191,10 +191,17 @@ bool ToggleSpeakerMute(HandsetMixer& mixer) {
 
 void ApplyVolumeButtons(HandsetMixer& mixer, unsigned buttons) {
     switch (buttons) {
-        case 1: mixer.StepMasterVolume(true); break;
-        case 2: mixer.StepMasterVolume(false); break;
-        case 4: ToggleSpeakerMute(mixer); break;
-        default: break;
+        case 1:
+            mixer.StepMasterVolume(true);
+            break;
+        case 2:
+            mixer.StepMasterVolume(false);
+            break;
+        case 4:
+            ToggleSpeakerMute(mixer);
+            break;
+        default:
+            break;
     }
 }
 

@@ -116,8 +116,7 @@ bool SoundPlayer::Failed(const std::string& what, const std::string& file, HResu
     return false;
 }
 
-bool SoundPlayer::Prepare(const WaveFormat& format, std::uint32_t bytes,
-                          const std::string& file) {
+bool SoundPlayer::Prepare(const WaveFormat& format, std::uint32_t bytes, const std::string& file) {
     SoundPort& sound = platform_.sound;
     const Hwnd owner = owner_.Handle();
     std::vector<SoundDevice> devices;

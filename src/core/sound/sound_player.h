@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "sound/riff_wave_file.h"
 #include "base/diagnostic_log.h"
 #include "base/hub_window.h"
 #include "platform/platform.h"
+#include "sound/riff_wave_file.h"
 
 namespace calvox {
 
@@ -56,8 +56,7 @@ public:
     void ReleaseDevice();
 
 private:
-    bool Prepare(const WaveFormat& format, std::uint32_t bytes,
-                 const std::string& file);
+    bool Prepare(const WaveFormat& format, std::uint32_t bytes, const std::string& file);
     // Logs a failed step of preparing `file`; false, for the caller to return.
     bool Failed(const std::string& what, const std::string& file, HResult result);
 
