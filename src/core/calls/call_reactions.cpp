@@ -7,11 +7,29 @@
 
 namespace calvox {
 
+HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
+    switch (status) {
+        case ROUTING:
+        case EARLYMEDIA:
+            return HandsetCallState::CALLSTATE_OUTGOING;
+        case RINGING:
+            return type == INCOMING_PSTN || type == INCOMING_P2P
+                       ? HandsetCallState::CALLSTATE_INCOMING
+                       : HandsetCallState::CALLSTATE_OUTGOING;
+        case INPROGRESS:
+        case ONHOLD:
+            return HandsetCallState::CALLSTATE_TALKING;
+        default:
+            return HandsetCallState::CALLSTATE_IDLE;
+    }
+}
+
 void Calls::OnClientEvents(const ClientEvents& events) {
     for (const ClientEvent& event : events) {
         switch (event.kind) {
             case ClientEventKind::CallStatusChanged:
-                OnCallStatusChanged(event.call, event.state);
+                OnCallStatusChanged(event.call,
+                                    HandsetCallStateFor(event.status, event.call->type));
                 break;
             case ClientEventKind::MissedCallsChanged:
                 UpdateMissedIndicator();

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "base/hub_window.h"
+#include "calls/call_state.h"
 #include "calls/client_windows.h"
 #include "calls/contact_display.h"
 #include "calls/key_event_filter.h"
@@ -31,30 +32,6 @@
 #include "sound/sound_player.h"
 
 namespace calvox {
-
-// What the handset display is browsing.
-enum class UiMode : int {
-    Normal = 1,
-    AllContacts = 2,
-    OnlineContacts = 3,
-    OfflineContacts = 4,
-    History = 5,
-};
-
-struct CallState {
-    CallRecord* currentCall = nullptr;
-    bool ringing = false;
-    UiMode uiMode = UiMode::Normal;
-    bool hookDown = false;
-    bool micMuted = false;
-    bool pickupTimerSet = false;
-    // Last values sent for the missed-call, hold and conference indicators.
-    struct IndicatorCache {
-        int missed = 3;
-        int hold = 7;
-        int conference = 9;
-    } indicators;
-};
 
 // The parts the calls act through.
 struct CallsParts {

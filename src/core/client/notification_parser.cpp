@@ -26,23 +26,6 @@ std::string NotificationTokens::Rest() const {
     return pos_ < text_.size() ? text_.substr(pos_) : "";
 }
 
-HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
-    switch (status) {
-        case ROUTING:
-        case EARLYMEDIA:
-            return HandsetCallState::CALLSTATE_OUTGOING;
-        case RINGING:
-            return type == INCOMING_PSTN || type == INCOMING_P2P
-                       ? HandsetCallState::CALLSTATE_INCOMING
-                       : HandsetCallState::CALLSTATE_OUTGOING;
-        case INPROGRESS:
-        case ONHOLD:
-            return HandsetCallState::CALLSTATE_TALKING;
-        default:
-            return HandsetCallState::CALLSTATE_IDLE;
-    }
-}
-
 const std::string& NotificationParser::RefreshRingtone() {
     // Without a user handle the ringtone found before stays.
     if (!currentUserHandle_.empty())
@@ -57,9 +40,8 @@ void NotificationParser::OnCallStatus(const std::string& id, const std::string& 
         link_.Send("GET CALL " + id + " TIMESTAMP");
         return;
     }
-    const HandsetCallState state =
-        HandsetCallStateFor(CallStatusFromName(value).status, call->type);
-    if (state != HandsetCallState::CALLSTATE_IDLE && historicIds_.Contains(id)) {
+    const CallStatus status = CallStatusFromName(value).status;
+    if (IsCallUnderway(status) && historicIds_.Contains(id)) {
         // Over before the last search: it never drives the handset again.
         directory_.SetCallProperty(id, CallProperty::Status, "FINISHED");
         return;
@@ -67,7 +49,7 @@ void NotificationParser::OnCallStatus(const std::string& id, const std::string& 
     directory_.SetCallProperty(id, CallProperty::Status, value);
     ClientEvent& event = events.emplace_back(ClientEventKind::CallStatusChanged);
     event.call = call;
-    event.state = state;
+    event.status = status;
 }
 
 void NotificationParser::OnCall(NotificationTokens& tokens, ClientEvents& events) {

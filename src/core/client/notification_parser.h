@@ -11,7 +11,6 @@
 #include "client/presence.h"
 #include "client/skype_directory.h"
 #include "client/transport.h"
-#include "handset/mcu_commands.h"
 #include "platform/platform.h"
 
 namespace calvox {
@@ -34,7 +33,7 @@ private:
 enum class CallSearchPhase { SEARCH_ALL_CALLS = 2, SEARCH_ACTIVE_CALLS = 3, SEARCH_DONE = 4 };
 
 enum class ClientEventKind {
-    CallStatusChanged,       // call, state: a listed call's status, already stored
+    CallStatusChanged,       // call, status: a listed call's status, already stored
     MissedCallsChanged,      // a missed call was seen
     OwnStatusChanged,        // the user's own status (OwnStatus())
     LoggedOut,               // the user logged out: own status offline
@@ -48,7 +47,7 @@ struct ClientEvent {
     ClientEventKind kind;
     // Valid until the next text is parsed.
     CallRecord* call = nullptr;
-    HandsetCallState state = HandsetCallState::CALLSTATE_IDLE;
+    CallStatus status = CALL_STATUS_UNKNOWN;
     const UserRecord* contact = nullptr;
     std::string key;
 };
@@ -91,8 +90,5 @@ private:
     int protocolVersion_ = 0;
     OwnStatus ownStatus_ = OwnStatus::Offline;
 };
-
-// The handset state a call status stands for.
-HandsetCallState HandsetCallStateFor(CallStatus status, CallType type);
 
 }  // namespace calvox

@@ -24,8 +24,7 @@ struct ScaleTest : ::testing::Test {
     std::vector<std::string> driving;
     void Notify(const std::string& text) {
         for (const ClientEvent& event : client.parser.ParseText(text))
-            if (event.kind == ClientEventKind::CallStatusChanged &&
-                event.state != HandsetCallState::CALLSTATE_IDLE)
+            if (event.kind == ClientEventKind::CallStatusChanged && IsCallUnderway(event.status))
                 driving.push_back(event.call->id);
     }
 };
