@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "hub/app.h"
 #include "handset/handset_device.h"
+#include "hub/hub.h"
 #include "support/null_platform.h"
 
 namespace calvox::bench {
@@ -61,9 +61,14 @@ public:
 };
 
 // The handset opened in MCU mode, as handset set-up leaves it.
-inline void OpenHandset(App& app) {
-    app.device.SetScanMode(MCU_MODE);
-    app.device.Open(BenchHandset::kVendor, BenchHandset::kProduct, kDeviceKindHandset);
+inline void OpenHandset(Hub& hub) {
+    hub.Device().SetScanMode(MCU_MODE);
+    hub.Device().Open(BenchHandset::kVendor, BenchHandset::kProduct, kDeviceKindHandset);
+}
+
+// A text of the client, as the link hands it on, to the hub's side of the calls.
+inline void Notify(Hub& hub, const std::string& text) {
+    hub.CallsPart().OnClientEvents(hub.Parser().ParseText(text));
 }
 
 // Median and 99th percentile of per-event latencies, in microseconds.

@@ -2,15 +2,16 @@
 // null platform (its pauses return at once, so they are not counted).
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "hub/hub_messages.h"
-#include "calls/key_event_filter.h"
+#include "base/hub_messages.h"
 #include "bench_handset.h"
+#include "calls/key_event_filter.h"
+#include "client/notification_parser.h"
 #include "config/key_table.h"
 #include "handset/report_decoder.h"
-#include "client/notification_parser.h"
 
 namespace calvox::bench {
 namespace {
@@ -19,26 +20,25 @@ namespace {
 // report (the partner's name on the display).
 void BM_NotificationToReport(benchmark::State& state) {
     BenchHandset platform;
-    App app(platform.ports);
-    app.hub.skypeApiWindow = BenchHandset::kClient;
-    OpenHandset(app);
+    Hub hub(platform.ports);
+    hub.Link().SetApiWindow(BenchHandset::kClient);
+    OpenHandset(hub);
     std::vector<double> latencies;
     int id = 1000;
     for (auto _ : state) {
         const std::string call = "CALL " + std::to_string(++id);
-        HandleNotificationText(app, 1, call + " TIMESTAMP " + std::to_string(id));
-        HandleNotificationText(app, 1, call + " TYPE INCOMING_P2P");
-        HandleNotificationText(app, 1, call + " PARTNER_HANDLE caller" + std::to_string(id));
-        HandleNotificationText(app, 1,
-                               call + " PARTNER_DISPNAME Caller Number " + std::to_string(id));
-        // The hub's heap copy of the client's text, as the transport makes it.
+        Notify(hub, call + " TIMESTAMP " + std::to_string(id));
+        Notify(hub, call + " TYPE INCOMING_P2P");
+        Notify(hub, call + " PARTNER_HANDLE caller" + std::to_string(id));
+        Notify(hub, call + " PARTNER_DISPNAME Caller Number " + std::to_string(id));
+        // The link's heap copy of the client's text, as the transport makes it.
         const std::string ringing = call + " STATUS RINGING";
-        char* block = new char[ringing.size() + 1];
-        ringing.copy(block, ringing.size());
+        std::unique_ptr<char[]> block(new char[ringing.size() + 1]);
+        ringing.copy(block.get(), ringing.size());
         block[ringing.size()] = '\0';
         platform.Mark();
         const auto start = BenchClock::now();
-        HandleNotification(app, 1, block);
+        hub.CallsPart().OnClientEvents(hub.Parser().Parse(block.get()));
         // The partner's name on the display: MCU text command 0x05.
         if (platform.reports == 0 || platform.firstBytes[1] != 0x40 ||
             platform.firstBytes[2] != 0x85) {
@@ -48,11 +48,11 @@ void BM_NotificationToReport(benchmark::State& state) {
         const double seconds = std::chrono::duration<double>(platform.firstReport - start).count();
         state.SetIterationTime(seconds);
         latencies.push_back(seconds * 1e6);
-        HandleNotificationText(app, 1, call + " STATUS FINISHED");
+        Notify(hub, call + " STATUS FINISHED");
         // A long run must not measure a growing history.
-        if (app.directory.Calls().size() > 1000) {
-            app.hub.currentCall = nullptr;
-            app.directory.DeleteAllCalls();
+        if (hub.Directory().Calls().size() > 1000) {
+            hub.CallsPart().State().currentCall = nullptr;
+            hub.Directory().DeleteAllCalls();
         }
     }
     const Percentiles p = LatencyPercentiles(latencies);
@@ -67,21 +67,20 @@ BENCHMARK(BM_NotificationToReport)->UseManualTime()->Unit(benchmark::kMicrosecon
 void BM_KeyToCommand(benchmark::State& state) {
     constexpr std::uint8_t kHookKey = 0x0B;
     BenchHandset platform;
-    App app(platform.ports);
-    app.hub.skypeApiWindow = BenchHandset::kClient;
-    app.settings.keyTable[kHookKey] = HOOK_SWITCH;
-    OpenHandset(app);
+    Hub hub(platform.ports);
+    hub.Link().SetApiWindow(BenchHandset::kClient);
+    hub.CurrentSettings().keyTable[kHookKey] = HOOK_SWITCH;
+    OpenHandset(hub);
     for (const char* line :
          {"CALL 77 TIMESTAMP 1161234567", "CALL 77 TYPE INCOMING_P2P", "CALL 77 STATUS RINGING"})
-        HandleNotificationText(app, 1, line);
+        Notify(hub, line);
     ReportDecoder decoder(MCU_MODE, false);
     std::vector<double> latencies;
     for (auto _ : state) {
         platform.Mark();
         const auto start = BenchClock::now();
         const ReportDecoder::Result result = decoder.Decode(0x40, kHookKey, 0x00, 0x00, false);
-        for (const PostedMessage& m : result.messages)
-            KeyEventFilter(app, 1, m.message, m.wParam, m.lParam);
+        for (const PostedMessage& m : result.messages) hub.Handle(m.message, m.wParam, m.lParam);
         if (platform.commands == 0) {
             state.SkipWithError("the key sent no command");
             break;

@@ -4,11 +4,12 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "hub/app.h"
 #include "client/notification_parser.h"
+#include "hub/hub.h"
 #include "support/null_platform.h"
 
 namespace calvox::bench {
@@ -48,24 +49,24 @@ std::vector<std::string> TrafficMix() {
     return mix;
 }
 
-// The hub's way in: a heap copy of the client's UTF-8 text, owned by the parser.
-void Notify(App& app, const std::string& text) {
-    char* block = new char[text.size() + 1];
-    std::memcpy(block, text.c_str(), text.size() + 1);
-    HandleNotification(app, 1, block);
+// The hub's way in: the link's heap copy of the client's UTF-8 text.
+void Notify(Hub& hub, const std::string& text) {
+    std::unique_ptr<char[]> block(new char[text.size() + 1]);
+    std::memcpy(block.get(), text.c_str(), text.size() + 1);
+    hub.CallsPart().OnClientEvents(hub.Parser().Parse(block.get()));
 }
 
 void BM_NotificationMix(benchmark::State& state) {
     NullPlatform platform;
-    App app(platform.ports);
-    app.hub.skypeApiWindow = NullPlatform::kClient;
-    for (int i = 0; i < 1000; ++i) app.directory.AddContact(Handle(i), "Name " + Handle(i));
+    Hub hub(platform.ports);
+    hub.Link().SetApiWindow(NullPlatform::kClient);
+    for (int i = 0; i < 1000; ++i) hub.Directory().AddContact(Handle(i), "Name " + Handle(i));
     const std::vector<std::string> mix = TrafficMix();
     for (auto _ : state) {
-        for (const std::string& text : mix) Notify(app, text);
+        for (const std::string& text : mix) Notify(hub, text);
         state.PauseTiming();
-        app.directory.DeleteAllCalls();
-        app.hub.currentCall = nullptr;
+        hub.Directory().DeleteAllCalls();
+        hub.CallsPart().State().currentCall = nullptr;
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(mix.size()));
@@ -94,12 +95,12 @@ void BM_FillContactList(benchmark::State& state) {
     const std::string users = UsersReply(count);
     for (auto _ : state) {
         NullPlatform platform;
-        App app(platform.ports);
-        app.hub.skypeApiWindow = NullPlatform::kClient;
-        Notify(app, users);
-        for (const std::string& text : replies) Notify(app, text);
-        for (int i = 0; i < count; ++i) Notify(app, "USER " + Handle(i) + " ONLINESTATUS ONLINE");
-        benchmark::DoNotOptimize(app.directory.ContactAt(0));
+        Hub hub(platform.ports);
+        hub.Link().SetApiWindow(NullPlatform::kClient);
+        Notify(hub, users);
+        for (const std::string& text : replies) Notify(hub, text);
+        for (int i = 0; i < count; ++i) Notify(hub, "USER " + Handle(i) + " ONLINESTATUS ONLINE");
+        benchmark::DoNotOptimize(hub.Directory().ContactAt(0));
     }
     state.SetComplexityN(count);
 }
@@ -113,11 +114,11 @@ void BM_ContactsSharingOneName(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
     for (auto _ : state) {
         NullPlatform platform;
-        App app(platform.ports);
-        app.hub.skypeApiWindow = NullPlatform::kClient;
-        for (int i = 0; i < count; ++i) Notify(app, "USER " + Handle(i) + " FULLNAME Same Name");
-        for (int i = 0; i < count; ++i) Notify(app, "USER " + Handle(i) + " ONLINESTATUS AWAY");
-        benchmark::DoNotOptimize(app.directory.ContactAt(0));
+        Hub hub(platform.ports);
+        hub.Link().SetApiWindow(NullPlatform::kClient);
+        for (int i = 0; i < count; ++i) Notify(hub, "USER " + Handle(i) + " FULLNAME Same Name");
+        for (int i = 0; i < count; ++i) Notify(hub, "USER " + Handle(i) + " ONLINESTATUS AWAY");
+        benchmark::DoNotOptimize(hub.Directory().ContactAt(0));
     }
     state.SetComplexityN(count);
 }
@@ -153,13 +154,13 @@ void BM_CallHistoryReplay(benchmark::State& state) {
     }
     for (auto _ : state) {
         NullPlatform platform;
-        App app(platform.ports);
-        app.hub.skypeApiWindow = NullPlatform::kClient;
-        app.callSearchPhase = CallSearchPhase::SEARCH_ALL_CALLS;
-        Notify(app, ids);
-        Notify(app, "CALLS ");
-        for (const std::string& text : replies) Notify(app, text);
-        benchmark::DoNotOptimize(app.directory.Calls().size());
+        Hub hub(platform.ports);
+        hub.Link().SetApiWindow(NullPlatform::kClient);
+        hub.Parser().SetSearchPhase(CallSearchPhase::SEARCH_ALL_CALLS);
+        Notify(hub, ids);
+        Notify(hub, "CALLS ");
+        for (const std::string& text : replies) Notify(hub, text);
+        benchmark::DoNotOptimize(hub.Directory().Calls().size());
     }
     state.SetComplexityN(count);
     state.counters["notifications/s"] =

@@ -1,14 +1,15 @@
-// The client's notifications, one a line, through the hub's way in: every
-// line of one input reaches the same program, so calls and contacts pile up
-// and later lines meet what earlier ones built.
+// The client's notifications, one a line, into the parser and its directory
+// alone: every line of one input reaches the same directory, so calls and
+// contacts pile up and later lines meet what earlier ones built.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
-#include "hub/app.h"
 #include "client/notification_parser.h"
+#include "support/client_session.h"
 #include "support/null_platform.h"
 
 namespace {
@@ -30,22 +31,35 @@ void CheckContacts(calvox::SkypeDirectory& directory) {
     }
 }
 
+// What an event names is in the directory as it stands after the parse.
+void CheckEvents(calvox::SkypeDirectory& directory, const calvox::ClientEvents& events) {
+    for (const calvox::ClientEvent& event : events) {
+        if (event.kind == calvox::ClientEventKind::CallStatusChanged &&
+            (event.call == nullptr || directory.FindCall(event.call->id) != event.call))
+            std::abort();
+        if (event.kind == calvox::ClientEventKind::ContactPresenceChanged &&
+            (event.contact == nullptr ||
+             directory.FindContactByHandle(event.contact->handle) == nullptr))
+            std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     calvox::test::NullPlatform platform;
-    calvox::App app(platform.ports);
-    app.hub.skypeApiWindow = calvox::test::NullPlatform::kClient;
+    calvox::test::ClientSession client(platform.ports);
+    client.link.SetApiWindow(calvox::test::NullPlatform::kClient);
     std::string_view input(reinterpret_cast<const char*>(data), size);
     while (!input.empty()) {
         const std::size_t end = std::min(input.find('\n'), input.size());
-        // The hub's heap copy of the client's text, owned by the parser.
-        char* block = new char[end + 1];
-        std::memcpy(block, input.data(), end);
+        // The link's heap copy of the client's text, ended by a NUL of its own.
+        std::unique_ptr<char[]> block(new char[end + 1]);
+        std::memcpy(block.get(), input.data(), end);
         block[end] = '\0';
-        calvox::HandleNotification(app, 1, block);
+        CheckEvents(client.directory, client.parser.Parse(block.get()));
         input.remove_prefix(std::min(end + 1, input.size()));
     }
-    CheckContacts(app.directory);
+    CheckContacts(client.directory);
     return 0;
 }

@@ -121,8 +121,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         calvox::WaveFormat format;
         (void)calvox::PlaybackFormat(wave.Format(), format);
     }
-    calvox::SoundPlayer player(platform.ports);
-    player.Load(kHub, kPath);
+    calvox::HubWindow hub(platform.ports.window, platform.ports.clock);
+    hub.Created(kHub);
+    calvox::SoundPlayer player(platform.ports, hub);
+    player.Load(kPath);
     player.Play(false);
     return 0;
 }

@@ -16,10 +16,11 @@
 #    src/sim/runner.cpp).
 #  two-way folder pairs: pairs of folders of src/core where a file of each
 #    includes a header of the other.
-#  bare MCU codes at call sites: calls of SendMcuCommand and SendMcuText in
-#    src/core none of whose arguments names McuCommand, a variable whose name
-#    ends in "command", item.command or CallStateText(...); both functions
-#    take a McuCommand, so the compiler refuses the rest.
+#  bare MCU codes at call sites: calls of the display's Command and Text
+#    (SendMcuCommand and SendMcuText in older trees) in src/core none of whose
+#    arguments names McuCommand, a variable whose name ends in "command",
+#    item.command or CallStateText(...); all of them take a McuCommand, so the
+#    compiler refuses the rest.
 #  call-state constant sets: files in src/core that define handset call-state
 #    constants of their own (CALLSTATE_*, kCallState*, enum HandsetCallState).
 #  longest function: lines from a function's first line to its last (ctags'
@@ -70,7 +71,7 @@ bare_mcu_codes() {
     find src/core \( -name '*.cpp' -o -name '*.h' \) -print | sort | while read -r f; do
         awk '{ sub(/\/\/.*/, ""); line = line " " $0 }
              /[;{}][[:space:]]*$/ { print line; line = "" }' "$f"
-    done | grep -oE 'SendMcu(Command|Text)\([^;]*' |
+    done | grep -oE '(display_?\.(Command|Text)|SendMcu(Command|Text))\([^;]*' |
         awk '
             # A call passes a named code when one of its top-level arguments
             # names one; a declaration names the McuCommand type.

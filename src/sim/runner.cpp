@@ -4,7 +4,7 @@
 #include <map>
 #include <ostream>
 
-#include "hub/app.h"
+#include "hub/startup.h"
 #include "sim/codepage.h"
 #include "sim/words.h"
 #include "sim/world.h"

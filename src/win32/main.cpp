@@ -1,7 +1,7 @@
 // Calvox.exe: the Windows ports around the program's start-up.
 #include <cstdlib>
 
-#include "hub/app.h"
+#include "hub/startup.h"
 #include "win32/win_platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {

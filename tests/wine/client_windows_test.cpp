@@ -53,8 +53,8 @@ protected:
     Process peer;
     Hwnd api = 0;
     win32::WinPlatform ports;
-    App app{ports.ports};
-    ClientWindows& found = app.hub.clientWindows;
+    ClientAutomation automation{ports.ports.window, ports.ports.clock};
+    ClientWindows& found = automation.Windows();
 };
 
 TEST_F(ClientWindowsTest, FindersTextAndPostedKeysUntilTheClientIsGone) {
@@ -76,13 +76,13 @@ TEST_F(ClientWindowsTest, FindersTextAndPostedKeysUntilTheClientIsGone) {
     const std::string longText(300, '7');
     EXPECT_EQ(ports.window.SetWindowText(found.addressBar, longText.c_str()), TRUE);
     EXPECT_EQ(EditText(), longText);
-    EXPECT_EQ(ClearAddressBar(app), TRUE);
+    EXPECT_EQ(automation.ClearAddressBar(), TRUE);
     EXPECT_EQ(EditText(), "");
     // Posted keys go through the peer's own loop, which types them.
-    PostKeyToAddressBar(app, '4');
-    PostKeyToAddressBar(app, '2');
+    automation.PostKeyToAddressBar('4');
+    automation.PostKeyToAddressBar('2');
     EXPECT_TRUE(EditTextBecomes("42")) << EditText();
-    PostKeyToAddressBar(app, vk::kBack);
+    automation.PostKeyToAddressBar(vk::kBack);
     EXPECT_TRUE(EditTextBecomes("4")) << EditText();
 
     // The client goes: its windows are skipped, never used, and cost no pause.
@@ -95,9 +95,9 @@ TEST_F(ClientWindowsTest, FindersTextAndPostedKeysUntilTheClientIsGone) {
     EXPECT_FALSE(ports.window.GetWindowText(edit, text));
     EXPECT_EQ(text, "");
     EXPECT_EQ(ports.window.GetClassName(edit), "");
-    EXPECT_EQ(ClearAddressBar(app), 0);
+    EXPECT_EQ(automation.ClearAddressBar(), 0);
     const DWORD start = GetTickCount();
-    PostKeyToAddressBar(app, '4');
+    automation.PostKeyToAddressBar('4');
     EXPECT_LT(GetTickCount() - start, 40u);
 }
 
@@ -106,7 +106,7 @@ TEST_F(ClientWindowsTest, ClickAndTypeThroughSendInputReachTheFocusedEdit) {
     PumpFor(200);
     // An empty bar: a click into its middle, then Shift + 3 as real input.
     const auto started = std::chrono::steady_clock::now();
-    TypeDigitIntoAddressBar(app, NUMBER_HASH, 0, 0);
+    automation.TypeIntoAddressBar('#');
     const bool typed = EditTextBecomes("#");
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - started);
@@ -114,8 +114,8 @@ TEST_F(ClientWindowsTest, ClickAndTypeThroughSendInputReachTheFocusedEdit) {
                 typed ? "yes" : "no", static_cast<long long>(ms.count()));
     EXPECT_TRUE(typed) << "edit holds \"" << EditText() << "\"";
     // Now the bar holds a number: keys are posted to it, "#" as a character.
-    TypeDigitIntoAddressBar(app, NUMBER_HASH, 0, 0);
-    TypeDigitIntoAddressBar(app, NUMBER_5, 0, 0);
+    automation.TypeIntoAddressBar('#');
+    automation.TypeIntoAddressBar('5');
     EXPECT_TRUE(EditTextBecomes("##5")) << EditText();
 }
 

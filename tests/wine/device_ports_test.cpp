@@ -317,7 +317,8 @@ TEST(DriverPort, UnregisteredClassIsNotCreatedAndCallsGoThroughTheVtable) {
     driver.UninitializeCom();
 
     // Without the driver the player stays absent, and COM is left as it was.
-    DriverWavePlayer player(platform.ports);
+    HubWindow hub(platform.ports.window, platform.ports.clock);
+    DriverWavePlayer player(platform.ports, hub);
     player.Create();
     EXPECT_FALSE(player.IsPresent());
     EXPECT_EQ(CoInitialize(nullptr), S_OK) << "Create left COM initialised";

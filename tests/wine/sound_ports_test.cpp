@@ -46,9 +46,11 @@ TEST(SoundPlayer, PromptPlaysThroughDirectSoundToItsEnd) {
     WinPlatform platform;
     OwnerWindow owner;
     ASSERT_NE(owner.handle(), 0u);
-    SoundPlayer player(platform.ports);
+    HubWindow hub(platform.ports.window, platform.ports.clock);
+    hub.Created(owner.handle());
+    SoundPlayer player(platform.ports, hub);
     player.SetDevice("no such device");  // the default device then
-    player.Load(owner.handle(), ProgramFolder() + "\\AMPswdPass.wav");
+    player.Load(ProgramFolder() + "\\AMPswdPass.wav");
     EXPECT_EQ(player.Length(), 1u);
     ASSERT_TRUE(player.Play(false));
     EXPECT_TRUE(player.IsPlaying());
@@ -56,7 +58,7 @@ TEST(SoundPlayer, PromptPlaysThroughDirectSoundToItsEnd) {
     EXPECT_TRUE(player.Stop()) << "stopping a sound that ended is no failure";
 
     // The built-in ring, from the program's resources, in a loop until stopped.
-    player.Load(owner.handle(), "");
+    player.Load("");
     EXPECT_EQ(player.Length(), 1u);
     ASSERT_TRUE(player.Play(true));
     Sleep(300);

@@ -207,9 +207,10 @@ TEST_F(WineMixer, MicrophoneSourceOfTheRecordingMixer) {
 
 TEST(MixerPort, HandsetMixerOpensByNameAndSetsTheMasterVolume) {
     WinPlatform platform;
-    HandsetMixer handsetMixer(platform.ports);
-    EXPECT_FALSE(handsetMixer.OpenByName(0, "USB")) << "no mixer of Wine's is called USB";
-    ASSERT_TRUE(handsetMixer.OpenByName(0, "Out"));
+    HubWindow hub(platform.ports.window, platform.ports.clock);
+    HandsetMixer handsetMixer(platform.ports, hub);
+    EXPECT_FALSE(handsetMixer.OpenByName("USB")) << "no mixer of Wine's is called USB";
+    ASSERT_TRUE(handsetMixer.OpenByName("Out"));
     std::string name;
     ASSERT_TRUE(handsetMixer.GetName(name));
     EXPECT_EQ(name, "Out: default");

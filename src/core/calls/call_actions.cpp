@@ -1,162 +1,203 @@
 #include "calls/call_actions.h"
 
-#include "sound/driver_wave_player.h"
+#include "calls/calls.h"
 #include "sound/recording.h"
-#include "hub/hub_messages.h"
-#include "sound/handset_mixer.h"
-#include "calls/client_windows.h"
-#include "handset/mcu_protocol.h"
-#include "client/transport.h"
 
 namespace calvox {
 
-namespace {
-bool FileExists(FilePort& files, const std::string& path) {
-    return files.GetFileAttributes(path) != kInvalidFileAttributes;
-}
-}  // namespace
+Calls::Calls(const CallsParts& p)
+    : platform_(p.platform),
+      settings_(p.settings),
+      hubWindow_(p.hubWindow),
+      link_(p.link),
+      session_(p.session),
+      directory_(p.directory),
+      historicIds_(p.historicIds),
+      device_(p.device),
+      display_(p.display),
+      leds_(p.leds),
+      contacts_(p.contacts),
+      automation_(p.automation),
+      mixer_(p.mixer),
+      driverPlayer_(p.driverPlayer),
+      answeringMachine_(p.answeringMachine),
+      soundPlayer_(p.soundPlayer),
+      tray_(p.tray),
+      companion_(p.companion) {}
 
-void SetCallStatus(App& app, Hwnd hubWindow, const CallRecord& call, std::string_view status) {
-    SendSkypeCommand(app, "SET CALL " + call.id + " STATUS " + std::string(status), hubWindow);
+void Calls::SetCallStatus(const CallRecord& call, std::string_view status) {
+    link_.Send("SET CALL " + call.id + " STATUS " + std::string(status));
 }
 
-void SendDtmf(App& app, Hwnd hubWindow, const CallRecord& call, char ch) {
-    SendSkypeCommand(app, "SET CALL " + call.id + " DTMF " + std::string(1, ch), hubWindow);
+void Calls::SendDtmf(const CallRecord& call, char ch) {
+    link_.Send("SET CALL " + call.id + " DTMF " + std::string(1, ch));
 }
 
-void PressClientButton(App& app, Hwnd hubWindow, std::string_view button) {
-    SendSkypeCommand(app, "BTN_PRESSED " + std::string(button), hubWindow);
-    SendSkypeCommand(app, "BTN_RELEASED " + std::string(button), hubWindow);
+void Calls::PressClientButton(std::string_view button) {
+    link_.Send("BTN_PRESSED " + std::string(button));
+    link_.Send("BTN_RELEASED " + std::string(button));
 }
 
-void AnswerRingingCall(App& app, Hwnd hubWindow) {
-    const CallRecord* call = app.hub.currentCall;
-    if (call != nullptr && app.hub.ringing) SetCallStatus(app, hubWindow, *call, "INPROGRESS");
+void Calls::AnswerRingingCall() {
+    const CallRecord* call = state_.currentCall;
+    if (call != nullptr && state_.ringing) SetCallStatus(*call, "INPROGRESS");
 }
 
-void FinishCurrentCall(App& app, Hwnd hubWindow, bool resumeHeld) {
-    const CallRecord* call = app.hub.currentCall;
+void Calls::FinishCurrentCall(bool resumeHeld) {
+    const CallRecord* call = state_.currentCall;
     if (call == nullptr || call->status == ONHOLD) return;
-    SetCallStatus(app, hubWindow, *call, "FINISHED");
-    if (resumeHeld) ResumeHeldCall(app, hubWindow, call);
+    SetCallStatus(*call, "FINISHED");
+    if (resumeHeld) ResumeHeldCall(call);
 }
 
-void ResumeHeldCall(App& app, Hwnd hubWindow, const CallRecord* finished) {
+void Calls::ResumeHeldCall(const CallRecord* finished) {
     // The call just finished may still be listed as held: it is not resumed.
     const CallRecord* held = nullptr;
-    for (const CallRecord* call : app.directory.Calls()) {
+    for (const CallRecord* call : directory_.Calls()) {
         if (call->status == ONHOLD && call != finished) {
             held = call;
             break;
         }
     }
     if (held == nullptr) return;
-    app.platform.clock.Sleep(kResumePauseMs);
-    SetCallStatus(app, hubWindow, *held, "INPROGRESS");
+    platform_.clock.Sleep(kResumePauseMs);
+    SetCallStatus(*held, "INPROGRESS");
 }
-void HandleAudioButtons(App& app, Hwnd hubWindow, unsigned buttons) {
-    HandsetMixer& mixer = app.mixer;
-    if (app.platform.mixer.GetDeviceCount() < 2) return;
-    std::string handsetName;
-    if (!mixer.GetName(handsetName)) return;
-    // The buttons act on the handset only when it is not the first mixer
-    // device (that one the system's own volume keys already serve).
-    mixer.Close();
-    std::string firstName;
-    const bool readFirst = mixer.GetMixerName(0, firstName);
-    mixer.OpenByName(hubWindow, handsetName);
-    if (!readFirst || firstName == handsetName) return;
-    std::uint32_t mute = 0;
-    switch (buttons) {
-        case 1: mixer.StepMasterVolume(true); break;
-        case 2: mixer.StepMasterVolume(false); break;
-        case 4:
-            if (mixer.SpeakerMute(false, mute)) {
-                mute = mute ? 0 : 1;
-                mixer.SpeakerMute(true, mute);
-            }
-            break;
-        default: break;
+
+void Calls::OnAudioButtons(unsigned buttons) {
+    if (platform_.mixer.GetDeviceCount() >= 2) {
+        std::string handsetName;
+        if (mixer_.GetName(handsetName)) {
+            // The buttons act on the handset only when it is not the first mixer
+            // device (that one the system's own volume keys already serve).
+            mixer_.Close();
+            std::string firstName;
+            const bool readFirst = mixer_.GetMixerName(0, firstName);
+            mixer_.OpenByName(handsetName);
+            if (readFirst && firstName != handsetName) ApplyVolumeButtons(mixer_, buttons);
+        }
+    }
+    if (buttons & 8) {
+        ToggleMicMute();
+        leds_.UpdateMuting(state_.micMuted);
     }
 }
 
-bool ToggleMicMute(App& app) {
+void Calls::ToggleMicMute() {
     std::uint32_t muted = 0;
-    if (!app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return false;
+    if (!mixer_.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return;
     std::uint32_t toggled = muted ? 0 : 1;
-    app.mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETMUTE", toggled);
-    const bool result = SendMcuCommand(app, McuCommand::Indicator,
-                                       IndicatorValue(McuIndicator::Muted, toggled != 0));
-    app.hub.micMuted = static_cast<int>(toggled);
-    return result;
-}
-void PostKeyToAddressBar(App& app, std::uint16_t virtualKey) {
-    WindowPort& window = app.platform.window;
-    const Hwnd edit = app.hub.clientWindows.addressBar;
-    if (!IsLive(window, edit)) return;
-    window.PostMessage(edit, wm::kKeyDown, virtualKey, 1);
-    window.PostMessage(edit, wm::kKeyUp, virtualKey, kKeyUpParam);
-    app.platform.clock.Sleep(kPostedKeyPauseMs);
+    mixer_.LineCommand(kDirectionRecording, "MICROPHONE", "SETMUTE", toggled);
+    display_.Command(McuCommand::Indicator, IndicatorValue(McuIndicator::Muted, toggled != 0));
+    state_.micMuted = toggled != 0;
 }
 
-LResult ClearAddressBar(App& app) {
-    WindowPort& window = app.platform.window;
-    const Hwnd edit = app.hub.clientWindows.addressBar;
-    if (!IsLive(window, edit)) return 0;
-    return window.SetWindowText(edit, nullptr);
+void Calls::OnMicMuteChanged(bool muted) {
+    if (muted == state_.micMuted) return;
+    display_.Command(McuCommand::Indicator, IndicatorValue(McuIndicator::Muted, muted));
+    state_.micMuted = muted;
+    leds_.UpdateMuting(muted);
 }
 
-void TakeBackTypedDigit(App& app) {
-    PostKeyToAddressBar(app, vk::kBack);
-    SendMcuCommand(app, McuCommand::DeleteDigit, 0);  // backspace on the number-entry line
+void Calls::TakeBackTypedDigit() {
+    automation_.PostKeyToAddressBar(vk::kBack);
+    display_.Command(McuCommand::DeleteDigit, 0);  // backspace on the number-entry line
 }
 
-void SendDigit(App& app, char ch, Hwnd hubWindow, int count) {
-    if (const CallRecord* call = app.hub.currentCall;
+void Calls::TypeDigitIntoAddressBar(int code, int count) {
+    char ch = KeyUpDialCharacter(code);
+    if (ch == 0) return;
+    if (const CallRecord* call = state_.currentCall;
         call != nullptr && call->status == INPROGRESS) {
-        SendDtmf(app, hubWindow, *call, ch);
+        if (count == 0) SendDtmf(*call, ch);
         return;
     }
-    if (app.hub.uiMode != UiMode::Normal) return;
-    if (ch == '0' && count != 0) {
+    if (state_.uiMode != UiMode::Normal) return;
+    if (code == NUMBER_0 && count != 0) {
         // A long "0" is "+": the "0" its press typed goes again.
-        TakeBackTypedDigit(app);
+        TakeBackTypedDigit();
         ch = '+';
     }
-    PressClientButton(app, hubWindow, std::string(1, ch));
+    automation_.TypeIntoAddressBar(ch);
 }
 
-int MakeConfiguredCall(App& app, Hwnd hubWindow) {
-    if (app.hub.currentCall != nullptr) return 0;
-    std::string number = app.platform.profile.GetString(
-        "VM", "MAKEACALL", GetSettingsPath(app.platform.files), kTextBufferSize);
-    if (number.empty()) return 0;
-    SendSkypeCommand(app, "CALL " + number, hubWindow);
-    return 1;
+void Calls::SendDigit(char ch, int count) {
+    if (const CallRecord* call = state_.currentCall;
+        call != nullptr && call->status == INPROGRESS) {
+        SendDtmf(*call, ch);
+        return;
+    }
+    if (state_.uiMode != UiMode::Normal) return;
+    if (ch == '0' && count != 0) {
+        // A long "0" is "+": the "0" its press typed goes again.
+        TakeBackTypedDigit();
+        ch = '+';
+    }
+    PressClientButton(std::string(1, ch));
 }
 
-bool NewVoicemailExists(App& app) {
+bool Calls::MakeConfiguredCall() {
+    if (state_.currentCall != nullptr) return false;
+    const std::string number = ReadConfiguredCallNumber(platform_);
+    if (number.empty()) return false;
+    link_.Send("CALL " + number);
+    return true;
+}
+
+bool Calls::NewVoicemailExists() {
     std::vector<std::string> messages;
-    return ListFiles(app.platform.files, messages, app.settings.vmFolder, "*_N.wav", true) &&
+    return ListFiles(platform_.files, messages, settings_.vmFolder, "*_N.wav", true) &&
            !messages.empty();
 }
 
-int OpenCompanion(App& app, Hwnd hubWindow, bool start) {
-    if (!FileExists(app.platform.files, app.settings.companionPath)) return 0;
-    if (!start) {
-        Hwnd companion = app.hub.companionWindow;
-        if (companion != 0 && app.platform.window.IsWindow(companion))
-            app.platform.window.PostMessage(companion, app.hub.registeredMessages[REG_VM_CHANGING],
-                                            VMS_DETACH, 0);
-        return 1;
+bool Calls::FocusClient() {
+    Hwnd mainForm = automation_.Windows().mainForm;
+    WindowPort& window = platform_.window;
+    if (mainForm == 0 || !window.IsWindow(mainForm) || window.GetForegroundWindow() == mainForm)
+        return false;
+    link_.Send("FOCUS");
+    platform_.clock.Sleep(kFocusPauseMs);
+    return true;
+}
+
+void Calls::FindClientWindows() { automation_.FindWindows(link_.ApiWindow()); }
+
+void Calls::ApplyAudioDevices() {
+    if (!link_.IsAttached()) return;
+    std::string name;
+    if (!mixer_.GetName(name) || name.size() >= kTextBufferSize) return;
+    link_.Send("SET AUDIO_IN " + name);
+    link_.Send("SET AUDIO_OUT " + name);
+    link_.Send("SET RINGER " + name);
+}
+
+void Calls::SwitchVoicemailRecording(bool on) {
+    if (!on) {
+        driverPlayer_.StartVoicemail(false, "");
+        return;
     }
-    bool driver = app.driverPlayer.IsPresent();
-    const char* argument = "SETTING";
-    if (app.hub.gboxPresent && !driver) argument = "SETTINGWITHOUTVM";
-    else if (!app.hub.gboxPresent && driver) argument = "SETTINGWITHOUTGBOX";
-    app.platform.shell.ShellExecute(hubWindow, "Open", app.settings.companionPath, argument, "",
-                                    kSwShow);
-    return 1;
+    const CallRecord* call = state_.currentCall;
+    if (call == nullptr) return;
+    const Settings& s = settings_;
+    driverPlayer_.Configure(s.greeting, s.vmDuration);
+    const std::string file =
+        RecordingFileName(s.vmFolder, call->partnerHandle, platform_.clock.Now(), 'N');
+    EnsureFolder(platform_.files, s.vmFolder);
+    driverPlayer_.StartVoicemail(true, file);
+}
+
+void Calls::SwitchCallRecording(bool on) {
+    if (!on) {
+        driverPlayer_.StartRecording(false, "");
+        return;
+    }
+    const CallRecord* call = state_.currentCall;
+    if (call == nullptr || call->status != INPROGRESS || !driverPlayer_.IsIdle()) return;
+    const Settings& s = settings_;
+    const std::int64_t now = platform_.clock.Now();
+    EnsureFolder(platform_.files, s.crFolder);
+    driverPlayer_.StartRecording(true,
+                                 RecordingFileName(s.crFolder, call->partnerHandle, now, 'W'));
 }
 
 }  // namespace calvox

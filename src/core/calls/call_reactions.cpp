@@ -1,125 +1,274 @@
-#include "calls/call_reactions.h"
-
-#include "sound/recording.h"
-#include "hub/hub_messages.h"
-#include "handset/leds.h"
-#include "handset/mcu_protocol.h"
-#include "client/notification_parser.h"
-#include "client/profile.h"
+// What the handset shows and does when the client's calls, contacts and
+// status change, the ringer, and the resets of the handset and of the link.
+#include "base/hub_messages.h"
+#include "calls/calls.h"
+#include "calls/key_handler.h"
+#include "client/presence.h"
 
 namespace calvox {
 
-namespace {
-
-void SetIndicator(App& app, int& cached, int value) {
-    if (value == cached) return;
-    SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(value));
-    cached = value;
-}
-
-void KillPickupTimer(App& app, Hwnd hubWindow) {
-    if (app.hub.amPickupTimer == 0) return;
-    app.platform.clock.KillTimer(hubWindow, app.hub.amPickupTimer);
-    app.hub.amPickupTimer = 0;
-}
-
-}  // namespace
-
-void ReactToCurrentCall(App& app, Hwnd hubWindow, HandsetCallState state) {
-    HubState& hub = app.hub;
-    CallRecord* call = hub.currentCall;
-    if (call == nullptr) return;
-    const Settings& s = app.settings;
-
-    if (state != HandsetCallState::CALLSTATE_INCOMING &&
-        state != HandsetCallState::CALLSTATE_TALKING) {
-        SwitchVoicemailRecording(app, hubWindow, false);
-        SwitchCallRecording(app, hubWindow, false);
+HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
+    switch (status) {
+        case ROUTING:
+        case EARLYMEDIA:
+            return HandsetCallState::CALLSTATE_OUTGOING;
+        case RINGING:
+            return type == INCOMING_PSTN || type == INCOMING_P2P
+                       ? HandsetCallState::CALLSTATE_INCOMING
+                       : HandsetCallState::CALLSTATE_OUTGOING;
+        case INPROGRESS:
+        case ONHOLD:
+            return HandsetCallState::CALLSTATE_TALKING;
+        default:
+            return HandsetCallState::CALLSTATE_IDLE;
     }
-    SendMcuText(app, call->partnerDisplayName, CallStateText(state));
-    if (const UserRecord* contact = app.directory.FindContactByHandle(call->partnerHandle))
-        SendMcuCommand(app, McuCommand::ContactNumber, static_cast<std::uint8_t>(contact->number));
-    SendMcuText(app, call->partnerHandle, McuCommand::Handle);
+}
 
-    hub.ringing = state == HandsetCallState::CALLSTATE_INCOMING;
-    if (!hub.gboxPresent && app.driverPlayer.IsPresent()) {
-        if (hub.ringing && s.voiceMail && hub.amPickupTimer == 0) {
-            app.platform.clock.SetTimer(hubWindow, TIMER_AM_PICKUP, PickupDelayMs(s.ring2Vm));
-            hub.amPickupTimer = TIMER_AM_PICKUP;
-        } else if (!hub.ringing) {
-            KillPickupTimer(app, hubWindow);
+void Calls::OnClientEvents(const ClientEvents& events) {
+    for (const ClientEvent& event : events) {
+        switch (event.kind) {
+            case ClientEventKind::CallStatusChanged:
+                OnCallStatusChanged(event.call,
+                                    HandsetCallStateFor(event.status, event.call->type));
+                break;
+            case ClientEventKind::MissedCallsChanged:
+                UpdateMissedIndicator();
+                break;
+            case ClientEventKind::OwnStatusChanged:
+                display_.Command(McuCommand::OwnStatus, OwnStatusCode(session_.Status()));
+                break;
+            case ClientEventKind::LoggedOut:
+                OnLoggedOut();
+                break;
+            case ClientEventKind::CallsDropped:
+                state_.currentCall = nullptr;
+                break;
+            case ClientEventKind::ContactPresenceChanged:
+                if (state_.uiMode == UiMode::Normal) ShowPresenceChange(*event.contact);
+                break;
+            case ClientEventKind::ButtonReleased:
+                OnClientButton(event.key);
+                break;
         }
     }
-    if (s.callRecord && state == HandsetCallState::CALLSTATE_TALKING &&
-        !(hub.gboxPresent && s.callOut) && app.driverPlayer.IsIdle())
-        SwitchCallRecording(app, hubWindow, true);
-    RingerControl(app, hub.ringing);
-
-    if (call->ended) hub.currentCall = nullptr;
-    if (hub.uiMode != UiMode::Normal) {
-        hub.uiMode = UiMode::Normal;
-        app.directory.SetCallPosition(0);
-        app.directory.SetContactPosition(-1);
-    }
-    UpdateCallingLed(app, hubWindow, state);
 }
 
-void RefreshCallIndicators(App& app) {
-    SetIndicator(app, app.indicators.hold,
-                 IndicatorValue(McuIndicator::OnHold, app.directory.HasLiveHeldCall()));
-    SetIndicator(app, app.indicators.conference,
-                 IndicatorValue(McuIndicator::Conference, app.directory.HasLiveConferenceCall()));
+void Calls::OnCallStatusChanged(CallRecord* call, HandsetCallState state) {
+    if (state == HandsetCallState::CALLSTATE_INCOMING) FocusClient();
+    if (state_.currentCall == nullptr && state != HandsetCallState::CALLSTATE_IDLE)
+        state_.currentCall = call;
+    if (state_.currentCall == call) ReactToCurrentCall(state);
+    RefreshCallIndicators();
 }
 
-void RingerControl(App& app, bool ringing) {
-    if (ringing && app.hub.ownStatus == OwnStatus::DoNotDisturb) return;
-    if (app.settings.rightAsRinger) {
-        if (ringing) {
-            app.mixer.SetMasterVolume(-1, 100);
-            if (app.soundPlayer && app.platform.mixer.GetDeviceCount() > 1) {
-                FindRingtone(app);
-                app.soundPlayer->Load(app.hub.hubWindow, app.ringtone);
-                app.soundPlayer->Play(true);
-            }
-        } else {
-            if (app.soundPlayer) app.soundPlayer->Stop();
-            app.mixer.SetMasterVolume(-1, 0);
+void Calls::OnLoggedOut() {
+    ResetSkypeState();
+    tray_.ShowConnected(false);
+    display_.Command(McuCommand::OwnStatus, OwnStatusCode(OwnStatus::Offline));
+}
+
+void Calls::OnClientButton(const std::string& key) {
+    if (key == "NO") {
+        const CallRecord* call = state_.currentCall;
+        if (call == nullptr || call->ended) {
+            display_.ForgetNumberEntry();
+            display_.Command(McuCommand::IdleScreen, 0);
         }
         return;
     }
-    if (ringing) app.device.BuzzerOn();
-    else app.device.BuzzerOff();
+    display_.EchoDigit(key[0]);
 }
 
-void ResetSkypeState(App& app, Hwnd hubWindow) {
-    HubState& hub = app.hub;
-    SwitchVoicemailRecording(app, hubWindow, false);
-    SwitchCallRecording(app, hubWindow, false);
+void Calls::ShowPresenceChange(const UserRecord& contact) {
+    if (contact.displayName.empty()) return;
+    display_.Text(contact.displayName,
+                  contact.online ? McuCommand::NowOnline : McuCommand::NowOffline);
+    display_.Command(McuCommand::ContactNumber, static_cast<std::uint8_t>(contact.number));
+    display_.Command(McuCommand::ContactStatus, static_cast<std::uint8_t>(contact.status));
+    display_.Text(contact.handle, McuCommand::Handle);
+}
+
+void Calls::SetIndicator(int& cached, int value) {
+    if (value == cached) return;
+    display_.Command(McuCommand::Indicator, static_cast<std::uint8_t>(value));
+    cached = value;
+}
+
+void Calls::UpdateMissedIndicator() {
+    SetIndicator(state_.indicators.missed,
+                 IndicatorValue(McuIndicator::MissedCall, directory_.HasUnseenMissedCall()));
+}
+
+void Calls::RefreshCallIndicators() {
+    SetIndicator(state_.indicators.hold,
+                 IndicatorValue(McuIndicator::OnHold, directory_.HasLiveHeldCall()));
+    SetIndicator(state_.indicators.conference,
+                 IndicatorValue(McuIndicator::Conference, directory_.HasLiveConferenceCall()));
+}
+
+void Calls::KillPickupTimer() {
+    if (!state_.pickupTimerSet) return;
+    hubWindow_.KillTimer(TIMER_AM_PICKUP);
+    state_.pickupTimerSet = false;
+}
+
+void Calls::ReactToCurrentCall(HandsetCallState state) {
+    CallRecord* call = state_.currentCall;
+    if (call == nullptr) return;
+    const Settings& s = settings_;
+
+    if (state != HandsetCallState::CALLSTATE_INCOMING &&
+        state != HandsetCallState::CALLSTATE_TALKING) {
+        SwitchVoicemailRecording(false);
+        SwitchCallRecording(false);
+    }
+    display_.Text(call->partnerDisplayName, CallStateText(state));
+    if (const UserRecord* contact = directory_.FindContactByHandle(call->partnerHandle))
+        display_.Command(McuCommand::ContactNumber, static_cast<std::uint8_t>(contact->number));
+    display_.Text(call->partnerHandle, McuCommand::Handle);
+
+    state_.ringing = state == HandsetCallState::CALLSTATE_INCOMING;
+    if (!display_.GboxPresent() && driverPlayer_.IsPresent()) {
+        if (state_.ringing && s.voiceMail && !state_.pickupTimerSet) {
+            hubWindow_.SetTimer(TIMER_AM_PICKUP, PickupDelayMs(s.ring2Vm));
+            state_.pickupTimerSet = true;
+        } else if (!state_.ringing) {
+            KillPickupTimer();
+        }
+    }
+    if (s.callRecord && state == HandsetCallState::CALLSTATE_TALKING &&
+        !(display_.GboxPresent() && s.callOut) && driverPlayer_.IsIdle())
+        SwitchCallRecording(true);
+    RingerControl(state_.ringing);
+
+    if (call->ended) state_.currentCall = nullptr;
+    if (state_.uiMode != UiMode::Normal) {
+        state_.uiMode = UiMode::Normal;
+        directory_.SetCallPosition(0);
+        directory_.SetContactPosition(-1);
+    }
+    leds_.UpdateCalling(state);
+}
+
+void Calls::RingerControl(bool ringing) {
+    if (ringing && session_.Status() == OwnStatus::DoNotDisturb) return;
+    if (settings_.rightAsRinger) {
+        if (ringing) {
+            mixer_.SetMasterVolume(-1, 100);
+            if (soundPlayer_ && platform_.mixer.GetDeviceCount() > 1) {
+                const std::string& ringtone = session_.RefreshRingtone();
+                soundPlayer_->Load(ringtone);
+                soundPlayer_->Play(true);
+            }
+        } else {
+            if (soundPlayer_) soundPlayer_->Stop();
+            mixer_.SetMasterVolume(-1, 0);
+        }
+        return;
+    }
+    if (ringing)
+        device_.BuzzerOn();
+    else
+        device_.BuzzerOff();
+}
+
+void Calls::ResetSkypeState() {
+    SwitchVoicemailRecording(false);
+    SwitchCallRecording(false);
     // A ringing call goes with the lists: so do its ringer, pick-up timer and
     // calling LED.
-    if (hub.ringing) {
-        RingerControl(app, false);
-        KillPickupTimer(app, hubWindow);
+    if (state_.ringing) {
+        RingerControl(false);
+        KillPickupTimer();
     }
-    if (hub.ringBlinkTimer != 0 || (hub.ledOutput & hub.callingMask) != 0)
-        UpdateCallingLed(app, hubWindow, HandsetCallState::CALLSTATE_IDLE);
-    hub.currentCall = nullptr;
-    app.directory.DeleteAllContacts();
-    app.directory.DeleteAllCalls();
-    app.historicCallIds.Clear();
-    hub.uiMode = UiMode::Normal;
-    SendMcuCommand(app, McuCommand::IdleScreen, 0);
-    app.numberEntry.clear();
-    hub.ringing = false;
+    if (leds_.CallingShows()) leds_.UpdateCalling(HandsetCallState::CALLSTATE_IDLE);
+    state_.currentCall = nullptr;
+    directory_.DeleteAllContacts();
+    directory_.DeleteAllCalls();
+    historicIds_.Clear();
+    state_.uiMode = UiMode::Normal;
+    display_.Command(McuCommand::IdleScreen, 0);
+    display_.ForgetNumberEntry();
+    state_.ringing = false;
 }
 
-void ResetHandsetMenu(App& app) {
-    app.hub.uiMode = UiMode::Normal;
-    app.hub.micMuted = 0;
-    app.hub.hookDown = false;
-    app.hub.capsActive = false;
-    app.directory.SetCallPosition(0);
-    app.directory.SetContactPosition(-1);
+void Calls::ResetHandsetMenu() {
+    state_.uiMode = UiMode::Normal;
+    state_.micMuted = false;
+    state_.hookDown = false;
+    directory_.SetCallPosition(0);
+    directory_.SetContactPosition(-1);
+}
+
+void Calls::OnClientAttached() {
+    ResetSkypeState();
+    ApplyAudioDevices();
+    for (const char* command : {"PROTOCOL 10", "GET CURRENTUSERHANDLE", "GET CONNSTATUS",
+                                "GET USERSTATUS", "SEARCH FRIENDS"})
+        link_.Send(command);
+    if (device_.IsFound()) tray_.ShowConnected(true);
+}
+
+void Calls::OnMcuReady(bool gbox) {
+    device_.SetMcuPresent(true);
+    display_.SetGboxPresent(gbox);
+    if (!settings_.logoLine1.empty()) display_.Text(settings_.logoLine1, McuCommand::LogoLine1);
+    if (!settings_.logoLine2.empty()) display_.Text(settings_.logoLine2, McuCommand::LogoLine2);
+    display_.Command(McuCommand::IdleScreen, 0);
+    if (gbox) display_.SendVoiceMailSettings(settings_);
+    auto& indicators = state_.indicators;
+    indicators.missed = IndicatorValue(McuIndicator::MissedCall, directory_.HasUnseenMissedCall());
+    indicators.hold = IndicatorValue(McuIndicator::OnHold, directory_.HasLiveHeldCall());
+    indicators.conference =
+        IndicatorValue(McuIndicator::Conference, directory_.HasLiveConferenceCall());
+    display_.Command(McuCommand::Indicator, IndicatorValue(McuIndicator::Muted, state_.micMuted));
+    display_.Command(McuCommand::Indicator, static_cast<std::uint8_t>(indicators.missed));
+    display_.Command(McuCommand::Indicator,
+                     IndicatorValue(McuIndicator::NewVoiceMail, NewVoicemailExists()));
+    display_.Command(McuCommand::Indicator, static_cast<std::uint8_t>(indicators.hold));
+    display_.Command(McuCommand::Indicator, static_cast<std::uint8_t>(indicators.conference));
+    display_.Command(McuCommand::OwnStatus, OwnStatusCode(session_.Status()));
+}
+
+void Calls::OnMcuRequest(McuRequest request, LParam data) {
+    if (request == McuRequest::CallContact) {
+        if (data != 0)
+            HandleKeyAction(static_cast<int>(McuAction::CallContact), static_cast<int>(data),
+                            false);
+    } else if (request == McuRequest::ShowCallState) {
+        display_.Command(McuCommand::OwnStatus, OwnStatusCode(session_.Status()));
+        if (const CallRecord* call = state_.currentCall)
+            display_.Text(call->partnerDisplayName,
+                          state_.ringing ? McuCommand::CallIncoming : McuCommand::CallTalking);
+    } else if (request == McuRequest::ShowContact && data > 0) {
+        const UserRecord* contact = directory_.ContactAt(static_cast<std::size_t>(data - 1));
+        if (contact != nullptr && !contact->displayName.empty())
+            contacts_.ShowGroup(
+                *contact, contact->online ? McuCommand::ContactOnline : McuCommand::ContactOffline);
+    }
+}
+
+bool Calls::OnTimer(std::uintptr_t id) {
+    if (!state_.pickupTimerSet || id != TIMER_AM_PICKUP) return false;
+    KillPickupTimer();
+    if (state_.ringing) {
+        AnswerRingingCall();
+        SwitchVoicemailRecording(true);
+    }
+    return true;
+}
+
+void Calls::OnVoiceMailSettingsChanged() {
+    const int oldVoiceMail = settings_.voiceMail;
+    const int oldCallRecord = settings_.callRecord;
+    LoadVoiceMailSettings(platform_, settings_, false);
+    display_.SendVoiceMailSettings(settings_);
+    if (settings_.voiceMail != oldVoiceMail && oldVoiceMail != 0) {
+        SwitchVoicemailRecording(false);
+        // A call already ringing must not be picked up any more.
+        KillPickupTimer();
+    }
+    if (settings_.callRecord != oldCallRecord) SwitchCallRecording(settings_.callRecord != 0);
 }
 
 }  // namespace calvox

@@ -5,8 +5,7 @@
 
 #include "base/text_case.h"
 #include "calls/call_actions.h"
-#include "handset/mcu_protocol.h"
-#include "client/transport.h"
+#include "config/key_table.h"
 
 namespace calvox {
 
@@ -113,27 +112,42 @@ std::uint16_t DialVirtualKey(char ch) {
     return 0;
 }
 
-void TypeDigitIntoAddressBar(App& app, int code, Hwnd hubWindow, int count) {
-    WindowPort& window = app.platform.window;
-    char ch = KeyUpDialCharacter(code);
-    if (ch == 0) return;
-    if (const CallRecord* call = app.hub.currentCall;
-        call != nullptr && call->status == INPROGRESS) {
-        if (count == 0) SendDtmf(app, hubWindow, *call, ch);
-        return;
-    }
-    if (app.hub.uiMode != UiMode::Normal) return;
-    if (code == NUMBER_0 && count != 0) {
-        // A long "0" is "+": the "0" its press typed goes again.
-        TakeBackTypedDigit(app);
-        ch = '+';
-    }
-    const Hwnd edit = app.hub.clientWindows.addressBar;
+ClientAutomation::ClientAutomation(WindowPort& window, ClockPort& clock)
+    : window_(window), clock_(clock) {}
+
+void ClientAutomation::FindWindows(Hwnd apiWindow) {
+    FindClientWindows(window_, windows_, apiWindow);
+    FindAddressBar(window_, windows_, apiWindow);
+}
+
+void ClientAutomation::PostKeyToAddressBar(std::uint16_t virtualKey) {
+    const Hwnd edit = windows_.addressBar;
+    if (!IsLive(window_, edit)) return;
+    window_.PostMessage(edit, wm::kKeyDown, virtualKey, 1);
+    window_.PostMessage(edit, wm::kKeyUp, virtualKey, kKeyUpParam);
+    clock_.Sleep(kPostedKeyPauseMs);
+}
+
+LResult ClientAutomation::ClearAddressBar() {
+    const Hwnd edit = windows_.addressBar;
+    if (!IsLive(window_, edit)) return 0;
+    return window_.SetWindowText(edit, nullptr);
+}
+
+void ClientAutomation::Minimize() {
+    const Hwnd form = windows_.mainForm;
+    if (IsLive(window_, form) && window_.IsWindowVisible(form))
+        window_.PostMessage(form, wm::kSysCommand, kScMinimize, 0);
+}
+
+void ClientAutomation::TypeIntoAddressBar(char ch) {
+    WindowPort& window = window_;
+    const Hwnd edit = windows_.addressBar;
     if (!IsLive(window, edit)) return;
     std::string text;
     window.GetWindowText(edit, text);
     const std::uint16_t key = DialVirtualKey(ch);
-    auto clock = [&app](unsigned ms) { app.platform.clock.Sleep(ms); };
+    auto clock = [this](unsigned ms) { clock_.Sleep(ms); };
 
     if (!text.empty() &&
         std::string_view("0123456789*#+").find(text[0]) != std::string_view::npos) {

@@ -2,9 +2,19 @@
 // keys and clicks for what the Desktop API has no command for.
 #pragma once
 
-#include "hub/app.h"
+#include "platform/clock_port.h"
+#include "platform/window_port.h"
 
 namespace calvox {
+
+// The Skype client's windows, found on attach.
+struct ClientWindows {
+    Hwnd mainForm = 0;
+    Hwnd pageControl = 0;
+    Hwnd historyList = 0;
+    Hwnd contactList = 0;
+    Hwnd addressBar = 0;
+};
 
 // Fill the main form, page control and lists / the main form and the
 // address-bar edit from the top-level windows of the process that owns
@@ -34,8 +44,29 @@ AbsolutePoint AbsoluteCenter(const Rect& rect, int screenWidth, int screenHeight
 char KeyUpDialCharacter(int code);
 std::uint16_t DialVirtualKey(char ch);
 
-// A digit key in key-up mode: DTMF into a call in progress, else typed into
-// the client's address bar.
-void TypeDigitIntoAddressBar(App& app, int code, Hwnd hubWindow, int count);
+// What the program does to the client's windows for what the Desktop API has
+// no command for; the windows are looked up at attach and checked at each use.
+class ClientAutomation {
+public:
+    ClientAutomation(WindowPort& window, ClockPort& clock);
+
+    ClientWindows& Windows() { return windows_; }
+    // The main form, page control and lists, and the address bar, of the
+    // client that owns apiWindow.
+    void FindWindows(Hwnd apiWindow);
+    // Posts one key press (down and up) to the client's address-bar edit.
+    void PostKeyToAddressBar(std::uint16_t virtualKey);
+    // Empties the client's address-bar edit; what the edit returned, 0 without one.
+    LResult ClearAddressBar();
+    // Types one dial character into the address bar: keys posted to the edit
+    // while a number is being typed in it, else a click into it and real keys.
+    void TypeIntoAddressBar(char ch);
+    void Minimize();
+
+private:
+    WindowPort& window_;
+    ClockPort& clock_;
+    ClientWindows windows_;
+};
 
 }  // namespace calvox

@@ -2,25 +2,21 @@
 
 #include <cstdio>
 
-#include "handset/mcu_protocol.h"
-#include "client/transport.h"
-
 namespace calvox {
 
-void ShowContactGroup(App& app, const UserRecord& contact, McuCommand nameCommand) {
-    SendMcuText(app, contact.displayName, nameCommand);
-    SendMcuCommand(app, McuCommand::ContactNumber, static_cast<std::uint8_t>(contact.number));
-    SendMcuCommand(app, McuCommand::ContactStatus, static_cast<std::uint8_t>(contact.status));
-    SendMcuText(app, contact.handle, McuCommand::Handle);
+void ContactDisplay::ShowGroup(const UserRecord& contact, McuCommand nameCommand) {
+    display_.Text(contact.displayName, nameCommand);
+    display_.Command(McuCommand::ContactNumber, static_cast<std::uint8_t>(contact.number));
+    display_.Command(McuCommand::ContactStatus, static_cast<std::uint8_t>(contact.status));
+    display_.Text(contact.handle, McuCommand::Handle);
 }
 
-void ShowContact(App& app, bool forward, int listKind) {
-    SkypeDirectory& d = app.directory;
+void ContactDisplay::ShowContact(bool forward, int listKind) {
+    SkypeDirectory& d = directory_;
     const UserRecord* contact =
         listKind == 2 ? d.StepContact(forward) : d.NextContactWithOnline(listKind == 3, forward);
     if (contact == nullptr || contact->displayName.empty()) return;
-    ShowContactGroup(app, *contact,
-                     contact->online ? McuCommand::ContactOnline : McuCommand::ContactOffline);
+    ShowGroup(*contact, contact->online ? McuCommand::ContactOnline : McuCommand::ContactOffline);
 }
 
 std::string HistoryDateText(SystemPort& system, std::int64_t timestamp) {
@@ -32,22 +28,21 @@ std::string HistoryDateText(SystemPort& system, std::int64_t timestamp) {
     return text;
 }
 
-void ShowHistoryCall(App& app, Hwnd hubWindow, int delta) {
-    const CallRecord* call = app.directory.StepCall(delta);
+void ContactDisplay::ShowHistoryCall(int delta) {
+    const CallRecord* call = directory_.StepCall(delta);
     if (call == nullptr) return;
     McuCommand kindCommand = McuCommand::HistoryOutgoing;
     if (call->status == MISSED) kindCommand = McuCommand::HistoryMissed;
     else if (call->IsIncoming()) kindCommand = McuCommand::HistoryIncoming;
     if (call->status == MISSED && !call->seen)
-        SendSkypeCommand(app, "SET CALL " + std::to_string(DecimalValue(call->id)) + " SEEN",
-                         hubWindow);
-    SendMcuText(app, HistoryDateText(app.platform.system, call->timestamp), kindCommand);
-    SendMcuText(app, call->partnerDisplayName, McuCommand::HistoryPartner);
-    if (const UserRecord* contact = app.directory.FindContactByHandle(call->partnerHandle)) {
-        SendMcuCommand(app, McuCommand::ContactNumber, static_cast<std::uint8_t>(contact->number));
-        SendMcuCommand(app, McuCommand::ContactStatus, static_cast<std::uint8_t>(contact->status));
+        link_.Send("SET CALL " + std::to_string(DecimalValue(call->id)) + " SEEN");
+    display_.Text(HistoryDateText(system_, call->timestamp), kindCommand);
+    display_.Text(call->partnerDisplayName, McuCommand::HistoryPartner);
+    if (const UserRecord* contact = directory_.FindContactByHandle(call->partnerHandle)) {
+        display_.Command(McuCommand::ContactNumber, static_cast<std::uint8_t>(contact->number));
+        display_.Command(McuCommand::ContactStatus, static_cast<std::uint8_t>(contact->status));
     }
-    SendMcuText(app, call->partnerHandle, McuCommand::Handle);
+    display_.Text(call->partnerHandle, McuCommand::Handle);
 }
 
 }  // namespace calvox

@@ -1,6 +1,6 @@
 #include "calls/key_event_filter.h"
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "calls/call_actions.h"
 #include "calls/key_handler.h"
 #include "handset/mcu_protocol.h"
@@ -29,67 +29,71 @@ void LogKeyPress(DiagnosticLog& log, const Settings& s, bool capsActive, int slo
 }
 }  // namespace
 
-void OnKeyDown(App& app, Hwnd hubWindow, int slot, int n) {
-    const Settings& s = app.settings;
-    if (n == 0) LogKeyPress(app.log, s, app.hub.capsActive, slot);
+bool KeyEventFilter::HeldFunction(int& f, int& n) {
+    const Settings& s = settings_;
+    switch (f) {
+        case UP:
+        case DOWN:
+            n = 0;
+            return true;
+        case NUMBER_0:
+            // A long 0 replaces the 0 already typed by a plus sign.
+            if (n != 6) return false;
+            automation_.PostKeyToAddressBar(kVkBack);
+            f = NUMBER_PLUS;
+            n = 0;
+            return true;
+        case NUMBER_4:
+        case NUMBER_6:
+        case NUMBER_STAR:
+            if (!s.keyComposite || n % 6 != 0) return false;
+            f = f == NUMBER_4 ? NUMBER_4_LONG : f == NUMBER_6 ? NUMBER_6_LONG : SKYPE;
+            n = 0;
+            return true;
+        case NUMBER_HASH:
+            if (!s.keyComposite || n != 6) return false;
+            f = CONTACT_LIST;
+            n = 0;
+            return true;
+        default:
+            return false;
+    }
+}
+
+void KeyEventFilter::OnKeyDown(int slot, int n) {
+    const Settings& s = settings_;
+    if (n == 0) LogKeyPress(log_, s, capsActive_, slot);
     if (s.keyUpMode) return;
-    ++app.hub.keyDownCount;
+    ++keyDownCount_;
     if (!InKeyTable(slot)) return;
     int f = s.keyTable[slot];
     if (f == CAPSLOCK) {
-        app.hub.capsActive = true;
+        capsActive_ = true;
         return;
     }
-    if (app.hub.capsActive) f = s.capsKeyTable[slot];
+    if (capsActive_) f = s.capsKeyTable[slot];
 
     if (n > 0) {
-        switch (f) {
-            case UP:
-            case DOWN:
-                n = 0;
-                break;
-            case NUMBER_0:
-                // A long 0 replaces the 0 already typed by a plus sign.
-                if (n != 6) return;
-                PostKeyToAddressBar(app, kVkBack);
-                f = NUMBER_PLUS;
-                n = 0;
-                break;
-            case NUMBER_4:
-            case NUMBER_6:
-            case NUMBER_STAR:
-                if (!s.keyComposite || n % 6 != 0) return;
-                f = f == NUMBER_4 ? NUMBER_4_LONG : f == NUMBER_6 ? NUMBER_6_LONG : SKYPE;
-                n = 0;
-                break;
-            case NUMBER_HASH:
-                if (!s.keyComposite || n != 6) return;
-                f = CONTACT_LIST;
-                n = 0;
-                break;
-            default:
-                return;
-        }
+        if (!HeldFunction(f, n)) return;
     } else if (s.keyComposite && (f == HAND_OFF || f == NUMBER_4 || f == NUMBER_6 ||
                                   f == NUMBER_HASH || f == NUMBER_STAR)) {
         // Their short press is delivered on release.
         return;
     }
-    HandleKeyAction(app, hubWindow, f, n, false);
-    if (s.buzzerEnable && app.hub.buzzerEvent != 0)
-        app.platform.threads.SetEvent(app.hub.buzzerEvent);
+    actions_.HandleKeyAction(f, n, false);
+    if (s.buzzerEnable) buzzer_.Signal();
 }
 
-void OnKeyUp(App& app, Hwnd hubWindow, int slot, int n) {
-    const Settings& s = app.settings;
+void KeyEventFilter::OnKeyUp(int slot, int n) {
+    const Settings& s = settings_;
     if (!InKeyTable(slot)) return;
     int f = s.keyTable[slot];
     if (f == HOOKBUTTON) {
-        HandleKeyAction(app, hubWindow, HOOKBUTTON, n, true);
+        actions_.HandleKeyAction(HOOKBUTTON, n, true);
         return;
     }
     if (f == CAPSLOCK) {
-        app.hub.capsActive = false;
+        capsActive_ = false;
         return;
     }
     if (s.keyUpMode) {
@@ -104,49 +108,57 @@ void OnKeyUp(App& app, Hwnd hubWindow, int slot, int n) {
                 default: break;
             }
         }
-        HandleKeyAction(app, hubWindow, f, 0, true);
+        actions_.HandleKeyAction(f, 0, true);
         return;
     }
     if (!s.keyComposite) return;
     if (f == HAND_OFF) {
-        HandleKeyAction(app, hubWindow, n < 6 ? HAND_OFF : BACKSPACE, 0, true);
+        actions_.HandleKeyAction(n < 6 ? HAND_OFF : BACKSPACE, 0, true);
     } else if ((f == NUMBER_4 || f == NUMBER_6 || f == NUMBER_STAR || f == NUMBER_HASH) && n <= 5) {
-        HandleKeyAction(app, hubWindow, f, 0, true);
+        actions_.HandleKeyAction(f, 0, true);
     }
 }
 
-void OnMcuKey(App& app, Hwnd hubWindow, int code, int r) {
-    if (r == 0) LogKeyPress(app.log, app.settings, false, code);
+void KeyEventFilter::OnMcuKey(int code, int r) {
+    if (r == 0) LogKeyPress(log_, settings_, false, code);
     if (!InKeyTable(code)) return;
-    const int f = app.settings.keyTable[code];
+    const int f = settings_.keyTable[code];
     if (r > 0 && f != UP && f != DOWN && !(f == NUMBER_0 && r == 4)) return;
-    HandleKeyAction(app, hubWindow, f, r, false);
-    if (f == DIALING) ClearDisplay(app);
+    actions_.HandleKeyAction(f, r, false);
+    if (f == DIALING) display_.Clear();
 }
 
-void OnMcuAction(App& app, Hwnd hubWindow, int action) {
+void KeyEventFilter::OnMcuAction(int action) {
     if (action == static_cast<int>(McuAction::Ignored)) return;
-    if (app.answeringMachine.IsBusy()) {
+    if (answeringMachine_.IsBusy()) {
         // Digits go to the answering machine's menu; '*' and '#' do not.
         const char c = McuDialCharacter(action);
         if (c >= '0' && c <= '9') {
-            app.answeringMachine.OnDigit(c);
+            answeringMachine_.OnDigit(c);
             return;
         }
     }
-    HandleKeyAction(app, hubWindow, action, 0, false);
+    actions_.HandleKeyAction(action, 0, false);
 }
 
-void KeyEventFilter(App& app, Hwnd hubWindow, unsigned message, WParam wParam, LParam lParam) {
+void KeyEventFilter::OnMessage(unsigned message, WParam wParam, LParam lParam) {
     // Slots arrive as unsigned message parameters; anything past the table is
     // dropped by the handlers.
     const int first = wParam > 0xFFFF ? 0xFFFF : static_cast<int>(wParam);
     const int second = static_cast<int>(lParam);
     switch (message) {
-        case HUBM_KEY_DOWN: OnKeyDown(app, hubWindow, first, second); break;
-        case HUBM_KEY_UP: OnKeyUp(app, hubWindow, first, second); break;
-        case HUBM_MCU_KEY: OnMcuKey(app, hubWindow, first, second); break;
-        case HUBM_MCU_ACTION: OnMcuAction(app, hubWindow, first); break;
+        case HUBM_KEY_DOWN:
+            OnKeyDown(first, second);
+            break;
+        case HUBM_KEY_UP:
+            OnKeyUp(first, second);
+            break;
+        case HUBM_MCU_KEY:
+            OnMcuKey(first, second);
+            break;
+        case HUBM_MCU_ACTION:
+            OnMcuAction(first);
+            break;
         default: break;
     }
 }

@@ -1,15 +1,13 @@
+// What each key function does in each call state.
 #include "calls/key_handler.h"
 
 #include <string_view>
 #include <vector>
 
-#include "sound/recording.h"
+#include "base/hub_messages.h"
 #include "calls/call_actions.h"
-#include "calls/client_windows.h"
-#include "handset/mcu_protocol.h"
-#include "platform/observer_port.h"
-#include "calls/contact_display.h"
-#include "client/transport.h"
+#include "calls/calls.h"
+#include "sound/recording.h"
 
 namespace calvox {
 
@@ -53,28 +51,6 @@ bool SkipsFocusFirst(int code) {
     }
 }
 
-void ResetToNormalMode(App& app) {
-    if (app.hub.uiMode == UiMode::Normal) return;
-    app.directory.SetContactPosition(-1);
-    app.directory.SetCallPosition(0);
-    app.hub.uiMode = UiMode::Normal;
-}
-
-// Without a call: dial what the display shows, or press the client's YES.
-void DialFromDisplay(App& app, Hwnd hubWindow) {
-    std::string handle;
-    if (IsPhoneListMode(app.hub.uiMode)) {
-        if (const std::string* current = app.directory.CurrentContactHandle()) handle = *current;
-    } else if (app.hub.uiMode == UiMode::History) {
-        if (const CallRecord* call = app.directory.StepCall(0)) handle = call->partnerHandle;
-    } else {
-        PressClientButton(app, hubWindow, "YES");
-        return;
-    }
-    // Nothing to dial is no call: "CALL " alone would only draw an error.
-    if (!handle.empty()) SendSkypeCommand(app, "CALL " + handle, hubWindow);
-}
-
 void LeftClick(WindowPort& window, Hwnd target, int x, int y) {
     window.PostMessage(target, wm::kLButtonDown, kMkLButton, MakePointParam(x, y));
     window.PostMessage(target, wm::kLButtonUp, kMkLButton, MakePointParam(x, y));
@@ -87,34 +63,51 @@ bool ShowsAtCorner(WindowPort& window, Hwnd target) {
            window.WindowFromPoint(rect.left, rect.top) == target;
 }
 
-void MinimizeClient(App& app) {
-    WindowPort& window = app.platform.window;
-    const Hwnd form = app.hub.clientWindows.mainForm;
-    if (IsLive(window, form) && window.IsWindowVisible(form))
-        window.PostMessage(form, wm::kSysCommand, kScMinimize, 0);
+}  // namespace
+
+void Calls::ResetToNormalMode() {
+    if (state_.uiMode == UiMode::Normal) return;
+    directory_.SetContactPosition(-1);
+    directory_.SetCallPosition(0);
+    state_.uiMode = UiMode::Normal;
 }
 
-void OnSkypeKey(App& app, Hwnd hubWindow) {
-    WindowPort& window = app.platform.window;
-    ClientWindows& client = app.hub.clientWindows;
-    if (app.hub.uiMode != UiMode::Normal || !IsLive(window, client.mainForm)) return;
-    FocusSkypeClient(app, hubWindow);
+// Without a call: dial what the display shows, or press the client's YES.
+void Calls::DialFromDisplay() {
+    std::string handle;
+    if (IsPhoneListMode(state_.uiMode)) {
+        if (const std::string* current = directory_.CurrentContactHandle()) handle = *current;
+    } else if (state_.uiMode == UiMode::History) {
+        if (const CallRecord* call = directory_.StepCall(0)) handle = call->partnerHandle;
+    } else {
+        PressClientButton("YES");
+        return;
+    }
+    // Nothing to dial is no call: "CALL " alone would only draw an error.
+    if (!handle.empty()) link_.Send("CALL " + handle);
+}
+
+void Calls::OnSkypeKey() {
+    WindowPort& window = platform_.window;
+    ClientWindows& client = automation_.Windows();
+    if (state_.uiMode != UiMode::Normal || !IsLive(window, client.mainForm)) return;
+    FocusClient();
     if (window.GetForegroundWindow() == client.mainForm) {
-        PressClientButton(app, hubWindow, "SKYPE");
-        SendSkypeCommand(app, "FOCUS", hubWindow);
+        PressClientButton("SKYPE");
+        link_.Send("FOCUS");
     }
     if (!IsLive(window, client.historyList))
-        FindClientWindows(window, client, app.hub.skypeApiWindow);
-    app.platform.clock.Sleep(kSkypeKeyPauseMs);
+        calvox::FindClientWindows(window, client, link_.ApiWindow());
+    platform_.clock.Sleep(kSkypeKeyPauseMs);
     if (IsLive(window, client.historyList) && ShowsAtCorner(window, client.historyList))
         LeftClick(window, client.historyList, 5, 5);
 }
 
-void OnContactListKey(App& app, Hwnd hubWindow) {
-    WindowPort& window = app.platform.window;
-    const ClientWindows& client = app.hub.clientWindows;
-    if (app.hub.uiMode != UiMode::Normal || !IsLive(window, client.pageControl)) return;
-    FocusSkypeClient(app, hubWindow);
+void Calls::OnContactListKey() {
+    WindowPort& window = platform_.window;
+    const ClientWindows& client = automation_.Windows();
+    if (state_.uiMode != UiMode::Normal || !IsLive(window, client.pageControl)) return;
+    FocusClient();
     Rect list;
     if (!window.GetWindowRect(client.contactList, list)) return;
     auto listShows = [&] {
@@ -122,283 +115,297 @@ void OnContactListKey(App& app, Hwnd hubWindow) {
     };
     if (listShows()) return;
     LeftClick(window, client.pageControl, 5, 5);
-    if (app.protocolVersion < 5) PressClientButton(app, hubWindow, "SKYPE");
-    app.platform.clock.Sleep(kContactTabPauseMs);
+    if (session_.ProtocolVersion() < 5) PressClientButton("SKYPE");
+    platform_.clock.Sleep(kContactTabPauseMs);
     if (!listShows() && IsLive(window, client.pageControl))
         LeftClick(window, client.pageControl, 5, 20);
 }
 
-void OnPhoneListKey(App& app, int code) {
-    if (app.hub.currentCall != nullptr) return;
-    const UiMode mode = PhoneListMode(code);
-    app.hub.uiMode = app.hub.uiMode == mode ? UiMode::Normal : mode;
-    app.directory.SetContactPosition(-1);
-    if (app.hub.uiMode == mode)
-        ShowContact(app, true, static_cast<int>(mode));
-    else
-        SendMcuCommand(app, McuCommand::IdleScreen, 0);
+void Calls::OnMinimizeKey() {
+    if (state_.uiMode != UiMode::Normal) return;
+    if (!IsLive(platform_.window, automation_.Windows().mainForm)) FindClientWindows();
+    automation_.Minimize();
 }
 
-void OnHistoryKey(App& app, Hwnd hubWindow) {
-    if (app.hub.currentCall != nullptr) return;
-    if (app.hub.uiMode == UiMode::History) {
-        app.hub.uiMode = UiMode::Normal;
-        SendMcuCommand(app, McuCommand::IdleScreen, 0);
-        app.directory.SetCallPosition(0);
+void Calls::OnBackspaceKey() {
+    if (state_.uiMode != UiMode::Normal) return;
+    automation_.PostKeyToAddressBar(vk::kBack);
+    if (display_.NumberEntryActive()) display_.Command(McuCommand::DeleteDigit, 0);
+}
+
+void Calls::OnPhoneListKey(int code) {
+    if (state_.currentCall != nullptr) return;
+    const UiMode mode = PhoneListMode(code);
+    state_.uiMode = state_.uiMode == mode ? UiMode::Normal : mode;
+    directory_.SetContactPosition(-1);
+    if (state_.uiMode == mode)
+        contacts_.ShowContact(true, static_cast<int>(mode));
+    else
+        display_.Command(McuCommand::IdleScreen, 0);
+}
+
+void Calls::OnHistoryKey() {
+    if (state_.currentCall != nullptr) return;
+    if (state_.uiMode == UiMode::History) {
+        state_.uiMode = UiMode::Normal;
+        display_.Command(McuCommand::IdleScreen, 0);
+        directory_.SetCallPosition(0);
     } else {
-        app.hub.uiMode = UiMode::History;
-        ShowHistoryCall(app, hubWindow, 0);
+        state_.uiMode = UiMode::History;
+        contacts_.ShowHistoryCall(0);
     }
 }
 
-void OnUpDown(App& app, Hwnd hubWindow, bool down) {
-    const UiMode mode = app.hub.uiMode;
+void Calls::OnUpDown(bool down) {
+    const UiMode mode = state_.uiMode;
     if (IsPhoneListMode(mode))
-        ShowContact(app, down, static_cast<int>(mode));
+        contacts_.ShowContact(down, static_cast<int>(mode));
     else if (mode == UiMode::History)
-        ShowHistoryCall(app, hubWindow, down ? 1 : -1);
+        contacts_.ShowHistoryCall(down ? 1 : -1);
     else
-        PressClientButton(app, hubWindow, down ? "DOWN" : "UP");
+        PressClientButton(down ? "DOWN" : "UP");
 }
 
-void OnDialing(App& app, Hwnd hubWindow) {
-    if (const CallRecord* current = app.hub.currentCall) {
-        const CallRecord* other = app.directory.FindRingingIncomingCall();
+void Calls::OnDialing() {
+    if (const CallRecord* current = state_.currentCall) {
+        const CallRecord* other = directory_.FindRingingIncomingCall();
         if (other != nullptr && other != current) {
-            SetCallStatus(app, hubWindow, *current, "ONHOLD");
-            app.platform.clock.Sleep(kResumePauseMs);
-            SetCallStatus(app, hubWindow, *other, "INPROGRESS");
+            SetCallStatus(*current, "ONHOLD");
+            platform_.clock.Sleep(kResumePauseMs);
+            SetCallStatus(*other, "INPROGRESS");
         } else {
-            PressClientButton(app, hubWindow, "YES");
+            PressClientButton("YES");
         }
     } else {
-        DialFromDisplay(app, hubWindow);
+        DialFromDisplay();
     }
-    ResetToNormalMode(app);
+    ResetToNormalMode();
 }
 
-void OnHandOff(App& app, Hwnd hubWindow) {
-    ResetToNormalMode(app);
-    const CallRecord* current = app.hub.currentCall;
+void Calls::OnHandOff() {
+    ResetToNormalMode();
+    const CallRecord* current = state_.currentCall;
     if (current != nullptr && current->status != ONHOLD)
-        FinishCurrentCall(app, hubWindow, true);
+        FinishCurrentCall(true);
     else
-        PressClientButton(app, hubWindow, "NO");
+        PressClientButton("NO");
 }
 
-void OnHookSwitch(App& app, Hwnd hubWindow) {
-    const CallRecord* current = app.hub.currentCall;
+void Calls::OnHookSwitch() {
+    const CallRecord* current = state_.currentCall;
     if (current == nullptr) {
-        DialFromDisplay(app, hubWindow);
-    } else if (app.hub.ringing) {
-        SetCallStatus(app, hubWindow, *current, "INPROGRESS");
+        DialFromDisplay();
+    } else if (state_.ringing) {
+        SetCallStatus(*current, "INPROGRESS");
     } else {
         // A held call is finished too; then another held call resumes.
-        SetCallStatus(app, hubWindow, *current, "FINISHED");
-        ResumeHeldCall(app, hubWindow, current);
+        SetCallStatus(*current, "FINISHED");
+        ResumeHeldCall(current);
     }
 }
 
-void OnHookButton(App& app, Hwnd hubWindow, bool released) {
-    if (const CallRecord* current = app.hub.currentCall) {
+void Calls::OnHookButton(bool released) {
+    if (const CallRecord* current = state_.currentCall) {
         if (!released)
-            PressClientButton(app, hubWindow, "NO");
-        else if (app.hub.ringing)
-            SetCallStatus(app, hubWindow, *current, "INPROGRESS");
+            PressClientButton("NO");
+        else if (state_.ringing)
+            SetCallStatus(*current, "INPROGRESS");
     }
-    if (app.hub.hookDown)
-        MinimizeClient(app);
+    if (state_.hookDown)
+        automation_.Minimize();
     else
-        FocusSkypeClient(app, hubWindow);
+        FocusClient();
 }
 
-void OnCallRecordSwitch(App& app, Hwnd hubWindow, bool on) {
+void Calls::OnCallRecordSwitch(bool on) {
     const int wanted = on ? 1 : 0;
-    if (app.settings.callRecord != wanted) {
-        app.settings.callRecord = wanted;
-        SwitchCallRecording(app, hubWindow, on);
+    if (settings_.callRecord != wanted) {
+        settings_.callRecord = wanted;
+        SwitchCallRecording(on);
     }
-    WriteCallRecord(app.platform, app.settings.callRecord);
-    WindowPort& window = app.platform.window;
-    if (IsLive(window, app.hub.companionWindow))
-        window.PostMessage(app.hub.companionWindow, app.hub.registeredMessages[REG_VM_CHANGING],
-                           VMS_RECORDING_CHANGED, 0);
+    WriteCallRecord(platform_, settings_.callRecord);
+    companion_.NotifyRecordingChanged();
 }
 
-void PlayLastRecording(App& app, Hwnd hubWindow) {
+void Calls::PlayLastRecording() {
     std::string file;
-    if (!FindNewestRecording(app.platform.files, app.settings.crFolder, file) || !app.soundPlayer)
-        return;
-    SoundPlayer& player = *app.soundPlayer;
+    if (!FindNewestRecording(platform_.files, settings_.crFolder, file) || !soundPlayer_) return;
+    SoundPlayer& player = *soundPlayer_;
     if (player.IsPlaying()) player.Stop();
-    player.Load(hubWindow, file);
+    player.Load(file);
     player.Play(true);
 }
 
-void ToggleSpeakerMute(HandsetMixer& mixer) {
-    std::uint32_t mute = 0;
-    if (!mixer.SpeakerMute(false, mute)) return;
-    mute = mute ? 0 : 1;
-    mixer.SpeakerMute(true, mute);
+void Calls::OnCursorKey(bool right) {
+    automation_.PostKeyToAddressBar(right ? vk::kRight : vk::kLeft);
+    if (display_.NumberEntryActive())
+        display_.Command(right ? McuCommand::CursorRight : McuCommand::CursorLeft, 0);
 }
 
-void OnCursorKey(App& app, bool right) {
-    PostKeyToAddressBar(app, right ? vk::kRight : vk::kLeft);
-    if (app.numberEntryActive)
-        SendMcuCommand(app, right ? McuCommand::CursorRight : McuCommand::CursorLeft, 0);
+void Calls::OnDigitKey(int code, int count) {
+    if (settings_.keyUpMode != 0)
+        TypeDigitIntoAddressBar(code, count);
+    else
+        SendDigit(KeyUpDialCharacter(code), count);
 }
 
-void StartAnsweringMachine(App& app, Hwnd hubWindow) {
-    const Settings& s = app.settings;
+void Calls::StartAnsweringMachine() {
+    const Settings& s = settings_;
     if (s.enableAm != 0) {
         const DialogueMode start = s.voiceMail != 0 ? DialogueMode::Choice : DialogueMode::Pin;
-        app.answeringMachine.Start(hubWindow, static_cast<int>(start));
+        answeringMachine_.Start(static_cast<int>(start));
     } else if (s.voiceMail != 0) {
-        app.answeringMachine.Start(hubWindow, static_cast<int>(DialogueMode::Message));
+        answeringMachine_.Start(static_cast<int>(DialogueMode::Message));
     }
 }
 
-void StartCallRecordingNow(App& app, Hwnd hubWindow) {
-    const CallRecord* current = app.hub.currentCall;
-    if (app.settings.callRecord != 0 && current != nullptr && current->status == INPROGRESS &&
-        app.driverPlayer.IsIdle())
-        SwitchCallRecording(app, hubWindow, true);
+void Calls::StartCallRecordingNow() {
+    const CallRecord* current = state_.currentCall;
+    if (settings_.callRecord != 0 && current != nullptr && current->status == INPROGRESS &&
+        driverPlayer_.IsIdle())
+        SwitchCallRecording(true);
 }
 
-void CallContact(App& app, Hwnd hubWindow, int id) {
-    if (app.hub.currentCall != nullptr) return;
-    const UserRecord* contact = app.directory.FindContactByNumber(id);
-    if (contact != nullptr && !contact->handle.empty())
-        SendSkypeCommand(app, "CALL " + contact->handle, hubWindow);
+void Calls::CallContact(int id) {
+    if (state_.currentCall != nullptr) return;
+    const UserRecord* contact = directory_.FindContactByNumber(id);
+    if (contact != nullptr && !contact->handle.empty()) link_.Send("CALL " + contact->handle);
 }
 
-void DispatchMcuAction(App& app, Hwnd hubWindow, int code, int count) {
+void Calls::DispatchMcuAction(int code, int count) {
     switch (static_cast<McuAction>(code)) {
         case McuAction::ClearAddressBar:
-            ClearAddressBar(app);
+            automation_.ClearAddressBar();
             break;
         case McuAction::Answer:
         case McuAction::AnswerToo:
-            AnswerRingingCall(app, hubWindow);
+            AnswerRingingCall();
             break;
         case McuAction::StartAnsweringMachine:
-            StartAnsweringMachine(app, hubWindow);
+            StartAnsweringMachine();
             break;
         case McuAction::AnswerToVoicemail:
-            AnswerRingingCall(app, hubWindow);
-            SwitchVoicemailRecording(app, hubWindow, true);
+            AnswerRingingCall();
+            SwitchVoicemailRecording(true);
             break;
         case McuAction::PressYes:
-            PressClientButton(app, hubWindow, "YES");
+            PressClientButton("YES");
             break;
         case McuAction::StopOrFinish:
         case McuAction::StopOrFinishToo:
-            if (app.answeringMachine.IsBusy())
-                app.answeringMachine.Stop();
+            if (answeringMachine_.IsBusy())
+                answeringMachine_.Stop();
             else
-                FinishCurrentCall(app, hubWindow, false);
+                FinishCurrentCall(false);
             break;
         case McuAction::StartCallRecording:
-            StartCallRecordingNow(app, hubWindow);
+            StartCallRecordingNow();
             break;
         case McuAction::CallContact:
-            CallContact(app, hubWindow, count);
+            CallContact(count);
             break;
         default:
-            if (char ch = McuDialCharacter(code)) SendDigit(app, ch, hubWindow, count);
+            if (char ch = McuDialCharacter(code)) SendDigit(ch, count);
             break;
     }
 }
 
-void Dispatch(App& app, Hwnd hubWindow, int code, int count, bool released) {
-    HubState& hub = app.hub;
-    const bool normal = hub.uiMode == UiMode::Normal;
+// The keys of a call and of the display's browsing; false for any other.
+bool Calls::DispatchCallKey(int code, bool released) {
     switch (code) {
-        case SKYPE:
-            OnSkypeKey(app, hubWindow);
-            break;
         case DIALING:
-            OnDialing(app, hubWindow);
-            break;
+            OnDialing();
+            return true;
         case HAND_OFF:
-            OnHandOff(app, hubWindow);
-            break;
+            OnHandOff();
+            return true;
         case UP:
         case DOWN:
-            OnUpDown(app, hubWindow, code == DOWN);
-            break;
-        case CONTACT_LIST:
-            OnContactListKey(app, hubWindow);
-            break;
-        case MINIMIZE:
-            if (!normal) break;
-            if (!IsLive(app.platform.window, hub.clientWindows.mainForm)) {
-                FindClientWindows(app.platform.window, hub.clientWindows, hub.skypeApiWindow);
-                FindAddressBar(app.platform.window, hub.clientWindows, hub.skypeApiWindow);
-            }
-            MinimizeClient(app);
-            break;
-        case ENTER:
-            SendKeyDown(app.platform.window, vk::kReturn);
-            SendKeyUp(app.platform.window, vk::kReturn);
-            break;
-        case BACKSPACE:
-            if (!normal) break;
-            PostKeyToAddressBar(app, vk::kBack);
-            if (app.numberEntryActive) SendMcuCommand(app, McuCommand::DeleteDigit, 0);
-            break;
+            OnUpDown(code == DOWN);
+            return true;
         case HOOK_OFF:
-            if (normal) SendSkypeCommand(app, "HOOK OFF", hubWindow);
-            break;
+            if (state_.uiMode == UiMode::Normal) link_.Send("HOOK OFF");
+            return true;
         case PHONELIST:
         case PHONELIST_ONLINE:
         case PHONELIST_OFFLINE:
-            OnPhoneListKey(app, code);
-            break;
+            OnPhoneListKey(code);
+            return true;
         case HOOK_SWITCH:
-            OnHookSwitch(app, hubWindow);
-            break;
+            OnHookSwitch();
+            return true;
         case HISTORYCALL:
-            OnHistoryKey(app, hubWindow);
-            break;
+            OnHistoryKey();
+            return true;
         case HOOKBUTTON:
-            OnHookButton(app, hubWindow, released);
-            break;
-        case ENABLECR:
-        case DISABLECR:
-            OnCallRecordSwitch(app, hubWindow, code == ENABLECR);
-            break;
-        case PLAYLASTCR:
-            PlayLastRecording(app, hubWindow);
-            break;
-        case STOPPLAYCR:
-            if (app.soundPlayer) app.soundPlayer->Stop();
-            break;
-        case VOLUMESTEPUP:
-        case VOLUMESTEPDOWN:
-            app.mixer.StepMasterVolume(code == VOLUMESTEPUP);
-            break;
-        case VOLUMEMUTE:
-            ToggleSpeakerMute(app.mixer);
-            break;
-        case NUMBER_4_LONG:
-        case NUMBER_6_LONG:
-            OnCursorKey(app, code == NUMBER_6_LONG);
-            break;
+            OnHookButton(released);
+            return true;
         default:
-            if (code >= NUMBER_0 && code <= NUMBER_PLUS) {
-                if (app.settings.keyUpMode != 0)
-                    TypeDigitIntoAddressBar(app, code, hubWindow, count);
-                else
-                    SendDigit(app, KeyUpDialCharacter(code), hubWindow, count);
-            } else {
-                DispatchMcuAction(app, hubWindow, code, count);
-            }
-            break;
+            return false;
     }
 }
 
-}  // namespace
+// The keys that work the client's own windows; false for any other.
+bool Calls::DispatchClientKey(int code) {
+    switch (code) {
+        case SKYPE:
+            OnSkypeKey();
+            return true;
+        case CONTACT_LIST:
+            OnContactListKey();
+            return true;
+        case MINIMIZE:
+            OnMinimizeKey();
+            return true;
+        case ENTER:
+            SendKeyDown(platform_.window, vk::kReturn);
+            SendKeyUp(platform_.window, vk::kReturn);
+            return true;
+        case BACKSPACE:
+            OnBackspaceKey();
+            return true;
+        case NUMBER_4_LONG:
+        case NUMBER_6_LONG:
+            OnCursorKey(code == NUMBER_6_LONG);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The recording and volume keys; false for any other.
+bool Calls::DispatchSoundKey(int code) {
+    switch (code) {
+        case ENABLECR:
+        case DISABLECR:
+            OnCallRecordSwitch(code == ENABLECR);
+            return true;
+        case PLAYLASTCR:
+            PlayLastRecording();
+            return true;
+        case STOPPLAYCR:
+            if (soundPlayer_) soundPlayer_->Stop();
+            return true;
+        case VOLUMESTEPUP:
+        case VOLUMESTEPDOWN:
+            mixer_.StepMasterVolume(code == VOLUMESTEPUP);
+            return true;
+        case VOLUMEMUTE:
+            ToggleSpeakerMute(mixer_);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void Calls::Dispatch(int code, int count, bool released) {
+    if (DispatchCallKey(code, released) || DispatchClientKey(code) || DispatchSoundKey(code))
+        return;
+    if (code >= NUMBER_0 && code <= NUMBER_PLUS)
+        OnDigitKey(code, count);
+    else
+        DispatchMcuAction(code, count);
+}
 
 bool FindNewestRecording(FilePort& files, const std::string& folder, std::string& newest) {
     std::vector<std::string> recordings;
@@ -424,37 +431,35 @@ char McuDialCharacter(int code) {
     return kCharacters[static_cast<std::size_t>(code - first)];
 }
 
-void HandleKeyAction(App& app, Hwnd hubWindow, int code, int count, bool released) {
+void Calls::HandleKeyAction(int code, int count, bool released) {
     // The simulator shows every key action that reaches the handler.
-    if (app.observer) app.observer->KeyAction(code, count, released);
-    HubState& hub = app.hub;
+    if (platform_.observer) platform_.observer->KeyAction(code, count, released);
     if (code == LED_CALLING || code == LED_MUTING) return;
 
     // While the hook button is held, only its release counts.
-    if (hub.hookDown && code != HOOKBUTTON) return;
-    if (code == HOOKBUTTON) hub.hookDown = !released;
+    if (state_.hookDown && code != HOOKBUTTON) return;
+    if (code == HOOKBUTTON) state_.hookDown = !released;
 
-    if (!IsLive(app.platform.window, hub.skypeApiWindow)) {
-        BroadcastDiscover(app, hubWindow);
+    if (!link_.IsAttached()) {
+        link_.BroadcastDiscover();
         return;
     }
 
     const bool exempt = IsExemptCode(code);
-    if (hub.ringing && code != HAND_OFF && code != HOOKBUTTON && !exempt &&
-        (app.settings.anyKeyAnswer != 0 || code == DIALING)) {
-        SendSkypeCommand(app, "HOOK OFF", hubWindow);
-        FocusSkypeClient(app, hubWindow);
+    if (state_.ringing && code != HAND_OFF && code != HOOKBUTTON && !exempt &&
+        (settings_.anyKeyAnswer != 0 || code == DIALING)) {
+        link_.Send("HOOK OFF");
+        FocusClient();
         return;
     }
 
     // The first key press may only bring the client forward.
-    if (hub.uiMode == UiMode::Normal && !SkipsFocusFirst(code) &&
-        !(hub.currentCall != nullptr && code == HAND_OFF)) {
-        if (FocusSkypeClient(app, hubWindow) && app.settings.focusAndContinue == 0 && !exempt)
-            return;
+    if (state_.uiMode == UiMode::Normal && !SkipsFocusFirst(code) &&
+        !(state_.currentCall != nullptr && code == HAND_OFF)) {
+        if (FocusClient() && settings_.focusAndContinue == 0 && !exempt) return;
     }
 
-    Dispatch(app, hubWindow, code, count, released);
+    Dispatch(code, count, released);
 }
 
 }  // namespace calvox

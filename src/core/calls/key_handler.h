@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "hub/app.h"
+#include "platform/file_port.h"
 
 namespace calvox {
 
@@ -34,7 +34,5 @@ char McuDialCharacter(int code);
 // The call recording ("*.wav" in `folder`) made last: the latest creation
 // time, the later file in the listing on a tie. False when none gives a time.
 bool FindNewestRecording(FilePort& files, const std::string& folder, std::string& newest);
-
-void HandleKeyAction(App& app, Hwnd hubWindow, int code, int count, bool released);
 
 }  // namespace calvox

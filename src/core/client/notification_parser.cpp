@@ -1,183 +1,14 @@
 #include "client/notification_parser.h"
 
-#include <algorithm>
-#include <cctype>
-#include <memory>
-
-#include "sound/recording.h"
-#include "shell/tray.h"
-#include "config/settings.h"
-#include "handset/mcu_protocol.h"
-#include "calls/call_reactions.h"
-#include "client/presence.h"
-#include "client/profile.h"
 #include "base/text_convert.h"
-#include "client/transport.h"
+#include "client/profile.h"
+#include "config/settings.h"
 
 namespace calvox {
 
 namespace {
 
 bool IsDelimiter(char c) { return c == ' ' || c == ',' || c == '\t' || c == '\n'; }
-
-void Send(App& app, Hwnd hub, const std::string& command) { SendSkypeCommand(app, command, hub); }
-
-void UpdateMissedIndicator(App& app) {
-    const int value =
-        IndicatorValue(McuIndicator::MissedCall, app.directory.HasUnseenMissedCall());
-    if (value == app.indicators.missed) return;
-    SendMcuCommand(app, McuCommand::Indicator, static_cast<std::uint8_t>(value));
-    app.indicators.missed = value;
-}
-
-void LoggedOut(App& app, Hwnd hub) {
-    app.hub.ownStatus = OwnStatus::Offline;
-    ResetSkypeState(app, hub);
-    TraySetIcon(app, hub, app.hub.trayTip, app.hub.disconnectIcon);
-    SendMcuCommand(app, McuCommand::OwnStatus, OwnStatusCode(OwnStatus::Offline));
-}
-
-void OnCallStatus(App& app, Hwnd hub, const std::string& id, const std::string& value) {
-    CallRecord* call = app.directory.FindCall(id);
-    if (call == nullptr) {
-        Send(app, hub, "GET CALL " + id + " TIMESTAMP");
-        return;
-    }
-    const HandsetCallState state =
-        HandsetCallStateFor(CallStatusFromName(value).status, call->type);
-    if (state != HandsetCallState::CALLSTATE_IDLE && app.historicCallIds.Contains(id)) {
-        // Over before the last search: it never drives the handset again.
-        app.directory.SetCallProperty(id, CallProperty::Status, "FINISHED");
-        return;
-    }
-    if (state == HandsetCallState::CALLSTATE_INCOMING) FocusSkypeClient(app, hub);
-    app.directory.SetCallProperty(id, CallProperty::Status, value);
-    if (app.hub.currentCall == nullptr && state != HandsetCallState::CALLSTATE_IDLE)
-        app.hub.currentCall = call;
-    if (app.hub.currentCall == call) ReactToCurrentCall(app, hub, state);
-    RefreshCallIndicators(app);
-}
-
-void OnCall(App& app, Hwnd hub, NotificationTokens& tokens) {
-    std::string id, property, value;
-    if (!tokens.Next(id) || !tokens.Next(property)) return;
-    if (property == "PARTNER_DISPNAME") {
-        value = tokens.Rest();
-        app.directory.SetCallProperty(id, CallProperty::PartnerDisplayName, value);
-        return;
-    }
-    if (!tokens.Next(value)) return;
-    SkypeDirectory& calls = app.directory;
-    if (property == "TYPE") {
-        calls.SetCallProperty(id, CallProperty::Type, value);
-    } else if (property == "STATUS") {
-        OnCallStatus(app, hub, id, value);
-    } else if (property == "PARTNER_HANDLE") {
-        calls.SetCallProperty(id, CallProperty::PartnerHandle, value);
-    } else if (property == "TIMESTAMP") {
-        const bool isNew = calls.FindCall(id) == nullptr;
-        calls.SetCallProperty(id, CallProperty::Timestamp, value);
-        if (isNew) {
-            for (const char* p : {"TYPE", "PARTNER_DISPNAME", "PARTNER_HANDLE", "CONF_ID", "SEEN",
-                                  "STATUS"})
-                Send(app, hub, "GET CALL " + id + " " + p);
-        }
-    } else if (property == "CONF_ID") {
-        calls.SetCallProperty(id, CallProperty::ConferenceId, value);
-    } else if (property == "SEEN") {
-        calls.SetCallProperty(id, CallProperty::Seen, value);
-        UpdateMissedIndicator(app);
-    }
-}
-
-void OnUsers(App& app, Hwnd hub, NotificationTokens& tokens) {
-    std::size_t count = 0;
-    for (std::string handle; tokens.Next(handle); ++count) {
-        Send(app, hub, "GET USER " + handle + " FULLNAME");
-        Send(app, hub, "GET USER " + handle + " ONLINESTATUS");
-        WriteContactHandle(app.platform, count, handle);
-    }
-    WriteContactCount(app.platform, count);
-    app.historicCallIds.Clear();
-    Send(app, hub, "SEARCH CALLS");
-    app.callSearchPhase = CallSearchPhase::SEARCH_ALL_CALLS;
-}
-
-void OnCalls(App& app, Hwnd hub, NotificationTokens& tokens) {
-    if (app.callSearchPhase == CallSearchPhase::SEARCH_ALL_CALLS) {
-        for (std::string id; tokens.Next(id);) app.historicCallIds.Add(std::move(id));
-        Send(app, hub, "SEARCH ACTIVECALLS");
-        app.callSearchPhase = CallSearchPhase::SEARCH_ACTIVE_CALLS;
-        return;
-    }
-    app.callSearchPhase = CallSearchPhase::SEARCH_DONE;
-    for (std::string id; tokens.Next(id);) {
-        app.historicCallIds.Remove(id);
-        Send(app, hub, "GET CALL " + id + " TIMESTAMP");
-    }
-    app.historicCallIds.ForEach(
-        [&](const std::string& id) { Send(app, hub, "GET CALL " + id + " TIMESTAMP"); });
-}
-
-void ShowPresenceChange(App& app, const UserRecord& contact) {
-    if (contact.displayName.empty()) return;
-    SendMcuText(app, contact.displayName,
-                contact.online ? McuCommand::NowOnline : McuCommand::NowOffline);
-    SendMcuCommand(app, McuCommand::ContactNumber, static_cast<std::uint8_t>(contact.number));
-    SendMcuCommand(app, McuCommand::ContactStatus, static_cast<std::uint8_t>(contact.status));
-    SendMcuText(app, contact.handle, McuCommand::Handle);
-}
-
-void OnUser(App& app, Hwnd hub, NotificationTokens& tokens) {
-    std::string handle, property, value;
-    if (!tokens.Next(handle) || !tokens.Next(property)) return;
-    if (property == "FULLNAME") {
-        value = tokens.Rest();
-        app.directory.AddContact(handle, value);
-        WriteDisplayName(app.platform, handle, value);
-        return;
-    }
-    if (!tokens.Next(value)) return;
-    if (property == "ONLINESTATUS") {
-        int status = 2;
-        bool online = false;
-        ContactStatusFromWord(value, status, online);
-        const bool changed = app.directory.SetContactStatus(handle, online, status) != 0;
-        if (!changed || app.hub.uiMode != UiMode::Normal) return;
-        if (const UserRecord* contact = app.directory.FindContactByHandle(handle))
-            ShowPresenceChange(app, *contact);
-    } else if (property == "BUDDYSTATUS") {
-        if (value[0] == '1') {
-            app.directory.RemoveContact(handle);
-        } else if (value[0] == '2' || value[0] == '3') {
-            Send(app, hub, "GET USER " + handle + " FULLNAME");
-            Send(app, hub, "GET USER " + handle + " ONLINESTATUS");
-        }
-    }
-}
-
-void OnButtonReleased(App& app, NotificationTokens& tokens) {
-    std::string key;
-    if (!tokens.Next(key)) return;
-    if (key == "NO") {
-        CallRecord* call = app.hub.currentCall;
-        if (call == nullptr || call->ended) {
-            app.numberEntry.clear();
-            SendMcuCommand(app, McuCommand::IdleScreen, 0);
-        }
-        return;
-    }
-    if (key.size() != 1) return;
-    if (!app.numberEntryActive) {
-        SendMcuCommand(app, McuCommand::StartNumberEntry, 0);
-        app.numberEntryActive = true;
-        for (char c : app.numberEntry) SendMcuDigit(app, static_cast<std::uint8_t>(c));
-    }
-    if (app.numberEntry.size() < kNumberEntryChars) {
-        SendMcuDigit(app, static_cast<std::uint8_t>(key[0]));
-        app.numberEntry += key[0];
-    }
-}
 
 }  // namespace
 
@@ -191,71 +22,181 @@ bool NotificationTokens::Next(std::string& token) {
     return true;
 }
 
-std::string NotificationTokens::Rest() const { return pos_ < text_.size() ? text_.substr(pos_) : ""; }
+std::string NotificationTokens::Rest() const {
+    return pos_ < text_.size() ? text_.substr(pos_) : "";
+}
 
-HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
-    switch (status) {
-        case ROUTING:
-        case EARLYMEDIA:
-            return HandsetCallState::CALLSTATE_OUTGOING;
-        case RINGING:
-            return type == INCOMING_PSTN || type == INCOMING_P2P
-                       ? HandsetCallState::CALLSTATE_INCOMING
-                       : HandsetCallState::CALLSTATE_OUTGOING;
-        case INPROGRESS:
-        case ONHOLD:
-            return HandsetCallState::CALLSTATE_TALKING;
-        default:
-            return HandsetCallState::CALLSTATE_IDLE;
+const std::string& NotificationParser::RefreshRingtone() {
+    // Without a user handle the ringtone found before stays.
+    if (!currentUserHandle_.empty())
+        ringtone_ = FindRingtone(platform_.files, platform_.system, currentUserHandle_);
+    return ringtone_;
+}
+
+void NotificationParser::OnCallStatus(const std::string& id, const std::string& value,
+                                      ClientEvents& events) {
+    CallRecord* call = directory_.FindCall(id);
+    if (call == nullptr) {
+        link_.Send("GET CALL " + id + " TIMESTAMP");
+        return;
+    }
+    const CallStatus status = CallStatusFromName(value).status;
+    if (IsCallUnderway(status) && historicIds_.Contains(id)) {
+        // Over before the last search: it never drives the handset again.
+        directory_.SetCallProperty(id, CallProperty::Status, "FINISHED");
+        return;
+    }
+    directory_.SetCallProperty(id, CallProperty::Status, value);
+    ClientEvent& event = events.emplace_back(ClientEventKind::CallStatusChanged);
+    event.call = call;
+    event.status = status;
+}
+
+void NotificationParser::OnCall(NotificationTokens& tokens, ClientEvents& events) {
+    std::string id, property, value;
+    if (!tokens.Next(id) || !tokens.Next(property)) return;
+    if (property == "PARTNER_DISPNAME") {
+        value = tokens.Rest();
+        directory_.SetCallProperty(id, CallProperty::PartnerDisplayName, value);
+        return;
+    }
+    if (!tokens.Next(value)) return;
+    if (property == "TYPE") {
+        directory_.SetCallProperty(id, CallProperty::Type, value);
+    } else if (property == "STATUS") {
+        OnCallStatus(id, value, events);
+    } else if (property == "PARTNER_HANDLE") {
+        directory_.SetCallProperty(id, CallProperty::PartnerHandle, value);
+    } else if (property == "TIMESTAMP") {
+        const bool isNew = directory_.FindCall(id) == nullptr;
+        directory_.SetCallProperty(id, CallProperty::Timestamp, value);
+        if (isNew) {
+            for (const char* p : {"TYPE", "PARTNER_DISPNAME", "PARTNER_HANDLE", "CONF_ID", "SEEN",
+                                  "STATUS"})
+                link_.Send("GET CALL " + id + " " + p);
+        }
+    } else if (property == "CONF_ID") {
+        directory_.SetCallProperty(id, CallProperty::ConferenceId, value);
+    } else if (property == "SEEN") {
+        directory_.SetCallProperty(id, CallProperty::Seen, value);
+        events.emplace_back(ClientEventKind::MissedCallsChanged);
     }
 }
 
-void HandleNotificationText(App& app, Hwnd hub, const std::string& text) {
+void NotificationParser::OnUsers(NotificationTokens& tokens) {
+    std::size_t count = 0;
+    for (std::string handle; tokens.Next(handle); ++count) {
+        link_.Send("GET USER " + handle + " FULLNAME");
+        link_.Send("GET USER " + handle + " ONLINESTATUS");
+        WriteContactHandle(platform_, count, handle);
+    }
+    WriteContactCount(platform_, count);
+    historicIds_.Clear();
+    link_.Send("SEARCH CALLS");
+    searchPhase_ = CallSearchPhase::SEARCH_ALL_CALLS;
+}
+
+void NotificationParser::OnCalls(NotificationTokens& tokens) {
+    if (searchPhase_ == CallSearchPhase::SEARCH_ALL_CALLS) {
+        for (std::string id; tokens.Next(id);) historicIds_.Add(std::move(id));
+        link_.Send("SEARCH ACTIVECALLS");
+        searchPhase_ = CallSearchPhase::SEARCH_ACTIVE_CALLS;
+        return;
+    }
+    searchPhase_ = CallSearchPhase::SEARCH_DONE;
+    for (std::string id; tokens.Next(id);) {
+        historicIds_.Remove(id);
+        link_.Send("GET CALL " + id + " TIMESTAMP");
+    }
+    historicIds_.ForEach(
+        [&](const std::string& id) { link_.Send("GET CALL " + id + " TIMESTAMP"); });
+}
+
+void NotificationParser::OnUser(NotificationTokens& tokens, ClientEvents& events) {
+    std::string handle, property, value;
+    if (!tokens.Next(handle) || !tokens.Next(property)) return;
+    if (property == "FULLNAME") {
+        value = tokens.Rest();
+        directory_.AddContact(handle, value);
+        WriteDisplayName(platform_, handle, value);
+        return;
+    }
+    if (!tokens.Next(value)) return;
+    if (property == "ONLINESTATUS") {
+        int status = 2;
+        bool online = false;
+        ContactStatusFromWord(value, status, online);
+        if (directory_.SetContactStatus(handle, online, status) == 0) return;
+        if (const UserRecord* contact = directory_.FindContactByHandle(handle))
+            events.emplace_back(ClientEventKind::ContactPresenceChanged).contact = contact;
+    } else if (property == "BUDDYSTATUS") {
+        if (value[0] == '1') {
+            directory_.RemoveContact(handle);
+        } else if (value[0] == '2' || value[0] == '3') {
+            link_.Send("GET USER " + handle + " FULLNAME");
+            link_.Send("GET USER " + handle + " ONLINESTATUS");
+        }
+    }
+}
+
+void NotificationParser::OnUserStatus(const std::string& value, ClientEvents& events) {
+    if (value == "LOGGEDOUT") {
+        ownStatus_ = OwnStatus::Offline;
+        events.emplace_back(ClientEventKind::LoggedOut);
+        return;
+    }
+    ownStatus_ = OwnStatusFromWord(value, ownStatus_);
+    events.emplace_back(ClientEventKind::OwnStatusChanged);
+}
+
+void NotificationParser::OnCallHistoryChanged(ClientEvents& events) {
+    // The records go; the event tells whoever kept one.
+    events.emplace_back(ClientEventKind::CallsDropped);
+    directory_.DeleteAllCalls();
+    historicIds_.Clear();
+    searchPhase_ = CallSearchPhase::SEARCH_ALL_CALLS;
+    link_.Send("SEARCH CALLS");
+}
+
+ClientEvents NotificationParser::ParseText(const std::string& text) {
+    ClientEvents events;
     NotificationTokens tokens(text);
     std::string keyword, value;
-    if (!tokens.Next(keyword)) return;
+    if (!tokens.Next(keyword)) return events;
     if (keyword == "CALL") {
-        OnCall(app, hub, tokens);
+        OnCall(tokens, events);
     } else if (keyword == "CURRENTUSERHANDLE") {
-        if (!tokens.Next(value)) return;
-        app.currentUserHandle = CutField(value);
-        FindRingtone(app);
+        if (!tokens.Next(value)) return events;
+        currentUserHandle_ = CutField(value);
+        RefreshRingtone();
     } else if (keyword == "USERSTATUS") {
-        if (!tokens.Next(value)) return;
-        if (value == "LOGGEDOUT") {
-            LoggedOut(app, hub);
-            return;
-        }
-        app.hub.ownStatus = OwnStatusFromWord(value, app.hub.ownStatus);
-        SendMcuCommand(app, McuCommand::OwnStatus, OwnStatusCode(app.hub.ownStatus));
+        if (tokens.Next(value)) OnUserStatus(value, events);
     } else if (keyword == "CONNSTATUS") {
-        if (tokens.Next(value) && value == "LOGGEDOUT") LoggedOut(app, hub);
+        if (tokens.Next(value) && value == "LOGGEDOUT") {
+            ownStatus_ = OwnStatus::Offline;
+            events.emplace_back(ClientEventKind::LoggedOut);
+        }
     } else if (keyword == "PROTOCOL") {
-        if (tokens.Next(value)) app.protocolVersion = DecimalValue(value);
+        if (tokens.Next(value)) protocolVersion_ = DecimalValue(value);
     } else if (keyword == "CALLS") {
-        OnCalls(app, hub, tokens);
+        OnCalls(tokens);
     } else if (keyword == "CALLHISTORYCHANGED") {
-        // The records go; nothing may keep pointing into them.
-        app.hub.currentCall = nullptr;
-        app.directory.DeleteAllCalls();
-        app.historicCallIds.Clear();
-        app.callSearchPhase = CallSearchPhase::SEARCH_ALL_CALLS;
-        Send(app, hub, "SEARCH CALLS");
+        OnCallHistoryChanged(events);
     } else if (keyword == "USERS") {
-        OnUsers(app, hub, tokens);
+        OnUsers(tokens);
     } else if (keyword == "USER") {
-        OnUser(app, hub, tokens);
+        OnUser(tokens, events);
     } else if (keyword == "BTN_RELEASED") {
-        OnButtonReleased(app, tokens);
+        if (tokens.Next(value) && (value == "NO" || value.size() == 1))
+            events.emplace_back(ClientEventKind::ButtonReleased).key = value;
     }
+    return events;
 }
 
-void HandleNotification(App& app, Hwnd hub, char* text) {
-    std::unique_ptr<char[]> owned(text);
-    if (!owned) return;
+ClientEvents NotificationParser::Parse(const char* utf8) {
     std::string ansi;
-    if (!Utf8ToAnsi(app.platform.text, owned.get(), ansi)) return;
-    HandleNotificationText(app, hub, ansi);
+    if (utf8 == nullptr || !Utf8ToAnsi(platform_.text, utf8, ansi)) return {};
+    return ParseText(ansi);
 }
 
 }  // namespace calvox

@@ -32,11 +32,8 @@ std::string RingtoneFromConfig(const std::string& content) {
     return value;
 }
 
-bool FindRingtone(App& app) {
-    if (app.currentUserHandle.empty()) return false;
-    FilePort& files = app.platform.files;
-    SystemPort& system = app.platform.system;
-
+std::string FindRingtone(FilePort& files, SystemPort& system, const std::string& userHandle) {
+    if (userHandle.empty()) return {};
     std::string content;
     bool read = false;
     std::string windows = files.GetWindowsDirectory();
@@ -44,17 +41,14 @@ bool FindRingtone(App& app) {
     if (system.GetUserName(user)) {
         const std::string drive = windows.substr(0, windows.find('\\'));
         read = files.ReadTextFile(drive + "\\Documents and Settings\\" + user +
-                                      "\\Application Data\\Skype\\" + app.currentUserHandle +
-                                      "\\config.xml",
+                                      "\\Application Data\\Skype\\" + userHandle + "\\config.xml",
                                   content);
     }
     // Newer Windows keeps the profile under the user's application data.
     std::string appData;
     if (!read && system.GetAppDataFolder(appData))
-        read = files.ReadTextFile(appData + "\\Skype\\" + app.currentUserHandle + "\\config.xml",
-                                  content);
-    app.ringtone = read ? CutField(RingtoneFromConfig(content)) : std::string();
-    return !app.ringtone.empty();
+        read = files.ReadTextFile(appData + "\\Skype\\" + userHandle + "\\config.xml", content);
+    return read ? CutField(RingtoneFromConfig(content)) : std::string();
 }
 
 }  // namespace calvox

@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "hub/app.h"
+#include "platform/file_port.h"
+#include "platform/system_port.h"
 
 namespace calvox {
 
@@ -11,7 +12,7 @@ namespace calvox {
 // way a line reader of 259-character pieces sees it.
 std::string RingtoneFromConfig(const std::string& content);
 
-// Looks the ringtone up for the current user handle; true when one was found.
-bool FindRingtone(App& app);
+// Looks the ringtone up in the profile of `userHandle`; empty when it has none.
+std::string FindRingtone(FilePort& files, SystemPort& system, const std::string& userHandle);
 
 }  // namespace calvox

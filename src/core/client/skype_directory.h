@@ -33,6 +33,11 @@ enum class CallStatus : int {
 // The client's own words for them, used unqualified throughout.
 using enum CallStatus;
 
+// A call placed, ringing, talking or on hold: one the handset has to show.
+constexpr bool IsCallUnderway(CallStatus s) {
+    return s == ROUTING || s == EARLYMEDIA || s == RINGING || s == INPROGRESS || s == ONHOLD;
+}
+
 enum class CallType : int {
     CALL_TYPE_UNKNOWN = 0,
     INCOMING_PSTN = 1,

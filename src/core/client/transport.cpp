@@ -1,22 +1,12 @@
 #include "client/transport.h"
 
 #include <cstring>
-#include <memory>
 
-#include "hub/hub_messages.h"
-#include "shell/tray.h"
-#include "calls/client_windows.h"
-#include "calls/call_reactions.h"
 #include "base/text_convert.h"
 
 namespace calvox {
 
 namespace {
-
-LResult SendUtf8(App& app, Hwnd hubWindow, const std::string& utf8, std::uint32_t cbData) {
-    CopyDataRecord record{0, cbData, utf8.c_str()};
-    return app.platform.window.SendCopyData(app.hub.skypeApiWindow, hubWindow, record);
-}
 
 std::string AttachStatusText(LParam status) {
     switch (status) {
@@ -37,80 +27,52 @@ std::string AttachStatusText(LParam status) {
 
 }  // namespace
 
-int SendSkypeCommand(App& app, const std::string& text, Hwnd hubWindow) {
-    Hwnd client = app.hub.skypeApiWindow;
-    if (client == 0 || !app.platform.window.IsWindow(client)) return 0;
+LResult ClientLink::SendUtf8(const std::string& utf8, std::uint32_t cbData) {
+    CopyDataRecord record{0, cbData, utf8.c_str()};
+    return windows_.SendCopyData(apiWindow_, hubWindow_.Handle(), record);
+}
+
+bool ClientLink::IsAttached() { return apiWindow_ != 0 && windows_.IsWindow(apiWindow_); }
+
+bool ClientLink::Send(const std::string& text) {
+    if (!IsAttached()) return false;
 
     // The text goes whole, whatever its length.
     std::string utf8;
-    if (!ToUtf8(app.platform.text, text, utf8) || utf8.empty()) return 0;
+    if (!ToUtf8(text_, text, utf8) || utf8.empty()) return false;
 
-    if (SendUtf8(app, hubWindow, utf8, static_cast<std::uint32_t>(utf8.size() + 1)) != 0)
-        return 1;
+    if (SendUtf8(utf8, static_cast<std::uint32_t>(utf8.size() + 1)) != 0) return true;
     // The client did not take it: probe once, then count the link as lost.
-    if (SendUtf8(app, hubWindow, "PING", 4) != 0) return 0;
-    app.log.Write("client lost: it took neither a command nor PING");
-    app.hub.skypeApiWindow = 0;
-    BroadcastDiscover(app, hubWindow);
-    return 0;
+    if (SendUtf8("PING", 4) != 0) return false;
+    log_.Write("client lost: it took neither a command nor PING");
+    apiWindow_ = 0;
+    BroadcastDiscover();
+    return false;
 }
 
-void BroadcastDiscover(App& app, Hwnd hubWindow) {
-    app.platform.window.BroadcastMessageTimeout(app.hub.registeredMessages[REG_SKYPE_DISCOVER],
-                                                hubWindow, 0, kDiscoverTimeoutMs);
+void ClientLink::BroadcastDiscover() {
+    windows_.BroadcastMessageTimeout(messages_[REG_SKYPE_DISCOVER], hubWindow_.Handle(), 0,
+                                     kDiscoverTimeoutMs);
 }
 
-bool FocusSkypeClient(App& app, Hwnd hubWindow) {
-    Hwnd mainForm = app.hub.clientWindows.mainForm;
-    WindowPort& window = app.platform.window;
-    if (mainForm == 0 || !window.IsWindow(mainForm) || window.GetForegroundWindow() == mainForm)
-        return false;
-    SendSkypeCommand(app, "FOCUS", hubWindow);
-    app.platform.clock.Sleep(kFocusPauseMs);
-    return true;
+void ClientLink::SendBareAudioCommands() {
+    Send("SET AUDIO_IN");
+    Send("SET AUDIO_OUT");
+    Send("SET RINGER");
 }
 
-void ApplySkypeAudioDevices(App& app, Hwnd hubWindow) {
-    Hwnd client = app.hub.skypeApiWindow;
-    if (client == 0 || !app.platform.window.IsWindow(client)) return;
-    std::string name;
-    if (!app.mixer.GetName(name) || name.size() >= kTextBufferSize) return;
-    SendSkypeCommand(app, "SET AUDIO_IN " + name, hubWindow);
-    SendSkypeCommand(app, "SET AUDIO_OUT " + name, hubWindow);
-    SendSkypeCommand(app, "SET RINGER " + name, hubWindow);
-}
-
-void SendBareAudioCommands(App& app, Hwnd hubWindow) {
-    SendSkypeCommand(app, "SET AUDIO_IN", hubWindow);
-    SendSkypeCommand(app, "SET AUDIO_OUT", hubWindow);
-    SendSkypeCommand(app, "SET RINGER", hubWindow);
-}
-
-LResult OnSkypeAttach(App& app, Hwnd hubWindow, WParam apiWindow, LParam status) {
-    app.log.Write("client attach status " + AttachStatusText(status));
+bool ClientLink::OnAttach(WParam apiWindow, LParam status) {
+    log_.Write("client attach status " + AttachStatusText(status));
     if (status == kAttachSuccess) {
-        app.hub.skypeApiWindow = static_cast<Hwnd>(apiWindow);
-        FindClientWindows(app.platform.window, app.hub.clientWindows, app.hub.skypeApiWindow);
-        FindAddressBar(app.platform.window, app.hub.clientWindows, app.hub.skypeApiWindow);
-        app.platform.window.PostMessage(hubWindow, HUBM_SKYPE_ATTACHED, 0, 0);
-    } else if (status == kAttachApiAvailable) {
-        BroadcastDiscover(app, hubWindow);
+        apiWindow_ = static_cast<Hwnd>(apiWindow);
+        return true;
     }
-    return 0;
+    if (status == kAttachApiAvailable) BroadcastDiscover();
+    return false;
 }
 
-void OnSkypeAttached(App& app, Hwnd hubWindow) {
-    ResetSkypeState(app, hubWindow);
-    ApplySkypeAudioDevices(app, hubWindow);
-    for (const char* command : {"PROTOCOL 10", "GET CURRENTUSERHANDLE", "GET CONNSTATUS",
-                                "GET USERSTATUS", "SEARCH FRIENDS"})
-        SendSkypeCommand(app, command, hubWindow);
-    if (app.device.IsFound())
-        TraySetIcon(app, hubWindow, app.hub.trayTip, app.hub.connectIcon);
-}
-
-LResult OnCopyData(App& app, Hwnd hubWindow, WParam sender, LParam lParam) {
-    if (sender == 0 || static_cast<Hwnd>(sender) != app.hub.skypeApiWindow) return 1;
+LResult ClientLink::OnCopyData(WParam sender, LParam lParam) {
+    if (sender == 0 || static_cast<Hwnd>(sender) != apiWindow_) return 1;
     const auto* record = reinterpret_cast<const CopyDataRecord*>(lParam);
     if (record == nullptr || record->lpData == nullptr || record->cbData == 0) return 1;
 
@@ -119,19 +81,17 @@ LResult OnCopyData(App& app, Hwnd hubWindow, WParam sender, LParam lParam) {
     std::unique_ptr<char[]> copy(new char[record->cbData + std::size_t{1}]);
     std::memcpy(copy.get(), record->lpData, record->cbData);
     copy[record->cbData] = '\0';
-    if (app.platform.window.PostMessage(hubWindow, HUBM_SKYPE_NOTIFY,
-                                        reinterpret_cast<WParam>(copy.get()), 0))
-        app.notificationCopies.push_back(std::move(copy));
+    if (hubWindow_.Post(HUBM_SKYPE_NOTIFY, reinterpret_cast<WParam>(copy.get()), 0))
+        copies_.push_back(std::move(copy));
     return 1;
 }
 
-char* TakeNotificationCopy(App& app, WParam copy) {
+std::unique_ptr<char[]> ClientLink::TakeNotificationCopy(WParam copy) {
     // Messages arrive in the order they were posted: the front is the usual match.
-    auto& copies = app.notificationCopies;
-    for (auto it = copies.begin(); it != copies.end(); ++it) {
+    for (auto it = copies_.begin(); it != copies_.end(); ++it) {
         if (reinterpret_cast<WParam>(it->get()) != copy) continue;
-        char* text = it->release();
-        copies.erase(it);
+        std::unique_ptr<char[]> text = std::move(*it);
+        copies_.erase(it);
         return text;
     }
     return nullptr;

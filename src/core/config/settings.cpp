@@ -184,30 +184,23 @@ std::string PinFromProduct(std::uint32_t product) {
     return buffer;
 }
 
-void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts, SettingNotes* notes) {
-    const std::string moduleDir = GetModuleDirectory(platform.files);
-    const std::string path = JoinPath(moduleDir, kSettingsFileName);
-    std::uint32_t attributes = platform.files.GetFileAttributes(path);
-    if (attributes != kInvalidFileAttributes)
-        platform.files.SetFileAttributes(path, attributes | kFileAttributeHidden);
+namespace {
 
-    s.keyTable = DefaultKeyTable();
-    ReadKeyTable(platform, "KEYDEFINE", path, s.keyTable, notes);
-    s.capsKeyTable = DefaultCapsKeyTable();
-    ReadKeyTable(platform, "CAPSKEYDEFINE", path, s.capsKeyTable, notes);
-
+void ReadScanMode(Platform& platform, const std::string& path, Settings& s, SettingNotes* notes) {
     s.scanMode = MCU_MODE;
     std::string mode;
-    if (ReadString(platform, "SCANMODE", "MODE", path, mode)) {
-        s.scanMode = ScanModeFromText(mode);
-        const bool named = mode.find(kScanModeNames[s.scanMode - 1]) != std::string::npos;
-        if (!named)
-            Note(notes, "SCANMODE", "MODE", mode, "names no scan mode: MCU_MODE is used");
-        else if (mode != kScanModeNames[s.scanMode - 1])
-            Note(notes, "SCANMODE", "MODE", mode,
-                 std::string("reads as ") + kScanModeNames[s.scanMode - 1]);
-    }
+    if (!ReadString(platform, "SCANMODE", "MODE", path, mode)) return;
+    s.scanMode = ScanModeFromText(mode);
+    const bool named = mode.find(kScanModeNames[s.scanMode - 1]) != std::string::npos;
+    if (!named)
+        Note(notes, "SCANMODE", "MODE", mode, "names no scan mode: MCU_MODE is used");
+    else if (mode != kScanModeNames[s.scanMode - 1])
+        Note(notes, "SCANMODE", "MODE", mode,
+             std::string("reads as ") + kScanModeNames[s.scanMode - 1]);
+}
 
+void ReadDeviceFlags(Platform& platform, const std::string& path, Settings& s,
+                     SettingNotes* notes) {
     ReadInt(platform, "BUZZER", "ENABLE", path, s.buzzerEnable, IntegerRange::Any, notes);
     ReadInt(platform, "BUZZER", "DURATION", path, s.buzzerDuration, IntegerRange::NotNegative,
             notes);
@@ -227,6 +220,66 @@ void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts, Set
     ReadInt(platform, "CUSTOMER", "KEYCOMPOSITE", path, s.keyComposite, IntegerRange::Any, notes);
     ReadInt(platform, "CUSTOMER", "HIDETRAYICON", path, s.hideTrayIcon, IntegerRange::Any, notes);
     ReadInt(platform, "DIAGNOSTICS", "LOG", path, s.diagnosticLog, IntegerRange::Any, notes);
+}
+
+void SetVoiceMailDefaults(const std::string& moduleDir, Settings& s) {
+    s.callOut = 0;
+    s.ring2CallOut = 6;
+    s.callOutCodes.clear();
+    s.voiceMail = 0;
+    s.ring2Vm = 12;
+    s.vmFolder = JoinPath(moduleDir, "VM");
+    s.greeting = JoinPath(moduleDir, "Greeting.wav");
+    s.vmDuration = 30;
+    s.callRecord = 0;
+    s.crFolder = JoinPath(moduleDir, "CR");
+    s.companionPath = JoinPath(moduleDir, kCompanionFileName);
+    s.enableAm = 0;
+    s.pin = "4817";
+    s.ring2Am = 6;
+}
+
+void ReadPinAndCallOutNumber(Platform& platform, const std::string& path, Settings& s,
+                             SettingNotes* notes) {
+    // The profile reader gives no way to tell an absent key from any integer,
+    // so read the text and scale it only when it is there.
+    std::string product;
+    if (ReadString(platform, "VM", "AMPRODUCT", path, product)) {
+        int value = platform.profile.GetInt("VM", "AMPRODUCT", 0, path);
+        s.pin = PinFromProduct(static_cast<std::uint32_t>(value));
+        // The note leaves the value out: it gives the PIN away.
+        const auto stored = static_cast<std::uint32_t>(value);
+        if (notes != nullptr && (!IsDecimal(product) || stored % kPinScramblingFactor != 0 ||
+                                 stored / kPinScramblingFactor > 9999))
+            notes->push_back("setting [VM] AMPRODUCT is not a four-digit PIN times " +
+                             std::to_string(kPinScramblingFactor));
+    }
+    std::string number;
+    if (ReadString(platform, "VM", "CALLNUM", path, number)) {
+        s.callOutCodes = CallOutCodesFromText(number);
+        std::string kept;
+        for (char c : number)
+            if (std::isdigit(static_cast<unsigned char>(c)) || c == '*' || c == '#') kept += c;
+        if (kept != number) Note(notes, "VM", "CALLNUM", number, "reads as " + kept);
+    }
+}
+
+}  // namespace
+
+void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts, SettingNotes* notes) {
+    const std::string moduleDir = GetModuleDirectory(platform.files);
+    const std::string path = JoinPath(moduleDir, kSettingsFileName);
+    std::uint32_t attributes = platform.files.GetFileAttributes(path);
+    if (attributes != kInvalidFileAttributes)
+        platform.files.SetFileAttributes(path, attributes | kFileAttributeHidden);
+
+    s.keyTable = DefaultKeyTable();
+    ReadKeyTable(platform, "KEYDEFINE", path, s.keyTable, notes);
+    s.capsKeyTable = DefaultCapsKeyTable();
+    ReadKeyTable(platform, "CAPSKEYDEFINE", path, s.capsKeyTable, notes);
+
+    ReadScanMode(platform, path, s, notes);
+    ReadDeviceFlags(platform, path, s, notes);
 
     ReadString(platform, "LOGO", "LINE1", path, s.logoLine1);
     ReadString(platform, "LOGO", "LINE2", path, s.logoLine2);
@@ -249,23 +302,7 @@ void LoadDeviceSettings(Platform& platform, Settings& s, DeviceTexts& texts, Set
 }
 
 void LoadVoiceMailSettings(Platform& platform, Settings& s, bool firstTime, SettingNotes* notes) {
-    if (firstTime) {
-        const std::string moduleDir = GetModuleDirectory(platform.files);
-        s.callOut = 0;
-        s.ring2CallOut = 6;
-        s.callOutCodes.clear();
-        s.voiceMail = 0;
-        s.ring2Vm = 12;
-        s.vmFolder = JoinPath(moduleDir, "VM");
-        s.greeting = JoinPath(moduleDir, "Greeting.wav");
-        s.vmDuration = 30;
-        s.callRecord = 0;
-        s.crFolder = JoinPath(moduleDir, "CR");
-        s.companionPath = JoinPath(moduleDir, kCompanionFileName);
-        s.enableAm = 0;
-        s.pin = "4817";
-        s.ring2Am = 6;
-    }
+    if (firstTime) SetVoiceMailDefaults(GetModuleDirectory(platform.files), s);
     const std::string path = GetSettingsPath(platform.files);
 
     ReadInt(platform, "VM", "CALLOUT", path, s.callOut, IntegerRange::Any, notes);
@@ -278,27 +315,7 @@ void LoadVoiceMailSettings(Platform& platform, Settings& s, bool firstTime, Sett
     ReadInt(platform, "VM", "ENABLEAM", path, s.enableAm, IntegerRange::Any, notes);
     ReadInt(platform, "VM", "RING2AM", path, s.ring2Am, IntegerRange::HandsetByte, notes);
 
-    // The profile reader gives no way to tell an absent key from any integer,
-    // so read the text and scale it only when it is there.
-    std::string product;
-    if (ReadString(platform, "VM", "AMPRODUCT", path, product)) {
-        int value = platform.profile.GetInt("VM", "AMPRODUCT", 0, path);
-        s.pin = PinFromProduct(static_cast<std::uint32_t>(value));
-        // The note leaves the value out: it gives the PIN away.
-        const auto stored = static_cast<std::uint32_t>(value);
-        if (notes != nullptr && (!IsDecimal(product) || stored % kPinScramblingFactor != 0 ||
-                                 stored / kPinScramblingFactor > 9999))
-            notes->push_back("setting [VM] AMPRODUCT is not a four-digit PIN times " +
-                             std::to_string(kPinScramblingFactor));
-    }
-    std::string number;
-    if (ReadString(platform, "VM", "CALLNUM", path, number)) {
-        s.callOutCodes = CallOutCodesFromText(number);
-        std::string kept;
-        for (char c : number)
-            if (std::isdigit(static_cast<unsigned char>(c)) || c == '*' || c == '#') kept += c;
-        if (kept != number) Note(notes, "VM", "CALLNUM", number, "reads as " + kept);
-    }
+    ReadPinAndCallOutNumber(platform, path, s, notes);
 
     ReadString(platform, "VM", "VMFOLDER", path, s.vmFolder);
     ReadString(platform, "VM", "CRFOLDER", path, s.crFolder);
@@ -323,6 +340,11 @@ std::int64_t ConfiguredVolume(int value) { return value < 0 ? -1 : ClampVolume(v
 std::uint32_t PickupDelayMs(int ring2Vm) {
     if (ring2Vm <= 0) return 0;
     return TimerPeriodMs(static_cast<std::uint64_t>(ring2Vm) * 2 * 1000);
+}
+
+std::string ReadConfiguredCallNumber(Platform& platform) {
+    return platform.profile.GetString("VM", "MAKEACALL", GetSettingsPath(platform.files),
+                                      kTextBufferSize);
 }
 
 void WriteCallRecord(Platform& platform, int callRecord) {

@@ -126,6 +126,9 @@ std::uint16_t ClampVolume(int value);
 std::int64_t ConfiguredVolume(int value);
 std::uint32_t PickupDelayMs(int ring2Vm);  // 2 s a ring, without overflow
 
+// VM/MAKEACALL: the number the companion asks to call, read when it asks.
+std::string ReadConfiguredCallNumber(Platform& platform);
+
 // Write-backs.
 void WriteCallRecord(Platform& platform, int callRecord);
 void WriteDeviceGainCleared(Platform& platform);

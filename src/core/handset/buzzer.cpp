@@ -1,5 +1,7 @@
 #include "handset/buzzer.h"
 
+#include <vector>
+
 namespace calvox {
 
 namespace {
@@ -21,39 +23,40 @@ void BuzzerThreadBody(ThreadPort& threads, HandsetDevice& device, EventHandle be
 
 }  // namespace
 
-void StartBuzzerThread(App& app) {
-    ThreadPort& threads = app.platform.threads;
-    HubState& hub = app.hub;
-    hub.buzzerEvent = threads.CreateEvent(kBuzzerEventName, true, false);
-    if (hub.buzzerEvent == 0) return;
-    hub.buzzerStopEvent = threads.CreateEvent("", true, false);
-    if (hub.buzzerStopEvent == 0) return;
-    hub.buzzerThread = threads.StartThread(
-        "buzzer", [&threads, &device = app.device, beep = hub.buzzerEvent,
-                   stop = hub.buzzerStopEvent] { BuzzerThreadBody(threads, device, beep, stop); });
+void BuzzerThread::Start() {
+    event_ = threads_.CreateEvent(kBuzzerEventName, true, false);
+    if (event_ == 0) return;
+    stopEvent_ = threads_.CreateEvent("", true, false);
+    if (stopEvent_ == 0) return;
+    thread_ = threads_.StartThread(
+        "buzzer", [&threads = threads_, &device = device_, beep = event_, stop = stopEvent_] {
+            BuzzerThreadBody(threads, device, beep, stop);
+        });
 }
 
-void StopBuzzerThread(App& app) {
-    ThreadPort& threads = app.platform.threads;
-    HubState& hub = app.hub;
-    if (hub.buzzerThread != 0) {
+void BuzzerThread::Stop() {
+    if (thread_ != 0) {
         // The stop is seen at the thread's next wake-up. One that does not
         // answer within the limit is left with its events, not killed.
-        threads.SetEvent(hub.buzzerStopEvent);
-        if (!threads.JoinThread(hub.buzzerThread, kWorkerStopLimitMs)) {
-            WriteLog(&app.log, "buzzer thread did not stop in time: left to end with the program");
-            threads.AbandonThread(hub.buzzerThread);
-            hub.buzzerThread = 0;
-            hub.buzzerStopEvent = hub.buzzerEvent = 0;
+        threads_.SetEvent(stopEvent_);
+        if (!threads_.JoinThread(thread_, kWorkerStopLimitMs)) {
+            WriteLog(&log_, "buzzer thread did not stop in time: left to end with the program");
+            threads_.AbandonThread(thread_);
+            thread_ = 0;
+            stopEvent_ = event_ = 0;
             return;
         }
-        threads.CloseThread(hub.buzzerThread);
-        hub.buzzerThread = 0;
+        threads_.CloseThread(thread_);
+        thread_ = 0;
     }
-    for (std::uintptr_t* event : {&hub.buzzerStopEvent, &hub.buzzerEvent}) {
-        if (*event != 0) threads.CloseEvent(*event);
+    for (std::uintptr_t* event : {&stopEvent_, &event_}) {
+        if (*event != 0) threads_.CloseEvent(*event);
         *event = 0;
     }
+}
+
+void BuzzerThread::Signal() {
+    if (event_ != 0) threads_.SetEvent(event_);
 }
 
 }  // namespace calvox

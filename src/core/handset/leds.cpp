@@ -1,73 +1,73 @@
 #include "handset/leds.h"
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 
 namespace calvox {
 
-namespace {
-
-void SendLeds(App& app) {
-    HubState& hub = app.hub;
-    app.device.SendReport(0x00, hub.ledOutput, static_cast<std::uint8_t>(hub.mutingMask | hub.callingMask),
-                          0);
+void Leds::Send() {
+    device_.SendReport(0x00, ledOutput_, static_cast<std::uint8_t>(mutingMask_ | callingMask_), 0);
 }
 
-void SetLed(App& app, std::uint8_t mask, bool on) {
-    if (on) app.hub.ledOutput = static_cast<std::uint8_t>(app.hub.ledOutput | mask);
-    else app.hub.ledOutput = static_cast<std::uint8_t>(app.hub.ledOutput & ~mask);
+void Leds::Set(std::uint8_t mask, bool on) {
+    if (on)
+        ledOutput_ = static_cast<std::uint8_t>(ledOutput_ | mask);
+    else
+        ledOutput_ = static_cast<std::uint8_t>(ledOutput_ & ~mask);
 }
 
-void Blink(App& app, std::uint8_t mask, bool& phase) {
-    SetLed(app, mask, phase);
-    SendLeds(app);
+void Leds::Blink(std::uint8_t mask, bool& phase) {
+    Set(mask, phase);
+    Send();
     phase = !phase;
 }
 
-}  // namespace
-
-void UpdateMutingLed(App& app, Hwnd hubWindow) {
-    HubState& hub = app.hub;
-    if (hub.mutingMask == 0) return;
-    ClockPort& clock = app.platform.clock;
-    if (hub.micMuted) {
-        if (hub.muteBlinkTimer != 0) return;
-        clock.SetTimer(hubWindow, TIMER_MUTE_BLINK, kBlinkPeriodMs);
-        hub.muteBlinkTimer = TIMER_MUTE_BLINK;
-        hub.muteBlinkPhase = false;
-        SetLed(app, hub.mutingMask, true);
-        SendLeds(app);
-    } else if (hub.muteBlinkTimer != 0) {
-        clock.KillTimer(hubWindow, hub.muteBlinkTimer);
-        hub.muteBlinkTimer = 0;
-        SetLed(app, hub.mutingMask, false);
-        SendLeds(app);
+void Leds::UpdateMuting(bool micMuted) {
+    if (mutingMask_ == 0) return;
+    if (micMuted) {
+        if (muteBlinkTimer_ != 0) return;
+        hubWindow_.SetTimer(TIMER_MUTE_BLINK, kBlinkPeriodMs);
+        muteBlinkTimer_ = TIMER_MUTE_BLINK;
+        muteBlinkPhase_ = false;
+        Set(mutingMask_, true);
+        Send();
+    } else if (muteBlinkTimer_ != 0) {
+        hubWindow_.KillTimer(muteBlinkTimer_);
+        muteBlinkTimer_ = 0;
+        Set(mutingMask_, false);
+        Send();
     }
 }
 
-void UpdateCallingLed(App& app, Hwnd hubWindow, HandsetCallState callState) {
-    HubState& hub = app.hub;
-    if (hub.callingMask == 0) return;
-    ClockPort& clock = app.platform.clock;
+void Leds::UpdateCalling(HandsetCallState callState) {
+    if (callingMask_ == 0) return;
     if (callState == HandsetCallState::CALLSTATE_OUTGOING ||
         callState == HandsetCallState::CALLSTATE_INCOMING) {
-        if (hub.ringBlinkTimer != 0) return;
-        clock.SetTimer(hubWindow, TIMER_RING_BLINK, kBlinkPeriodMs);
-        hub.ringBlinkTimer = TIMER_RING_BLINK;
-        hub.ringBlinkPhase = false;
-        SetLed(app, hub.callingMask, true);
-        SendLeds(app);
+        if (ringBlinkTimer_ != 0) return;
+        hubWindow_.SetTimer(TIMER_RING_BLINK, kBlinkPeriodMs);
+        ringBlinkTimer_ = TIMER_RING_BLINK;
+        ringBlinkPhase_ = false;
+        Set(callingMask_, true);
+        Send();
         return;
     }
-    if (hub.ringBlinkTimer != 0) {
-        clock.KillTimer(hubWindow, hub.ringBlinkTimer);
-        hub.ringBlinkTimer = 0;
+    if (ringBlinkTimer_ != 0) {
+        hubWindow_.KillTimer(ringBlinkTimer_);
+        ringBlinkTimer_ = 0;
     }
-    SetLed(app, hub.callingMask, callState == HandsetCallState::CALLSTATE_TALKING);
-    SendLeds(app);
+    Set(callingMask_, callState == HandsetCallState::CALLSTATE_TALKING);
+    Send();
 }
 
-void MuteBlinkTick(App& app) { Blink(app, app.hub.mutingMask, app.hub.muteBlinkPhase); }
-
-void RingBlinkTick(App& app) { Blink(app, app.hub.callingMask, app.hub.ringBlinkPhase); }
+bool Leds::OnTimer(std::uintptr_t id) {
+    if (ringBlinkTimer_ != 0 && id == ringBlinkTimer_) {
+        Blink(callingMask_, ringBlinkPhase_);
+        return true;
+    }
+    if (muteBlinkTimer_ != 0 && id == muteBlinkTimer_) {
+        Blink(mutingMask_, muteBlinkPhase_);
+        return true;
+    }
+    return false;
+}
 
 }  // namespace calvox

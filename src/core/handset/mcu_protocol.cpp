@@ -2,61 +2,70 @@
 
 #include <algorithm>
 
-#include "calls/call_actions.h"
-#include "handset/mcu_commands.h"
-
 namespace calvox {
 
-namespace {
-
-void EndNumberEntry(App& app) {
-    if (!app.numberEntryActive) return;
-    app.numberEntryActive = false;
-    ClearDisplay(app);
+bool McuDisplay::Write(McuCommand command, std::uint8_t b3, std::uint8_t b4) {
+    return device_.SendReport(kMcuReport, McuCommandByte(command), b3, b4);
 }
 
-}  // namespace
-
-bool SendMcuCommand(App& app, McuCommand command, std::uint8_t value) {
-    if (!app.device.McuPresent()) return true;
-    if (!KeepsNumberEntry(command)) EndNumberEntry(app);
-    app.platform.clock.Sleep(kMcuCommandPauseMs);
-    return app.device.SendReport(kMcuReport, McuCommandByte(command), value, 0);
+void McuDisplay::EndNumberEntry() {
+    if (!numberEntryActive_) return;
+    numberEntryActive_ = false;
+    Clear();
 }
 
-void SendMcuDigit(App& app, std::uint8_t ch) {
-    if (!app.device.McuPresent()) return;
-    app.platform.clock.Sleep(kMcuCommandPauseMs);
-    app.device.SendReport(kMcuReport, McuCommandByte(McuCommand::Digit), ch, 0);
+bool McuDisplay::Command(McuCommand command, std::uint8_t value) {
+    if (!device_.McuPresent()) return false;
+    if (!KeepsNumberEntry(command)) EndNumberEntry();
+    clock_.Sleep(kMcuCommandPauseMs);
+    return Write(command, value, 0);
 }
 
-void SendMcuText(App& app, const std::string& text, McuCommand command) {
-    if (!app.device.McuPresent()) return;
-    EndNumberEntry(app);
-    app.platform.clock.Sleep(kMcuCommandPauseMs);
+void McuDisplay::Digit(std::uint8_t ch) {
+    if (!device_.McuPresent()) return;
+    clock_.Sleep(kMcuCommandPauseMs);
+    Write(McuCommand::Digit, ch, 0);
+}
+
+void McuDisplay::Text(const std::string& text, McuCommand command) {
+    if (!device_.McuPresent()) return;
+    EndNumberEntry();
+    clock_.Sleep(kMcuCommandPauseMs);
     if (text.empty()) return;
-    const std::uint8_t codeByte = McuCommandByte(command);
     std::size_t i = 0;
     for (; i + 1 < text.size(); i += 2) {
-        app.device.SendReport(kMcuReport, codeByte, static_cast<std::uint8_t>(text[i]),
-                              static_cast<std::uint8_t>(text[i + 1]));
-        app.platform.clock.Sleep(kMcuTextPairPauseMs);
+        Write(command, static_cast<std::uint8_t>(text[i]), static_cast<std::uint8_t>(text[i + 1]));
+        clock_.Sleep(kMcuTextPairPauseMs);
     }
     std::uint8_t last = i < text.size() ? static_cast<std::uint8_t>(text[i]) : 0;
-    app.device.SendReport(kMcuReport, codeByte, last, 0);
+    Write(command, last, 0);
 }
 
-void ClearDisplay(App& app) {
-    ClearAddressBar(app);
-    app.numberEntry.clear();
-    app.numberEntryActive = false;
-    SendMcuCommand(app, McuCommand::IdleScreen, 0);
+void McuDisplay::Clear() {
+    if (onClear_) onClear_();
+    numberEntry_.clear();
+    numberEntryActive_ = false;
+    Command(McuCommand::IdleScreen, 0);
 }
 
-void SendVoiceMailSettingsToHandset(App& app) {
-    for (const McuCommandItem& item : VoiceMailSettingsCommands(app.settings)) {
-        if (item.isText) SendMcuText(app, item.text, item.command);
-        else SendMcuCommand(app, item.command, item.value);
+void McuDisplay::EchoDigit(char ch) {
+    if (!numberEntryActive_) {
+        Command(McuCommand::StartNumberEntry, 0);
+        numberEntryActive_ = true;
+        for (char c : numberEntry_) Digit(static_cast<std::uint8_t>(c));
+    }
+    if (numberEntry_.size() < kNumberEntryChars) {
+        Digit(static_cast<std::uint8_t>(ch));
+        numberEntry_ += ch;
+    }
+}
+
+void McuDisplay::SendVoiceMailSettings(const Settings& settings) {
+    for (const McuCommandItem& item : VoiceMailSettingsCommands(settings)) {
+        if (item.isText)
+            Text(item.text, item.command);
+        else
+            Command(item.command, item.value);
     }
 }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "config/settings.h"
 #include "handset/mcu_commands.h"
 

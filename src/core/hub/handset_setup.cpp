@@ -1,10 +1,9 @@
 #include "hub/handset_setup.h"
 
-#include "hub/hub_messages.h"
-#include "shell/tray.h"
-#include "sound/default_devices.h"
+#include "base/hub_messages.h"
 #include "handset/usb_walk.h"
-#include "calls/call_reactions.h"
+#include "hub/hub.h"
+#include "sound/default_devices.h"
 
 namespace calvox {
 
@@ -21,14 +20,12 @@ const UsbDeviceEntry* ChooseHandset(const UsbDeviceList& list, std::uint16_t ven
     return nullptr;
 }
 
-void ApplyMixerLevels(App& app) {
-    HandsetMixer& mixer = app.mixer;
-    Settings& s = app.settings;
+void ApplyMixerLevels(Platform& platform, Settings& s, HandsetDevice& device, HandsetMixer& mixer) {
     std::uint32_t value = 0;
     mixer.LineCommand(kDirectionRecording, "MICROPHONE", "SETMUTE", value);
 
     int productClass = 0;
-    if (app.device.QueryProductClass(productClass) && productClass == kProductClassHeadphoneSet) {
+    if (device.QueryProductClass(productClass) && productClass == kProductClassHeadphoneSet) {
         // A headphone set: keep the microphone out of the earpiece, at full level.
         value = 1;
         mixer.LineCommand(kDirectionPlayback, "MICROPHONE", "SETMUTE", value);
@@ -41,7 +38,7 @@ void ApplyMixerLevels(App& app) {
     if (s.changeDeviceGain) {
         // A one-shot request: cleared in the file before it is applied.
         s.changeDeviceGain = 0;
-        WriteDeviceGainCleared(app.platform);
+        WriteDeviceGainCleared(platform);
         if (s.changeMasterVol) mixer.SetMasterVolume(ConfiguredVolume(s.changeMasterVol), -1);
         if (s.changeRecMicVol > 0) {
             value = ClampVolume(s.changeRecMicVol);
@@ -75,77 +72,77 @@ bool IsWindows2000(SystemPort& system) {
     return system.GetVersion(version) && version.major == 5 && version.minor == 0;
 }
 
-void HandsetSetup(App& app, Hwnd hubWindow, int scanMode, std::uint16_t vendorId,
-                  std::uint16_t productId) {
-    Settings& s = app.settings;
-    app.device.Close();
-    app.mixer.Close();
-    if (app.soundPlayer) app.soundPlayer->ReleaseDevice();
-    app.driverPlayer.StopAndRelease();
+void Hub::OpenHandset(const std::string& name, std::uint16_t vendorId, std::uint16_t productId,
+                      int kind) {
+    device_.SetNotifyWindow(hubWindow_.Handle());
+    if (state_.scanMode != SCAN_DEVICE_DEFAULT) device_.SetScanMode(state_.scanMode);
+    device_.SetGpioPullHigh(settings_.gpioPullHigh != 0);
+    if (device_.Open(vendorId, productId, kind))
+        log_.Write("handset found " + name + ", reports in " +
+                   std::to_string(device_.InputLength()) + " out " +
+                   std::to_string(device_.OutputLength()) + " bytes" +
+                   (device_.OpenFailure().empty() ? "" : " (" + device_.OpenFailure() + ")"));
+    else
+        log_.Write("handset not found: " + name +
+                   " is on the USB but no HID interface has its ids");
+    hubWindow_.SetTimer(TIMER_KEY_FLOOD, kKeyFloodPeriodMs);
+}
 
-    ResetHandsetMenu(app);
-    app.hub.gboxPresent = false;
-    TraySetIcon(app, hubWindow, app.hub.trayTip, app.hub.disconnectIcon);
+// The handset's mixer by its endpoint's name; the name the mixer has.
+std::string Hub::OpenHandsetMixer(std::uint16_t vendorId, std::uint16_t productId) {
+    std::string name = "USB";
+    std::string found;
+    if (FindAudioEndpointName(platform_, kRenderCategory, DeviceIdText(vendorId, productId), found))
+        name = found;
+    const std::string wanted = name;
+    const bool mixerOpen = mixer_.OpenByName(name);
+    mixer_.GetName(name);
+    log_.Write(mixerOpen ? "mixer opened " + Quoted(name)
+                         : "mixer not found: no mixer named like " + Quoted(wanted));
+    return name;
+}
 
+void Hub::ApplyMixerSettings() {
+    const Settings& s = settings_;
+    ApplyMixerLevels(platform_, settings_, device_, mixer_);
+    if (s.beDefaultAudio == 0) KeepHandsetNonDefault(platform_.registry, platform_.mixer, mixer_);
+    if (s.rightAsRinger) mixer_.SetMasterVolume(-1, 0);
+    if (IsWindows2000(platform_.system)) {
+        std::uint32_t full = 0xFFFF;
+        mixer_.LineCommand(kDirectionRecording, "LINE0", "SETVALUE", full);
+    }
+    if (s.firstMasterVolume) mixer_.SetMasterVolume(ConfiguredVolume(s.firstMasterVolume), -1);
+    if (s.micBoostOff) {
+        std::uint32_t off = 0;
+        mixer_.LineCommand(kDirectionRecording, "LINE0", "SETAGC", off);
+    }
+}
+
+void Hub::SetUpHandset() {
+    device_.Close();
+    mixer_.Close();
+    if (soundPlayer_) soundPlayer_->ReleaseDevice();
+    driverPlayer_.StopAndRelease();
+    calls_.ResetHandsetMenu();
+    filter_.ResetCaps();
+    display_.SetGboxPresent(false);
+    tray_.ShowConnected(false);
     UsbDeviceList handsets;
-    handsets.Walk(app.platform);
-    const UsbDeviceEntry* entry = ChooseHandset(handsets, vendorId, productId);
+    handsets.Walk(platform_);
+    const UsbDeviceEntry* entry = ChooseHandset(handsets, state_.deviceVid, state_.devicePid);
     if (entry == nullptr) {
-        LogNoHandset(app.log, handsets, vendorId, productId);
+        LogNoHandset(log_, handsets, state_.deviceVid, state_.devicePid);
         return;
     }
     const auto entryVid = static_cast<std::uint16_t>(entry->vendorId);
     const auto entryPid = static_cast<std::uint16_t>(entry->productId);
-
-    app.device.SetNotifyWindow(hubWindow);
-    if (scanMode != SCAN_DEVICE_DEFAULT) app.device.SetScanMode(scanMode);
-    app.device.SetGpioPullHigh(s.gpioPullHigh != 0);
-    if (app.device.Open(entryVid, entryPid, entry->kind))
-        app.log.Write(
-            "handset found " + entry->name + ", reports in " +
-            std::to_string(app.device.InputLength()) + " out " +
-            std::to_string(app.device.OutputLength()) + " bytes" +
-            (app.device.OpenFailure().empty() ? "" : " (" + app.device.OpenFailure() + ")"));
-    else
-        app.log.Write("handset not found: " + entry->name +
-                      " is on the USB but no HID interface has its ids");
-
-    app.platform.clock.SetTimer(hubWindow, TIMER_KEY_FLOOD, kKeyFloodPeriodMs);
-
-    std::string name = "USB";
-    std::string found;
-    if (FindAudioEndpointName(app.platform, kRenderCategory, DeviceIdText(entryVid, entryPid),
-                              found))
-        name = found;
-
-    const std::string wanted = name;
-    const bool mixerOpen = app.mixer.OpenByName(hubWindow, name);
-    app.mixer.GetName(name);
-    app.log.Write(mixerOpen ? "mixer opened " + Quoted(name)
-                            : "mixer not found: no mixer named like " + Quoted(wanted));
-
-    ApplyMixerLevels(app);
-    if (s.beDefaultAudio == 0)
-        KeepHandsetNonDefault(app.platform.registry, app.platform.mixer, app.mixer);
-    if (s.rightAsRinger) app.mixer.SetMasterVolume(-1, 0);
-    if (IsWindows2000(app.platform.system)) {
-        std::uint32_t full = 0xFFFF;
-        app.mixer.LineCommand(kDirectionRecording, "LINE0", "SETVALUE", full);
-    }
-    if (s.firstMasterVolume) app.mixer.SetMasterVolume(ConfiguredVolume(s.firstMasterVolume), -1);
-    if (s.micBoostOff) {
-        std::uint32_t off = 0;
-        app.mixer.LineCommand(kDirectionRecording, "LINE0", "SETAGC", off);
-    }
-
-    if (!app.soundPlayer) app.soundPlayer = std::make_unique<SoundPlayer>(app.platform, &app.log);
-    app.soundPlayer->SetDevice(name);
-    app.driverPlayer.Create();
-
-    Hwnd client = app.hub.skypeApiWindow;
-    if (client != 0 && app.platform.window.IsWindow(client) &&
-        app.hub.ownStatus != OwnStatus::Offline)
-        TraySetIcon(app, hubWindow, app.hub.trayTip, app.hub.connectIcon);
+    OpenHandset(entry->name, entryVid, entryPid, entry->kind);
+    const std::string name = OpenHandsetMixer(entryVid, entryPid);
+    ApplyMixerSettings();
+    if (!soundPlayer_) soundPlayer_ = std::make_unique<SoundPlayer>(platform_, hubWindow_, &log_);
+    soundPlayer_->SetDevice(name);
+    driverPlayer_.Create();
+    if (link_.IsAttached() && parser_.Status() != OwnStatus::Offline) tray_.ShowConnected(true);
 }
 
 }  // namespace calvox

@@ -1,6 +1,8 @@
+#include "hub/startup.h"
+
 #include <cstring>
 
-#include "hub/app.h"
+#include "base/hub_messages.h"
 #include "hub/hub.h"
 
 namespace calvox {
@@ -56,9 +58,11 @@ void RunProgram(Platform& platform, const std::string& commandLine) {
 
     if (platform.window.FindWindow(kHiddenWindowClass, kHiddenWindowClass) != 0) return;
 
-    App app(platform);
-    WindowProc proc = [&app](Hwnd window, unsigned message, WParam wParam, LParam lParam) {
-        return HubWindowProc(app, window, message, wParam, lParam);
+    Hub hub(platform);
+    WindowProc proc = [&hub](Hwnd window, unsigned message, WParam wParam, LParam lParam) {
+        // The first message the window gets brings its handle; the hub keeps it.
+        if (hub.Window().Handle() == 0) hub.Window().Created(window);
+        return hub.Handle(message, wParam, lParam);
     };
     if (!platform.window.RegisterClass(HiddenWindowClass(), proc)) return;
     Hwnd window = platform.window.CreateWindow(HiddenWindowCreation());

@@ -3,9 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "hub/hub_messages.h"
-#include "calls/call_actions.h"
-#include "client/transport.h"
+#include "base/hub_messages.h"
 
 namespace calvox {
 
@@ -19,9 +17,9 @@ constexpr unsigned kTpmNoNotify = 0x0080;
 constexpr unsigned kTpmReturnCmd = 0x0100;
 }  // namespace
 
-TrayIconRecord MakeTrayRecord(Hwnd hubWindow, const std::string& tip, IconHandle icon) {
+TrayIconRecord Tray::Record(const std::string& tip, IconHandle icon) const {
     TrayIconRecord record;
-    record.window = hubWindow;
+    record.window = hubWindow_.Handle();
     record.id = 1;
     record.flags = kNifMessage | kNifIcon | kNifTip;
     record.callbackMessage = HUBM_TRAY;
@@ -30,82 +28,69 @@ TrayIconRecord MakeTrayRecord(Hwnd hubWindow, const std::string& tip, IconHandle
     return record;
 }
 
-void TrayAdd(App& app, Hwnd hubWindow, const std::string& tip, IconHandle icon) {
-    app.hub.trayIcon = icon;
-    if (app.settings.hideTrayIcon) return;
-    app.platform.shell.NotifyIcon(TrayOp::Add, MakeTrayRecord(hubWindow, tip, icon));
+void Tray::SetTexts(const std::string& tip, const std::string& connectIconPath,
+                    const std::string& disconnectIconPath) {
+    tip_ = tip;
+    connectIconPath_ = connectIconPath;
+    disconnectIconPath_ = disconnectIconPath;
 }
 
-void TrayRemove(App& app, Hwnd hubWindow) {
-    if (app.settings.hideTrayIcon) return;
-    app.platform.shell.NotifyIcon(TrayOp::Delete, MakeTrayRecord(hubWindow, "", 0));
+void Tray::Add(IconHandle icon) {
+    trayIcon_ = icon;
+    if (settings_.hideTrayIcon) return;
+    shell_.NotifyIcon(TrayOp::Add, Record(tip_, icon));
 }
 
-void TraySetIcon(App& app, Hwnd hubWindow, const std::string& tip, IconHandle icon) {
-    app.hub.trayIcon = icon;
-    app.platform.shell.NotifyIcon(TrayOp::Modify, MakeTrayRecord(hubWindow, tip, icon));
+void Tray::Remove() {
+    if (settings_.hideTrayIcon) return;
+    shell_.NotifyIcon(TrayOp::Delete, Record("", 0));
 }
 
-void LoadTrayIcons(App& app) {
-    HubState& hub = app.hub;
-    ShellPort& shell = app.platform.shell;
-    if (!hub.connectIconPath.empty()) {
-        hub.connectIcon = shell.LoadIconFile(hub.connectIconPath);
-        if (hub.connectIcon == 0) hub.connectIconPath.clear();
+void Tray::ShowConnected(bool connected) {
+    trayIcon_ = connected ? connectIcon_ : disconnectIcon_;
+    shell_.NotifyIcon(TrayOp::Modify, Record(tip_, trayIcon_));
+}
+
+void Tray::LoadIcons() {
+    if (!connectIconPath_.empty()) {
+        connectIcon_ = shell_.LoadIconFile(connectIconPath_);
+        if (connectIcon_ == 0) connectIconPath_.clear();
     }
-    if (!hub.disconnectIconPath.empty()) {
-        hub.disconnectIcon = shell.LoadIconFile(hub.disconnectIconPath);
-        if (hub.disconnectIcon == 0) hub.disconnectIconPath.clear();
+    if (!disconnectIconPath_.empty()) {
+        disconnectIcon_ = shell_.LoadIconFile(disconnectIconPath_);
+        if (disconnectIcon_ == 0) disconnectIconPath_.clear();
     }
-    if (hub.connectIcon == 0) hub.connectIcon = shell.LoadIconResource(kConnectIconResource);
-    if (hub.disconnectIcon == 0)
-        hub.disconnectIcon = shell.LoadIconResource(kDisconnectIconResource);
+    if (connectIcon_ == 0) connectIcon_ = shell_.LoadIconResource(kConnectIconResource);
+    if (disconnectIcon_ == 0) disconnectIcon_ = shell_.LoadIconResource(kDisconnectIconResource);
 }
 
-void DestroyTrayIcons(App& app) {
-    HubState& hub = app.hub;
-    if (!hub.connectIconPath.empty() && hub.connectIcon != 0)
-        app.platform.shell.DestroyIcon(hub.connectIcon);
-    if (!hub.disconnectIconPath.empty() && hub.disconnectIcon != 0)
-        app.platform.shell.DestroyIcon(hub.disconnectIcon);
+void Tray::DestroyIcons() {
+    if (!connectIconPath_.empty() && connectIcon_ != 0) shell_.DestroyIcon(connectIcon_);
+    if (!disconnectIconPath_.empty() && disconnectIcon_ != 0) shell_.DestroyIcon(disconnectIcon_);
 }
 
-void OnTrayMessage(App& app, Hwnd hubWindow, LParam mouseMessage) {
-    if (mouseMessage != wm::kRButtonUp && mouseMessage != wm::kLButtonDblClk) return;
-    Platform& platform = app.platform;
-    const bool companionExists =
-        platform.files.GetFileAttributes(app.settings.companionPath) != kInvalidFileAttributes;
-    const bool settingsAvailable =
-        companionExists && (app.driverPlayer.IsPresent() || app.hub.gboxPresent);
+bool Tray::OpensMenu(LParam mouseMessage) {
+    return mouseMessage == wm::kRButtonUp || mouseMessage == wm::kLButtonDblClk;
+}
 
-    WindowPort& windows = platform.window;
-    const MenuHandle menu = windows.CreatePopupMenu();
-    if (menu == 0) return;
-    windows.AppendMenuItem(
+TrayCommand Tray::ShowMenu(bool settingsAvailable) {
+    const MenuHandle menu = windows_.CreatePopupMenu();
+    if (menu == 0) return TrayCommand::None;
+    windows_.AppendMenuItem(
         menu, IDM_TRAY_SETTING,
-        platform.shell.LoadString(settingsAvailable ? kStringAdvanceSetting : kStringAbout));
-    windows.AppendMenuItem(menu, IDM_TRAY_EXIT, platform.shell.LoadString(kStringExit));
+        shell_.LoadString(settingsAvailable ? kStringAdvanceSetting : kStringAbout));
+    windows_.AppendMenuItem(menu, IDM_TRAY_EXIT, shell_.LoadString(kStringExit));
     int x = 0, y = 0;
-    windows.GetCursorPos(x, y);
+    windows_.GetCursorPos(x, y);
     // In the foreground, the menu closes when the user clicks elsewhere.
-    windows.SetForegroundWindow(hubWindow);
-    const unsigned command = windows.TrackPopupMenu(
-        menu, kTpmReturnCmd | kTpmNoNotify | kTpmRightAlign | kTpmRightButton, x, y, hubWindow);
-    windows.DestroyMenu(menu);
-
-    if (command == IDM_TRAY_SETTING) {
-        if (settingsAvailable)
-            OpenCompanion(app, hubWindow, true);
-        else
-            ShowAboutBox(platform, hubWindow, app.hub.trayTip, app.hub.connectIconPath);
-    } else if (command == IDM_TRAY_EXIT) {
-        SendBareAudioCommands(app, hubWindow);
-        windows.PostMessage(hubWindow, wm::kClose, 0, 0);
-    }
-}
-
-void OnTaskbarCreated(App& app, Hwnd hubWindow) {
-    TrayAdd(app, hubWindow, app.hub.trayTip, app.hub.trayIcon);
+    const Hwnd owner = hubWindow_.Handle();
+    windows_.SetForegroundWindow(owner);
+    const unsigned command = windows_.TrackPopupMenu(
+        menu, kTpmReturnCmd | kTpmNoNotify | kTpmRightAlign | kTpmRightButton, x, y, owner);
+    windows_.DestroyMenu(menu);
+    if (command == IDM_TRAY_SETTING) return TrayCommand::Settings;
+    if (command == IDM_TRAY_EXIT) return TrayCommand::Exit;
+    return TrayCommand::None;
 }
 
 std::u16string AboutVersionLine(const std::u16string& text, const std::u16string& title,
@@ -136,21 +121,20 @@ std::u16string ReadFileVersion(ShellPort& shell) {
     return {};
 }
 
-void ShowAboutBox(Platform& platform, Hwnd owner, const std::string& productTitle,
-                  const std::string& connectIconPath) {
+void Tray::ShowAboutBox() {
     IconHandle icon = 0;
-    platform.window.DialogBox(kAboutDialog, owner, [&](DialogItems& items) {
+    windows_.DialogBox(kAboutDialog, hubWindow_.Handle(), [&](DialogItems& items) {
         std::u16string title;
-        platform.text.AnsiToWide(productTitle, title);
+        text_.AnsiToWide(tip_, title);
         items.SetText(kAboutVersionItem, AboutVersionLine(items.GetText(kAboutVersionItem), title,
-                                                          ReadFileVersion(platform.shell)));
-        if (!connectIconPath.empty()) {
-            icon = platform.shell.LoadIconFile(connectIconPath);
+                                                          ReadFileVersion(shell_)));
+        if (!connectIconPath_.empty()) {
+            icon = shell_.LoadIconFile(connectIconPath_);
             if (icon != 0) items.SetIcon(kAboutIconItem, icon);
         }
     });
     // However the box was closed, its icon goes with it.
-    if (icon != 0) platform.shell.DestroyIcon(icon);
+    if (icon != 0) shell_.DestroyIcon(icon);
 }
 
 }  // namespace calvox

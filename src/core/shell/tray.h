@@ -3,7 +3,11 @@
 
 #include <string>
 
-#include "hub/app.h"
+#include "base/hub_window.h"
+#include "config/settings.h"
+#include "platform/shell_port.h"
+#include "platform/text_port.h"
+#include "platform/window_port.h"
 
 namespace calvox {
 
@@ -23,26 +27,61 @@ inline constexpr int kAboutDialog = 100;
 inline constexpr int kAboutVersionItem = 1004;
 inline constexpr int kAboutIconItem = 1005;
 
-// The shell's record for our icon: id 1, message + icon + tip, HUBM_TRAY.
-TrayIconRecord MakeTrayRecord(Hwnd hubWindow, const std::string& tip, IconHandle icon);
+enum class TrayCommand { None, Settings, Exit };
 
-// Add and remove do nothing at all with HIDETRAYICON on; a change is always
-// attempted (the shell refuses it when the icon is hidden).
-void TrayAdd(App& app, Hwnd hubWindow, const std::string& tip, IconHandle icon);
-void TrayRemove(App& app, Hwnd hubWindow);
-void TraySetIcon(App& app, Hwnd hubWindow, const std::string& tip, IconHandle icon);
+// The notification-area icon, its two icons and tip, the menu and the About box.
+class Tray {
+public:
+    Tray(ShellPort& shell, WindowPort& windows, TextPort& text, const Settings& settings,
+         HubWindow& hubWindow)
+        : shell_(shell),
+          windows_(windows),
+          text_(text),
+          settings_(settings),
+          hubWindow_(hubWindow) {}
 
-// Loads the two icons: from the configured files, else the built-in ones. A
-// file that does not load empties its path.
-void LoadTrayIcons(App& app);
-// Destroys the icons that came from files.
-void DestroyTrayIcons(App& app);
+    // The tip and the icon files the settings name.
+    void SetTexts(const std::string& tip, const std::string& connectIconPath,
+                  const std::string& disconnectIconPath);
+    // Loads the two icons: from the configured files, else the built-in ones. A
+    // file that does not load empties its path.
+    void LoadIcons();
+    // Destroys the icons that came from files.
+    void DestroyIcons();
 
-// The tray icon's callback message: the menu on a right-button release or a
-// left double click.
-void OnTrayMessage(App& app, Hwnd hubWindow, LParam mouseMessage);
-// Explorer started again ("TaskbarCreated"): the icon comes back as it was.
-void OnTaskbarCreated(App& app, Hwnd hubWindow);
+    // Add and remove do nothing at all with HIDETRAYICON on; a change is always
+    // attempted (the shell refuses it when the icon is hidden).
+    void AddDisconnected() { Add(disconnectIcon_); }
+    void Remove();
+    void ShowConnected(bool connected);
+    // Explorer started again ("TaskbarCreated"): the icon comes back as it was.
+    void OnTaskbarCreated() { Add(trayIcon_); }
+
+    // The tray icon's callback message opens the menu on a right-button
+    // release or a left double click.
+    static bool OpensMenu(LParam mouseMessage);
+    // The menu, its first item the companion's settings or the About box.
+    TrayCommand ShowMenu(bool settingsAvailable);
+    // The modal About box, owned by the hub window.
+    void ShowAboutBox();
+
+private:
+    TrayIconRecord Record(const std::string& tip, IconHandle icon) const;
+    void Add(IconHandle icon);
+
+    ShellPort& shell_;
+    WindowPort& windows_;
+    TextPort& text_;
+    const Settings& settings_;
+    HubWindow& hubWindow_;
+    std::string tip_ = kDefaultProductTitle;
+    std::string connectIconPath_;
+    std::string disconnectIconPath_;
+    IconHandle connectIcon_ = 0;
+    IconHandle disconnectIcon_ = 0;
+    // The icon the tray shows (or would show with the icon hidden).
+    IconHandle trayIcon_ = 0;
+};
 
 // The About box's version line: every default product name in `text` replaced
 // by `title`, then a blank and the version. Built whole, whatever the lengths.
@@ -51,8 +90,4 @@ std::u16string AboutVersionLine(const std::u16string& text, const std::u16string
 // The program's file version: the FileVersion of the first entry of the
 // version resource's translation list that has one; empty when none has.
 std::u16string ReadFileVersion(ShellPort& shell);
-// The modal About box, owned by the hub window.
-void ShowAboutBox(Platform& platform, Hwnd owner, const std::string& productTitle,
-                  const std::string& connectIconPath);
-
 }  // namespace calvox

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "sound/recording.h"
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "base/text_case.h"
+#include "sound/recording.h"
 
 namespace calvox {
 
@@ -25,7 +25,6 @@ void AnsweringMachine::BuildPrompts(const Settings& settings) {
     pinPassedPrompt_ = folder + kPinPassedPrompt;
     greeting_ = settings.greeting;
     state_ = DialogueState::Idle;
-    hubWindow_ = 0;
 }
 
 void AnsweringMachine::ArmStepTimer(std::uint32_t ms) {
@@ -47,7 +46,7 @@ bool AnsweringMachine::PlayPrompt(const std::string& path) {
         ArmStepTimer(kPlayingPollMs);
         return false;
     }
-    player_->Load(hubWindow_, path);
+    player_->Load(path);
     const std::uint32_t seconds = player_->Length();
     player_->Play(false);
     ArmStepTimer(TimerPeriodMs((std::uint64_t{seconds} + 1) * 1000));
@@ -60,8 +59,7 @@ void AnsweringMachine::StartPinEntry() {
     state_ = DialogueState::PinPrompt;
 }
 
-void AnsweringMachine::Start(Hwnd hubWindow, int mode) {
-    hubWindow_ = hubWindow;
+void AnsweringMachine::Start(int mode) {
     switch (static_cast<DialogueMode>(mode)) {
         case DialogueMode::Choice:
             state_ = DialogueState::ChoicePrompt;
@@ -160,7 +158,7 @@ void AnsweringMachine::OnStepTimer() {
 
 void AnsweringMachine::EndDialogue() {
     Stop();
-    platform_.window.PostMessage(hubWindow_, HUBM_AM_DIALOGUE_END, 0, 0);
+    hubWindow_.Post(HUBM_AM_DIALOGUE_END, 0, 0);
 }
 
 void AnsweringMachine::StartMessage() {

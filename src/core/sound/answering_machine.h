@@ -7,10 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "sound/sound_player.h"
-#include "sound/sound_recorder.h"
+#include "base/hub_window.h"
 #include "config/settings.h"
 #include "platform/platform.h"
+#include "sound/sound_player.h"
+#include "sound/sound_recorder.h"
 
 namespace calvox {
 
@@ -42,11 +43,17 @@ inline constexpr const char* kPinPassedPrompt = "AMPswdPass.wav";
 
 class AnsweringMachine {
 public:
-    // `player` is the program's sound player, which may not exist yet; the
-    // message's recording goes to `log` when there is one.
+    // `player` is the program's sound player, which may not exist yet; the end
+    // of a dialogue is posted to the hub's window; the message's recording goes
+    // to `log` when there is one.
     AnsweringMachine(Platform& platform, const Settings& settings,
-                     const std::unique_ptr<SoundPlayer>& player, DiagnosticLog* log = nullptr)
-        : platform_(platform), settings_(settings), player_(player), log_(log) {}
+                     const std::unique_ptr<SoundPlayer>& player, HubWindow& hubWindow,
+                     DiagnosticLog* log = nullptr)
+        : platform_(platform),
+          settings_(settings),
+          player_(player),
+          hubWindow_(hubWindow),
+          log_(log) {}
     ~AnsweringMachine() { Stop(); }
     AnsweringMachine(const AnsweringMachine&) = delete;
     AnsweringMachine& operator=(const AnsweringMachine&) = delete;
@@ -56,7 +63,7 @@ public:
     void BuildPrompts(const Settings& settings);
     // Starts the dialogue: mode 1 the choice prompt, 2 the PIN prompt, 3 the
     // greeting and the message.
-    void Start(Hwnd hubWindow, int mode);
+    void Start(int mode);
     // A digit the caller keyed in during the dialogue.
     void OnDigit(char ch);
     bool IsBusy() const { return state_ != DialogueState::Idle; }
@@ -76,8 +83,8 @@ private:
     Platform& platform_;
     const Settings& settings_;
     const std::unique_ptr<SoundPlayer>& player_;
+    HubWindow& hubWindow_;
     DiagnosticLog* log_;
-    Hwnd hubWindow_ = 0;
     std::string choicePrompt_, choiceFailedPrompt_, pinPrompt_, pinRetryPrompt_, pinFailedPrompt_,
         pinPassedPrompt_, greeting_;
     std::string digits_;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "base/text_convert.h"
 
 namespace calvox {
@@ -36,23 +36,25 @@ bool BuildDriverCommand(std::uint32_t operation, std::uint32_t channel, const st
     return true;
 }
 
-int DriverWavePlayer::SendDriverCommand(std::uint32_t operation, std::uint32_t channel,
-                                        const std::string& path, std::int32_t* reply) {
-    if (object_ == 0) return 0;
+bool DriverWavePlayer::SendDriverCommand(std::uint32_t operation, std::uint32_t channel,
+                                         const std::string& path, std::int32_t* reply) {
+    if (object_ == 0) return false;
     std::u16string widePath;
-    if (operation == DRIVER_START && !AnsiToWide(platform_.text, path, widePath)) return 0;
+    if (operation == DRIVER_START && !AnsiToWide(platform_.text, path, widePath)) return false;
     DriverCommand block;
-    if (!BuildDriverCommand(operation, channel, widePath, block)) return 0;
+    if (!BuildDriverCommand(operation, channel, widePath, block)) return false;
     DriverPort& driver = platform_.driver;
     if (operation == DRIVER_QUERY && reply != nullptr) {
-        if (driver.Set(object_, kDriverProperty, block.data(), kDriverCommandSize) == 0) return 0;
-        if (driver.Get(object_, kDriverProperty, block.data(), kDriverCommandSize) == 0) return 0;
+        if (driver.Set(object_, kDriverProperty, block.data(), kDriverCommandSize) == 0)
+            return false;
+        if (driver.Get(object_, kDriverProperty, block.data(), kDriverCommandSize) == 0)
+            return false;
         std::uint32_t value = 0;
         for (int i = 0; i < 4; ++i) value |= std::uint32_t{block[kPathOffset + i]} << (8 * i);
         *reply = static_cast<std::int32_t>(value);
-        return 1;
+        return true;
     }
-    return driver.Set(object_, kDriverProperty, block.data(), kDriverCommandSize);
+    return driver.Set(object_, kDriverProperty, block.data(), kDriverCommandSize) != 0;
 }
 
 void DriverWavePlayer::Create() {
@@ -64,7 +66,7 @@ void DriverWavePlayer::Create() {
         driver.UninitializeCom();
         return;
     }
-    if (SendDriverCommand(DRIVER_STOP, CHANNEL_MESSAGE, "", nullptr) == 0) Release();
+    if (!SendDriverCommand(DRIVER_STOP, CHANNEL_MESSAGE, "", nullptr)) Release();
 }
 
 void DriverWavePlayer::Release() {
@@ -76,10 +78,9 @@ void DriverWavePlayer::Release() {
     platform_.driver.UninitializeCom();
 }
 
-void DriverWavePlayer::Configure(Hwnd hubWindow, const std::string& greeting, int maxSeconds) {
+void DriverWavePlayer::Configure(const std::string& greeting, int maxSeconds) {
     greetingPath_ = greeting;
     longestMessage_ = maxSeconds;
-    hubWindow_ = hubWindow;
 }
 
 void DriverWavePlayer::StopPollTimer() {
@@ -102,8 +103,8 @@ void DriverWavePlayer::StartVoicemail(bool on, const std::string& file) {
         WriteLog(log_,
                  "recording failed, voicemail message " + Quoted(file) + ": no handset driver");
         // Nothing can take the message: let the hub finish the call.
-        if (platform_.window.IsWindow(hubWindow_))
-            platform_.window.PostMessage(hubWindow_, HUBM_PLAYBACK_DONE, 0, 0);
+        if (platform_.window.IsWindow(hubWindow_.Handle()))
+            platform_.window.PostMessage(hubWindow_.Handle(), HUBM_PLAYBACK_DONE, 0, 0);
         return;
     }
     if (state_ != 3 || file.empty()) return;
@@ -122,11 +123,11 @@ void DriverWavePlayer::StartVoicemail(bool on, const std::string& file) {
 void DriverWavePlayer::PollTick() {
     if (state_ == 1) {
         std::int32_t reply = -1;
-        if (SendDriverCommand(DRIVER_QUERY, CHANNEL_GREETING, "", &reply) != 0 && reply != -1)
+        if (SendDriverCommand(DRIVER_QUERY, CHANNEL_GREETING, "", &reply) && reply != -1)
             return;  // the greeting still plays
         SendDriverCommand(DRIVER_STOP, CHANNEL_GREETING, "", nullptr);
         const bool started =
-            SendDriverCommand(DRIVER_START, CHANNEL_MESSAGE, messagePath_, nullptr) != 0;
+            SendDriverCommand(DRIVER_START, CHANNEL_MESSAGE, messagePath_, nullptr);
         WriteLog(log_, std::string(started ? "recording started" : "recording failed") +
                            ", voicemail message " + Quoted(messagePath_) +
                            (started ? "" : ": the driver refused it"));
@@ -138,34 +139,34 @@ void DriverWavePlayer::PollTick() {
         ++elapsed_;
         return;
     }
-    if (platform_.window.IsWindow(hubWindow_)) {
-        platform_.window.PostMessage(hubWindow_, HUBM_PLAYBACK_DONE, 0, 0);
+    if (platform_.window.IsWindow(hubWindow_.Handle())) {
+        platform_.window.PostMessage(hubWindow_.Handle(), HUBM_PLAYBACK_DONE, 0, 0);
         return;
     }
     StartVoicemail(false, "");
     elapsed_ = 0;
 }
 
-int DriverWavePlayer::StartRecording(bool on, const std::string& file) {
+bool DriverWavePlayer::StartRecording(bool on, const std::string& file) {
     if (object_ == 0) {
         if (on)
             WriteLog(log_,
                      "recording failed, call recording " + Quoted(file) + ": no handset driver");
-        return 0;
+        return false;
     }
     if (!on) {
-        const int stopped = SendDriverCommand(DRIVER_STOP, CHANNEL_RECORDING, "", nullptr);
+        const bool stopped = SendDriverCommand(DRIVER_STOP, CHANNEL_RECORDING, "", nullptr);
         if (!recordingPath_.empty())
             WriteLog(log_, "recording stopped, call recording " + Quoted(recordingPath_));
         recordingPath_.clear();
         return stopped;
     }
     StartVoicemail(false, "");
-    const int started = SendDriverCommand(DRIVER_START, CHANNEL_RECORDING, file, nullptr);
-    recordingPath_ = started != 0 ? file : "";
-    WriteLog(log_, started != 0 ? "recording started, call recording " + Quoted(file)
-                                : "recording failed, call recording " + Quoted(file) +
-                                      ": the driver refused it");
+    const bool started = SendDriverCommand(DRIVER_START, CHANNEL_RECORDING, file, nullptr);
+    recordingPath_ = started ? file : "";
+    WriteLog(log_, started ? "recording started, call recording " + Quoted(file)
+                           : "recording failed, call recording " + Quoted(file) +
+                                 ": the driver refused it");
     return started;
 }
 
@@ -173,7 +174,7 @@ bool DriverWavePlayer::IsIdle() {
     if (state_ != 3 || pollTimer_ != 0) return false;
     for (std::uint32_t channel : {CHANNEL_GREETING, CHANNEL_MESSAGE, CHANNEL_RECORDING}) {
         std::int32_t reply = 0;
-        if (SendDriverCommand(DRIVER_QUERY, channel, "", &reply) != 0 && reply > 0) return false;
+        if (SendDriverCommand(DRIVER_QUERY, channel, "", &reply) && reply > 0) return false;
     }
     return true;
 }

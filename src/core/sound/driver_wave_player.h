@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/diagnostic_log.h"
+#include "base/hub_window.h"
 #include "platform/platform.h"
 
 namespace calvox {
@@ -32,34 +33,36 @@ bool BuildDriverCommand(std::uint32_t operation, std::uint32_t channel,
 class DriverWavePlayer {
 public:
     // Recordings started and stopped go to `log` when there is one.
-    explicit DriverWavePlayer(Platform& platform, DiagnosticLog* log = nullptr)
-        : platform_(platform), log_(log) {}
+    // The end of a voicemail message is posted to the hub's window.
+    DriverWavePlayer(Platform& platform, const HubWindow& hubWindow, DiagnosticLog* log = nullptr)
+        : platform_(platform), hubWindow_(hubWindow), log_(log) {}
 
     void Create();
     void Release();
     bool IsPresent() const { return object_ != 0; }
-    void Configure(Hwnd hubWindow, const std::string& greeting, int maxSeconds);
+    void Configure(const std::string& greeting, int maxSeconds);
     void StartVoicemail(bool on, const std::string& file);
-    int StartRecording(bool on, const std::string& file);
+    // False when the driver did not take the command.
+    bool StartRecording(bool on, const std::string& file);
     bool IsIdle();
     // Stops what plays or records and lets go of the driver's object.
     void StopAndRelease() { Release(); }
     int State() const { return state_; }
 
 private:
-    int SendDriverCommand(std::uint32_t operation, std::uint32_t channel, const std::string& path,
-                          std::int32_t* reply);
+    bool SendDriverCommand(std::uint32_t operation, std::uint32_t channel, const std::string& path,
+                           std::int32_t* reply);
     void PollTick();
     void StopPollTimer();
 
     Platform& platform_;
+    const HubWindow& hubWindow_;
     DiagnosticLog* log_;
     std::string messagePath_;
     std::string recordingPath_;  // of the call recording running
     std::string greetingPath_;
     int state_ = 3;  // 1 greeting playing, 2 message recording, 3 idle
     std::uintptr_t pollTimer_ = 0;
-    Hwnd hubWindow_ = 0;
     int longestMessage_ = 0;
     int elapsed_ = 0;
     DriverObject object_ = 0;

@@ -33,7 +33,7 @@ std::vector<std::uint32_t> ChannelsFromVolumeBalance(std::uint32_t volume, int b
     return {volume, static_cast<std::uint32_t>(0.02 * balance * v)};
 }
 
-bool HandsetMixer::OpenByName(Hwnd callbackWindow, const std::string& namePart) {
+bool HandsetMixer::OpenByName(const std::string& namePart) {
     Close();
     MixerPort& mixer = platform_.mixer;
     const unsigned count = mixer.GetDeviceCount();
@@ -41,7 +41,7 @@ bool HandsetMixer::OpenByName(Hwnd callbackWindow, const std::string& namePart) 
     for (unsigned id = 0; id < count; ++id) {
         std::string name;
         if (!mixer.GetDeviceName(id, name) || name.find(namePart) == std::string::npos) continue;
-        handle_ = mixer.Open(id, callbackWindow);
+        handle_ = mixer.Open(id, notices_.Handle());
         id_ = id;
         return handle_ != 0;
     }
@@ -180,6 +180,29 @@ bool HandsetMixer::LineCommand(int direction, const std::string& lineName,
         return result;
     }
     return false;
+}
+
+bool ToggleSpeakerMute(HandsetMixer& mixer) {
+    std::uint32_t mute = 0;
+    if (!mixer.SpeakerMute(false, mute)) return false;
+    mute = mute ? 0 : 1;
+    return mixer.SpeakerMute(true, mute);
+}
+
+void ApplyVolumeButtons(HandsetMixer& mixer, unsigned buttons) {
+    switch (buttons) {
+        case 1:
+            mixer.StepMasterVolume(true);
+            break;
+        case 2:
+            mixer.StepMasterVolume(false);
+            break;
+        case 4:
+            ToggleSpeakerMute(mixer);
+            break;
+        default:
+            break;
+    }
 }
 
 }  // namespace calvox

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/hub_window.h"
 #include "platform/platform.h"
 
 namespace calvox {
@@ -24,12 +25,14 @@ std::vector<std::uint32_t> ChannelsFromVolumeBalance(std::uint32_t volume, int b
 
 class HandsetMixer {
 public:
-    explicit HandsetMixer(Platform& platform) : platform_(platform) {}
+    // The mixer's change notices go to the hub's window.
+    HandsetMixer(Platform& platform, const HubWindow& notices)
+        : platform_(platform), notices_(notices) {}
     ~HandsetMixer() { Close(); }
     HandsetMixer(const HandsetMixer&) = delete;
     HandsetMixer& operator=(const HandsetMixer&) = delete;
 
-    bool OpenByName(Hwnd callbackWindow, const std::string& namePart);
+    bool OpenByName(const std::string& namePart);
     bool Close();
     bool IsOpen() const { return handle_ != 0; }
     // The open mixer's product name, when shorter than `size`.
@@ -52,8 +55,14 @@ private:
     bool LineMute(const MixerLine& line, bool set, std::uint32_t& value);
 
     Platform& platform_;
+    const HubWindow& notices_;
     MixerHandle handle_ = 0;
     unsigned id_ = 0;
 };
+
+// Flips the speakers' mute; false when the mixer has none.
+bool ToggleSpeakerMute(HandsetMixer& mixer);
+// The chip's own buttons (input byte 1, bits 0-2): volume up, down, speaker mute.
+void ApplyVolumeButtons(HandsetMixer& mixer, unsigned buttons);
 
 }  // namespace calvox

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "client/skype_directory.h"
-
 namespace calvox {
 
 namespace {
@@ -32,35 +30,6 @@ std::string RecordingFileName(const std::string& folder, const std::string& call
                               std::int64_t seconds, char kind) {
     return folder + "\\" + SafeFileNamePart(caller) + "_" + std::to_string(seconds) + "_" + kind +
            ".wav";
-}
-
-void SwitchVoicemailRecording(App& app, Hwnd hubWindow, bool on) {
-    if (!on) {
-        app.driverPlayer.StartVoicemail(false, "");
-        return;
-    }
-    const CallRecord* call = app.hub.currentCall;
-    if (call == nullptr) return;
-    const Settings& s = app.settings;
-    app.driverPlayer.Configure(hubWindow, s.greeting, s.vmDuration);
-    const std::string file =
-        RecordingFileName(s.vmFolder, call->partnerHandle, app.platform.clock.Now(), 'N');
-    EnsureFolder(app.platform.files, s.vmFolder);
-    app.driverPlayer.StartVoicemail(true, file);
-}
-
-void SwitchCallRecording(App& app, Hwnd, bool on) {
-    if (!on) {
-        app.driverPlayer.StartRecording(false, "");
-        return;
-    }
-    const CallRecord* call = app.hub.currentCall;
-    if (call == nullptr || call->status != INPROGRESS || !app.driverPlayer.IsIdle()) return;
-    const Settings& s = app.settings;
-    const std::int64_t now = app.platform.clock.Now();
-    EnsureFolder(app.platform.files, s.crFolder);
-    app.driverPlayer.StartRecording(true,
-                                    RecordingFileName(s.crFolder, call->partnerHandle, now, 'W'));
 }
 
 bool ListFiles(FilePort& files, std::vector<std::string>& list, const std::string& folder,

@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "hub/app.h"
+#include "platform/file_port.h"
 
 namespace calvox {
-
-void SwitchVoicemailRecording(App& app, Hwnd hubWindow, bool on);
-void SwitchCallRecording(App& app, Hwnd hubWindow, bool on);
 
 // "<folder>\<caller>_<seconds>_N.wav" (message) or "..._W.wav" (call recording).
 // The caller part is made safe for a file name.

@@ -77,7 +77,9 @@ std::string SoundDeviceText(const char* role, const std::string& name) {
     return std::string("sound ") + role + " device " + (name.empty() ? "(default)" : Quoted(name));
 }
 
-void SoundPlayer::Load(Hwnd owner, const std::string& file) {
+void SoundPlayer::Load(const std::string& file) {
+    // No window yet, no sound: the load is only noted.
+    const Hwnd owner = owner_.Handle();
     length_ = 0;
     if (owner != 0) ReleaseDevice();
     if (platform_.observer != nullptr) platform_.observer->SoundLoad(file);
@@ -101,7 +103,7 @@ void SoundPlayer::Load(Hwnd owner, const std::string& file) {
     }
     const std::uint32_t bytes = wave_.DataSize();
     length_ = bytes / format.avgBytesPerSec;
-    if (!Prepare(owner, format, bytes, name)) {
+    if (!Prepare(format, bytes, name)) {
         length_ = 0;
         ReleaseDevice();
     }
@@ -114,9 +116,9 @@ bool SoundPlayer::Failed(const std::string& what, const std::string& file, HResu
     return false;
 }
 
-bool SoundPlayer::Prepare(Hwnd owner, const WaveFormat& format, std::uint32_t bytes,
-                          const std::string& file) {
+bool SoundPlayer::Prepare(const WaveFormat& format, std::uint32_t bytes, const std::string& file) {
     SoundPort& sound = platform_.sound;
+    const Hwnd owner = owner_.Handle();
     std::vector<SoundDevice> devices;
     const HResult listed = sound.EnumeratePlaybackDevices(devices);
     deviceId_ = ChooseSoundDevice(listed, devices, device_, "playback", log_);

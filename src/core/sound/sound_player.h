@@ -5,9 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "sound/riff_wave_file.h"
 #include "base/diagnostic_log.h"
+#include "base/hub_window.h"
 #include "platform/platform.h"
+#include "sound/riff_wave_file.h"
 
 namespace calvox {
 
@@ -33,9 +34,10 @@ std::string SoundDeviceText(const char* role, const std::string& name);
 
 class SoundPlayer {
 public:
-    // Failures go to `log` when there is one.
-    explicit SoundPlayer(Platform& platform, DiagnosticLog* log = nullptr)
-        : platform_(platform), log_(log), wave_(platform.binaryFiles) {}
+    // Sounds play with the hub's window as their owner; failures go to `log`
+    // when there is one.
+    SoundPlayer(Platform& platform, const HubWindow& owner, DiagnosticLog* log = nullptr)
+        : platform_(platform), owner_(owner), log_(log), wave_(platform.binaryFiles) {}
     ~SoundPlayer() { ReleaseDevice(); }
     SoundPlayer(const SoundPlayer&) = delete;
     SoundPlayer& operator=(const SoundPlayer&) = delete;
@@ -44,7 +46,7 @@ public:
     void SetDevice(const std::string& name) { device_ = name; }
     const std::string& Device() const { return device_; }
     // Replaces the loaded sound with a WAVE file (the built-in ring when empty).
-    void Load(Hwnd owner, const std::string& file);
+    void Load(const std::string& file);
     bool Play(bool loop);
     bool Stop();
     bool IsPlaying();
@@ -54,12 +56,12 @@ public:
     void ReleaseDevice();
 
 private:
-    bool Prepare(Hwnd owner, const WaveFormat& format, std::uint32_t bytes,
-                 const std::string& file);
+    bool Prepare(const WaveFormat& format, std::uint32_t bytes, const std::string& file);
     // Logs a failed step of preparing `file`; false, for the caller to return.
     bool Failed(const std::string& what, const std::string& file, HResult result);
 
     Platform& platform_;
+    const HubWindow& owner_;
     DiagnosticLog* log_;
     RiffWaveFile wave_;
     std::string device_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/client_session.h"
 #include "support/sim_platform.h"
 
 namespace calvox {
@@ -12,13 +13,14 @@ using Lines = std::vector<std::string>;
 class DisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.device.SetScanMode(MCU_MODE);
-        ASSERT_TRUE(app.device.Open(kDefaultDeviceVid, kDefaultDevicePid, kDeviceKindHandset));
-        app.hub.skypeApiWindow = sim.sim.ClientApiWindow();
+        device.SetScanMode(MCU_MODE);
+        ASSERT_TRUE(device.Open(kDefaultDeviceVid, kDefaultDevicePid, kDeviceKindHandset));
+        client.hubWindow.Created(1);
+        client.link.SetApiWindow(sim.sim.ClientApiWindow());
         sim.Take("hid<");
     }
     void Call(const std::string& id, const char* timestamp, const char* type, const char* status) {
-        SkypeDirectory& d = app.directory;
+        SkypeDirectory& d = directory;
         d.SetCallProperty(id, CallProperty::Timestamp, timestamp);
         d.SetCallProperty(id, CallProperty::Type, type);
         d.SetCallProperty(id, CallProperty::Status, status);
@@ -26,15 +28,19 @@ protected:
         d.SetCallProperty(id, CallProperty::PartnerDisplayName, "Bo");
     }
     test::SimPlatform sim{"handset\nclient\n"};
-    App app{sim.platform};
+    HandsetDevice device{sim.platform};
+    McuDisplay display{device, sim.platform.clock};
+    test::ClientSession client{sim.platform};
+    SkypeDirectory& directory = client.directory;
+    ContactDisplay contacts{display, directory, client.link, sim.platform.system};
 };
 
 TEST_F(DisplayTest, HistoryEntryKindDateAndSeenCommand) {
     Call("7", "1161234567", "INCOMING_P2P", "MISSED");  // 2006-10-19 05:09:27 UTC
-    ShowHistoryCall(app, 1, 0);
+    contacts.ShowHistoryCall(0);
     EXPECT_EQ(sim.Take("skype<"), (Lines{"skype< SET CALL 7 SEEN"}));
-    app.directory.SetCallProperty("7", CallProperty::Seen, "TRUE");
-    ShowHistoryCall(app, 1, 0);
+    directory.SetCallProperty("7", CallProperty::Seen, "TRUE");
+    contacts.ShowHistoryCall(0);
     EXPECT_EQ(sim.Lines("skype<"), Lines{});
     // "06/10/19 05:09" as kind 0x13, then the partner's name and handle.
     EXPECT_EQ(sim.Take("hid<"),
@@ -47,26 +53,26 @@ TEST_F(DisplayTest, HistoryEntryKindDateAndSeenCommand) {
 TEST_F(DisplayTest, HistoryKindsByTypeAndAKnownPartnersNumber) {
     Call("1", "300", "INCOMING_PSTN", "FINISHED");
     Call("2", "200", "OUTGOING_P2P", "FINISHED");
-    app.directory.AddContact("bo", "Bo");
-    app.directory.SetContactStatus("bo", true, 4);
-    ShowHistoryCall(app, 1, 0);
+    directory.AddContact("bo", "Bo");
+    directory.SetContactStatus("bo", true, 4);
+    contacts.ShowHistoryCall(0);
     Lines first = sim.Take("hid<");
     EXPECT_EQ(first.front().substr(0, 10), "hid< 40 91");
     EXPECT_NE(std::find(first.begin(), first.end(), "hid< 40 9a 01 00"), first.end());
     EXPECT_NE(std::find(first.begin(), first.end(), "hid< 40 9b 04 00"), first.end());
-    ShowHistoryCall(app, 1, 1);
+    contacts.ShowHistoryCall(1);
     EXPECT_EQ(sim.Take("hid<").front().substr(0, 10), "hid< 40 92");
 }
 
 TEST_F(DisplayTest, ContactsByListKind) {
-    SkypeDirectory& d = app.directory;
+    SkypeDirectory& d = directory;
     d.AddContact("ann", "Ann");
     d.AddContact("cy", "Cy");
     d.SetContactStatus("cy", true, 1);
-    ShowContact(app, true, 3);  // online ones: Cy
+    contacts.ShowContact(true, 3);  // online ones: Cy
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 8a 43 79", "hid< 40 8a 00 00", "hid< 40 9a 02 00",
                                        "hid< 40 9b 01 00", "hid< 40 9c 63 79", "hid< 40 9c 00 00"}));
-    ShowContact(app, false, 4);  // offline ones, backwards: Ann
+    contacts.ShowContact(false, 4);  // offline ones, backwards: Ann
     EXPECT_EQ(sim.Take("hid<").front(), "hid< 40 8b 41 6e");
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
 #include "support/sim_platform.h"
 
 namespace calvox {
@@ -11,20 +14,46 @@ using Lines = std::vector<std::string>;
 
 // Key events straight into the filter; what reaches the key handler shows on
 // the `action` channel as "action CODE COUNT RELEASED".
+struct RecordedActions : KeyActions {
+    Lines lines;
+    void HandleKeyAction(int code, int count, bool released) override {
+        lines.push_back("action " + std::to_string(code) + " " + std::to_string(count) + " " +
+                        (released ? "1" : "0"));
+    }
+    Lines Take() { return std::exchange(lines, {}); }
+};
+
+// The filter with the parts it acts through, on the virtual platform.
+struct FilterRig {
+    test::SimPlatform sim;
+    Settings settings;
+    DiagnosticLog log{nullptr};
+    HandsetDevice device{sim.platform};
+    BuzzerThread buzzer{sim.platform.threads, device, log};
+    std::unique_ptr<SoundPlayer> player;
+    HubWindow hubWindow{sim.platform.window, sim.platform.clock};
+    AnsweringMachine answeringMachine{sim.platform, settings, player, hubWindow, &log};
+    McuDisplay display{device, sim.platform.clock};
+    ClientAutomation automation{sim.platform.window, sim.platform.clock};
+    RecordedActions actions;
+    KeyEventFilter filter{settings, log, buzzer, answeringMachine, display, automation, actions};
+};
+
 class KeyFilterTest : public ::testing::Test {
 protected:
-    void Down(int slot, int n) { OnKeyDown(app, 1, slot, n); }
-    void Up(int slot, int n) { OnKeyUp(app, 1, slot, n); }
+    void Down(int slot, int n) { filter.OnKeyDown(slot, n); }
+    void Up(int slot, int n) { filter.OnKeyUp(slot, n); }
     // A key held for `count` reports: the press, the repeats at 3, 6, ..., the release.
     void Hold(int slot, int count) {
         Down(slot, 0);
         for (int n = 3; n < count; n += 3) Down(slot, n);
         Up(slot, count);
     }
-    Lines Actions() { return sim.Take("action"); }
+    Lines Actions() { return rig.actions.Take(); }
 
-    test::SimPlatform sim;
-    App app{sim.platform};
+    FilterRig rig;
+    KeyEventFilter& filter = rig.filter;
+    Settings& settings = rig.settings;
 };
 
 TEST_F(KeyFilterTest, PlainModeDeliversPressesOnlyAndRepeatsUpAndDown) {
@@ -32,7 +61,7 @@ TEST_F(KeyFilterTest, PlainModeDeliversPressesOnlyAndRepeatsUpAndDown) {
     EXPECT_EQ(Actions(), (Lines{"action 11 0 0"}));
     Hold(3, 10);  // UP
     EXPECT_EQ(Actions(), (Lines{"action 3 0 0", "action 3 0 0", "action 3 0 0", "action 3 0 0"}));
-    EXPECT_EQ(app.hub.keyDownCount, 7);  // every press and repeat counts
+    EXPECT_EQ(filter.KeyDownCount(), 7);  // every press and repeat counts
 }
 
 TEST_F(KeyFilterTest, LongZeroBecomesPlusOnce) {
@@ -41,22 +70,22 @@ TEST_F(KeyFilterTest, LongZeroBecomesPlusOnce) {
 }
 
 TEST_F(KeyFilterTest, CapsLayerOnPressNormalLayerOnRelease) {
-    app.settings.keyTable[40] = CAPSLOCK;
-    app.settings.keyTable[41] = HOOKBUTTON;
-    app.settings.capsKeyTable[7] = VOLUMEMUTE;
+    settings.keyTable[40] = CAPSLOCK;
+    settings.keyTable[41] = HOOKBUTTON;
+    settings.capsKeyTable[7] = VOLUMEMUTE;
     Down(40, 0);
-    EXPECT_TRUE(app.hub.capsActive);
+    EXPECT_TRUE(filter.CapsActive());
     Down(7, 0);
     Down(41, 0);  // no caps entry: SKYPE
     Up(41, 2);    // the hook button is delivered on release, from the normal layer
     Up(40, 5);
-    EXPECT_FALSE(app.hub.capsActive);
+    EXPECT_FALSE(filter.CapsActive());
     Down(7, 0);
     EXPECT_EQ(Actions(), (Lines{"action 38 0 0", "action 0 0 0", "action 26 2 1", "action 7 0 0"}));
 }
 
 TEST_F(KeyFilterTest, CompositeKeysShortOnReleaseLongWhileHeld) {
-    app.settings.keyComposite = 1;
+    settings.keyComposite = 1;
     Hold(10, 2);  // NUMBER_4 tapped
     EXPECT_EQ(Actions(), (Lines{"action 10 0 1"}));
     Hold(10, 13);  // NUMBER_4 held: 39 at 6 and 12, nothing on release
@@ -70,32 +99,32 @@ TEST_F(KeyFilterTest, CompositeKeysShortOnReleaseLongWhileHeld) {
 }
 
 TEST_F(KeyFilterTest, KeyUpModeActsOnReleaseWithLongSubstitutes) {
-    app.settings.keyUpMode = 1;
+    settings.keyUpMode = 1;
     Hold(16, 7);
     Hold(16, 2);
     Hold(2, 8);
     Hold(11, 30);
     EXPECT_EQ(Actions(),
               (Lines{"action 5 0 1", "action 16 0 1", "action 21 0 1", "action 11 0 1"}));
-    EXPECT_EQ(app.hub.keyDownCount, 0);
+    EXPECT_EQ(filter.KeyDownCount(), 0);
 }
 
 TEST_F(KeyFilterTest, SlotsPastTheTableAreCountedButIgnored) {
     Down(64, 0);
     Up(64, 1);
-    OnMcuKey(app, 1, 64, 0);
+    filter.OnMcuKey(64, 0);
     EXPECT_EQ(Actions(), Lines{});
-    EXPECT_EQ(app.hub.keyDownCount, 1);
+    EXPECT_EQ(filter.KeyDownCount(), 1);
 }
 
 TEST_F(KeyFilterTest, McuKeysRepeatOnlyUpDownAndTheLongZero) {
-    OnMcuKey(app, 1, 4, 2);  // DOWN repeat
-    OnMcuKey(app, 1, 6, 3);
-    OnMcuKey(app, 1, 6, 4);  // the long 0
-    OnMcuKey(app, 1, 9, 1);
+    filter.OnMcuKey(4, 2);  // DOWN repeat
+    filter.OnMcuKey(6, 3);
+    filter.OnMcuKey(6, 4);  // the long 0
+    filter.OnMcuKey(9, 1);
     EXPECT_EQ(Actions(), (Lines{"action 4 2 0", "action 6 4 0"}));
-    OnMcuAction(app, 1, 0xB9);
-    OnMcuAction(app, 1, 0xA5);
+    filter.OnMcuAction(0xB9);
+    filter.OnMcuAction(0xA5);
     EXPECT_EQ(Actions(), (Lines{"action 165 0 0"}));
 }
 
@@ -108,15 +137,15 @@ TEST(KeyFilterAnsweringMachine, TakesOnlyTheDigits) {
     } rows[] = {{0xA1, false}, {0xA9, false}, {0xAA, true}, {0xAB, false},
                 {0xAC, true},  {0xB2, true},  {0xB9, false}};
     for (const auto& row : rows) {
-        test::SimPlatform sim;
-        App app{sim.platform};
-        app.answeringMachine.BuildPrompts(app.settings);
-        app.answeringMachine.Start(1, 2);  // the PIN prompt
-        ASSERT_TRUE(app.answeringMachine.IsBusy());
-        OnMcuAction(app, 1, row.code);
+        FilterRig rig;
+        rig.answeringMachine.BuildPrompts(rig.settings);
+        rig.hubWindow.Created(1);
+        rig.answeringMachine.Start(2);  // the PIN prompt
+        ASSERT_TRUE(rig.answeringMachine.IsBusy());
+        rig.filter.OnMcuAction(row.code);
         const Lines expected =
             row.toHandler ? Lines{"action " + std::to_string(row.code) + " 0 0"} : Lines{};
-        EXPECT_EQ(sim.Take("action"), expected) << std::hex << row.code;
+        EXPECT_EQ(rig.actions.Take(), expected) << std::hex << row.code;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "calls/call_state.h"
 #include "client/notification_parser.h"
 
 namespace calvox {

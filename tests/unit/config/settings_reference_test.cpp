@@ -8,9 +8,7 @@
 #include <regex>
 #include <set>
 
-#include "hub/app.h"
 #include "config/settings.h"
-#include "calls/call_actions.h"
 #include "support/sim_platform.h"
 
 namespace calvox {
@@ -82,8 +80,7 @@ TEST(SettingsReference, NamesEveryKeyTheProgramReadsOrWrites) {
     SettingNotes notes;
     LoadDeviceSettings(platform, settings, texts, &notes);
     LoadVoiceMailSettings(platform, settings, true, &notes);
-    App app{platform};
-    MakeConfiguredCall(app, 0);
+    ReadConfiguredCallNumber(platform);
     WriteCallRecord(platform, 1);
     WriteDeviceGainCleared(platform);
     WriteContactHandle(platform, 70, "bob");

@@ -13,66 +13,67 @@ using Lines = std::vector<std::string>;
 class McuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app.device.SetScanMode(MCU_MODE);
-        ASSERT_TRUE(app.device.Open(kDefaultDeviceVid, kDefaultDevicePid, kDeviceKindHandset));
-        ASSERT_TRUE(app.device.McuPresent());
+        device.SetScanMode(MCU_MODE);
+        ASSERT_TRUE(device.Open(kDefaultDeviceVid, kDefaultDevicePid, kDeviceKindHandset));
+        ASSERT_TRUE(device.McuPresent());
         sim.Take("hid<");
     }
     test::SimPlatform sim{"handset\n"};
-    App app{sim.platform};
+    HandsetDevice device{sim.platform};
+    McuDisplay display{device, sim.platform.clock};
 };
 
 TEST_F(McuTest, TextGoesInPairsWithATerminator) {
-    SendMcuText(app, "AB", McuCommand::LogoLine1);
+    display.Text("AB", McuCommand::LogoLine1);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 97 41 42", "hid< 40 97 00 00"}));
-    SendMcuText(app, "ABC", McuCommand::LogoLine1);
+    display.Text("ABC", McuCommand::LogoLine1);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 97 41 42", "hid< 40 97 43 00"}));
-    SendMcuText(app, "", McuCommand::LogoLine1);
+    display.Text("", McuCommand::LogoLine1);
     EXPECT_EQ(sim.Take("hid<"), Lines{});
 }
 
 TEST_F(McuTest, TextIsPacedAfterEachPairButNotAfterTheTerminator) {
-    SendMcuText(app, "ABCD", McuCommand::HistoryPartner);
+    display.Text("ABCD", McuCommand::HistoryPartner);
     EXPECT_EQ(sim.Lines("sleep"), (Lines{"sleep 100", "sleep 5", "sleep 5"}));
 }
 
 TEST_F(McuTest, NumberEntryEndsOnlyForCommandsOutsideIt) {
-    app.numberEntryActive = true;
-    app.numberEntry = "12";
-    SendMcuCommand(app, McuCommand::DeleteDigit, 0);
+    display.SetNumberEntry("12", true);
+    display.Command(McuCommand::DeleteDigit, 0);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 8c 00 00"}));
-    EXPECT_TRUE(app.numberEntryActive);
+    EXPECT_TRUE(display.NumberEntryActive());
 
-    SendMcuCommand(app, McuCommand::OwnStatus, 2);
+    display.Command(McuCommand::OwnStatus, 2);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 81 00 00", "hid< 40 99 02 00"}));
-    EXPECT_FALSE(app.numberEntryActive);
-    EXPECT_TRUE(app.numberEntry.empty());
+    EXPECT_FALSE(display.NumberEntryActive());
+    EXPECT_TRUE(display.NumberEntry().empty());
 }
 
 TEST_F(McuTest, EmptyTextStillEndsANumberEntry) {
-    app.numberEntryActive = true;
-    SendMcuText(app, "", McuCommand::CallTalking);
+    display.SetNumberEntry("", true);
+    display.Text("", McuCommand::CallTalking);
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 81 00 00"}));
-    EXPECT_FALSE(app.numberEntryActive);
+    EXPECT_FALSE(display.NumberEntryActive());
 }
 
 TEST_F(McuTest, DigitsNeverEndTheNumberEntry) {
-    app.numberEntryActive = true;
-    SendMcuDigit(app, '7');
+    display.SetNumberEntry("", true);
+    display.Digit('7');
     EXPECT_EQ(sim.Take("hid<"), (Lines{"hid< 40 90 37 00"}));
-    EXPECT_TRUE(app.numberEntryActive);
+    EXPECT_TRUE(display.NumberEntryActive());
 }
 
 TEST(McuAbsent, NothingIsSentWithoutAMicrocontroller) {
     test::SimPlatform sim("handset mcu=none\n");
-    App app(sim.platform);
-    app.device.SetScanMode(SCAN_1X8);
-    ASSERT_TRUE(app.device.Open(kDefaultDeviceVid, kDefaultDevicePid, kDeviceKindHandset));
-    EXPECT_FALSE(app.device.McuPresent());
+    HandsetDevice device(sim.platform);
+    McuDisplay display(device, sim.platform.clock);
+    device.SetScanMode(SCAN_1X8);
+    ASSERT_TRUE(device.Open(kDefaultDeviceVid, kDefaultDevicePid, kDeviceKindHandset));
+    EXPECT_FALSE(device.McuPresent());
     sim.Take("hid<");
-    EXPECT_TRUE(SendMcuCommand(app, McuCommand::IdleScreen, 0));
-    SendMcuText(app, "AB", McuCommand::LogoLine1);
-    SendMcuDigit(app, '1');
+    EXPECT_FALSE(display.Command(McuCommand::IdleScreen, 0));
+    display.Text("AB", McuCommand::LogoLine1);
+    display.Digit('1');
     EXPECT_EQ(sim.Lines("hid<"), Lines{});
     EXPECT_EQ(sim.Lines("sleep"), Lines{});
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "config/settings.h"
 
 namespace calvox {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "hub/app.h"
+#include "base/hub_messages.h"
+#include "hub/startup.h"
+#include "support/null_platform.h"
 
 namespace calvox {
 namespace {
@@ -64,6 +66,60 @@ TEST(HiddenWindow, ClassAndCreationParameters) {
     EXPECT_EQ(w.style, 0x00CF0000u);
     EXPECT_EQ(w.x, static_cast<int>(0x80000000u));
     EXPECT_EQ(w.height, 0);
+}
+
+// An inert platform that keeps what is posted and numbers the registered messages.
+class PostingPlatform : public test::NullPlatform {
+public:
+    std::vector<Msg> posted;
+    unsigned nextMessage = 0xC000;
+    bool PostMessage(Hwnd w, unsigned m, WParam wp, LParam lp) override {
+        posted.push_back({w, m, wp, lp});
+        return true;
+    }
+    unsigned RegisterWindowMessage(const std::string&) override { return nextMessage++; }
+};
+
+class HubTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hub.Window().Created(kHubWindow);
+        hub.Handle(wm::kCreate, 0, 0);
+        platform.posted.clear();
+    }
+    static constexpr Hwnd kHubWindow = 0x100;
+    static constexpr Hwnd kClient = test::NullPlatform::kClient;
+    PostingPlatform platform;
+    Hub hub{platform.ports};
+};
+
+// A text still queued when the window goes is freed with it; a notify message
+// that names no copy of ours (anyone may post one) is ignored, not freed.
+TEST_F(HubTest, QueuedTextsGoWithTheWindowAndForeignBlocksAreLeftAlone) {
+    hub.Link().SetApiWindow(kClient);
+    const char text[] = "USERSTATUS ONLINE";
+    CopyDataRecord record{0, sizeof text, text};
+    hub.Handle(wm::kCopyData, kClient, reinterpret_cast<LParam>(&record));
+    hub.Handle(wm::kCopyData, kClient, reinterpret_cast<LParam>(&record));
+    ASSERT_EQ(platform.posted.size(), 2u);
+    hub.Handle(HUBM_SKYPE_NOTIFY, platform.posted[0].wParam, 0);
+    hub.Handle(HUBM_SKYPE_NOTIFY, platform.posted[0].wParam, 0);
+    char foreign[] = "USERSTATUS AWAY";
+    hub.Handle(HUBM_SKYPE_NOTIFY, reinterpret_cast<WParam>(foreign), 0);
+    EXPECT_STREQ(foreign, "USERSTATUS AWAY");
+    EXPECT_EQ(hub.Link().QueuedCopies(), 1u);
+    hub.Handle(wm::kDestroy, 0, 0);
+    EXPECT_EQ(hub.Link().QueuedCopies(), 0u);
+}
+
+TEST_F(HubTest, OnlyAnAcceptedAttachIsPostedBackToTheHub) {
+    const unsigned attach = 0xC000 + REG_SKYPE_ATTACH;
+    hub.Handle(attach, kClient, 2);
+    EXPECT_TRUE(platform.posted.empty());
+    hub.Handle(attach, kClient, 0);
+    ASSERT_EQ(platform.posted.size(), 1u);
+    EXPECT_EQ(platform.posted[0].message, HUBM_SKYPE_ATTACHED);
+    EXPECT_EQ(platform.posted[0].hwnd, kHubWindow);
 }
 
 }  // namespace

@@ -80,7 +80,12 @@ TEST(ShowAboutBox, TheConnectIconFileIsShownAndDestroyedWithTheBox) {
     };
     for (const Case& c : cases) {
         AboutBoxPlatform p;
-        ShowAboutBox(p.ports, 0x100, "Phone", c.path);
+        Settings settings;
+        HubWindow hubWindow(p, p);
+        hubWindow.Created(0x100);
+        Tray tray(p, p, p, settings, hubWindow);
+        tray.SetTexts("Phone", c.path, "");
+        tray.ShowAboutBox();
         EXPECT_EQ(p.set, c.icons) << c.path;
         EXPECT_EQ(p.destroyed, c.icons) << c.path;
         EXPECT_EQ(p.texts[kAboutVersionItem], u"Phone Version  ");  // no version resource

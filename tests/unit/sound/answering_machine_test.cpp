@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "support/null_platform.h"
 #include "support/sim_platform.h"
 
@@ -48,6 +48,7 @@ public:
 class AnsweringMachineTest : public ::testing::Test {
 protected:
     AnsweringMachineTest() {
+        hub.Created(kHub);
         settings.pin = "1234";
         settings.vmDuration = 7;
         settings.greeting = "C:\\Calvox\\greeting.wav";
@@ -56,7 +57,7 @@ protected:
     void Run(const Event& e) {
         switch (e.kind) {
             case 'S':
-                machine.Start(kHub, e.arg - '0');
+                machine.Start(e.arg - '0');
                 break;
             case 'D':
                 machine.OnDigit(e.arg);
@@ -74,8 +75,9 @@ protected:
     Clock clock;
     Platform platform = sim.With({.window = &clock, .clock = &clock});
     Settings settings;
-    std::unique_ptr<SoundPlayer> player = std::make_unique<SoundPlayer>(platform);
-    AnsweringMachine machine{platform, settings, player};
+    HubWindow hub{platform.window, platform.clock};
+    std::unique_ptr<SoundPlayer> player = std::make_unique<SoundPlayer>(platform, hub);
+    AnsweringMachine machine{platform, settings, player, hub};
 };
 
 // The prompts are missing here, so each plays for nothing and its step comes
@@ -142,7 +144,7 @@ TEST_F(AnsweringMachineTest, PathThatDoesNotFitIsAPromptThatFails) {
     const std::string cut = settings.greeting.substr(0, 259);
     sim.platform.binaryFiles.CloseFile(
         sim.platform.binaryFiles.OpenFile(cut, FileOpenMode::Create));
-    machine.Start(kHub, 3);
+    machine.Start(3);
     EXPECT_TRUE(sim.Lines("sound").empty());
     EXPECT_EQ(clock.period, 1000u);
     clock.proc(1);

@@ -59,8 +59,10 @@ TEST(DefaultDevices, PreferencesMoveOffTheHandset) {
             registry.Set(RegistryHive::CurrentUser, kSoundMapperKey, "Record", *c.before.record);
         Mixers mixers;
         mixers.names = c.mixers;
-        HandsetMixer mixer(mixers.ports);
-        ASSERT_TRUE(mixer.OpenByName(0x100, handset)) << c.what;
+        HubWindow hub(mixers.ports.window, mixers.ports.clock);
+        hub.Created(0x100);
+        HandsetMixer mixer(mixers.ports, hub);
+        ASSERT_TRUE(mixer.OpenByName(handset)) << c.what;
 
         EXPECT_TRUE(KeepHandsetNonDefault(registry, mixers, mixer)) << c.what;
         EXPECT_EQ(lines, c.lines) << c.what;

@@ -12,11 +12,12 @@ using Lines = std::vector<std::string>;
 class MixerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(mixer.OpenByName(0, "Handset"));
+        ASSERT_TRUE(mixer.OpenByName("Handset"));
         sim.Take("mixer");
     }
     test::SimPlatform sim{"mixer \"Line Out\"\nmixer \"My Handset Audio\"\n"};
-    HandsetMixer mixer{sim.platform};
+    HubWindow hub{sim.platform.window, sim.platform.clock};
+    HandsetMixer mixer{sim.platform, hub};
 };
 
 TEST_F(MixerTest, OpensTheFirstMixerWhoseNameContainsTheText) {
@@ -24,8 +25,8 @@ TEST_F(MixerTest, OpensTheFirstMixerWhoseNameContainsTheText) {
     ASSERT_TRUE(mixer.GetName(name));
     EXPECT_EQ(name, "My Handset Audio");
     EXPECT_FALSE(mixer.GetName(name, 5));  // does not fit
-    EXPECT_FALSE(mixer.OpenByName(0, ""));
-    EXPECT_FALSE(mixer.OpenByName(0, "handset"));  // case matters
+    EXPECT_FALSE(mixer.OpenByName(""));
+    EXPECT_FALSE(mixer.OpenByName("handset"));  // case matters
 }
 
 TEST_F(MixerTest, VolumeStepsAreClamped) {
@@ -69,10 +70,11 @@ TEST_F(MixerTest, LineCommands) {
 
 TEST(MixerClosed, EveryOperationFailsWithoutAMixer) {
     test::SimPlatform sim;
-    HandsetMixer mixer(sim.platform);
+    HubWindow hub(sim.platform.window, sim.platform.clock);
+    HandsetMixer mixer(sim.platform, hub);
     std::uint32_t value = 0;
     int balance = 0;
-    EXPECT_FALSE(mixer.OpenByName(0, "USB"));
+    EXPECT_FALSE(mixer.OpenByName("USB"));
     EXPECT_FALSE(mixer.GetMasterVolume(value, balance));
     EXPECT_FALSE(mixer.StepMasterVolume(true));
     EXPECT_FALSE(mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", value));

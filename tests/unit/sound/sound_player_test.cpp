@@ -15,9 +15,11 @@ constexpr Hwnd kHub = 0x100;
 
 TEST(SoundPlayer, StereoFileLoadsWithItsLengthAndPlaysOnce) {
     test::SimPlatform p("mixer \"USB Audio Device\"\nfile r.wav wav 2 44100 16 2\n");
-    SoundPlayer player(p.platform);
+    HubWindow hub(p.platform.window, p.platform.clock);
+    hub.Created(kHub);
+    SoundPlayer player(p.platform, hub);
     player.SetDevice("USB Audio");
-    player.Load(kHub, "C:\\Calvox\\r.wav");  // 352800 bytes
+    player.Load("C:\\Calvox\\r.wav");  // 352800 bytes
     EXPECT_EQ(player.Length(), 2u);
     EXPECT_TRUE(player.Play(true));
     EXPECT_TRUE(player.IsPlaying());
@@ -91,8 +93,10 @@ TEST(SoundPlayer, LostBufferIsRestoredForAWhileThenTheLoadFails) {
     test::SimPlatform p("file f.wav wav 1 8000 16 1\n");
     LosingDevice device;
     Platform mixed = p.With({.sound = &device});
-    SoundPlayer player(mixed);
-    player.Load(kHub, "C:\\Calvox\\f.wav");
+    HubWindow hub(mixed.window, mixed.clock);
+    hub.Created(kHub);
+    SoundPlayer player(mixed, hub);
+    player.Load("C:\\Calvox\\f.wav");
     EXPECT_GT(device.restores, 1);
     EXPECT_LE(device.restores, 50);
     EXPECT_EQ(player.Length(), 0u);
@@ -176,9 +180,11 @@ TEST(SoundPlayer, DeviceFailuresAreLoggedWithTheirResultCodes) {
         LogLines lines;
         DiagnosticLog log(&lines);
         log.SetEnabled(true);
-        SoundPlayer player(mixed, &log);
+        HubWindow hub(mixed.window, mixed.clock);
+        hub.Created(kHub);
+        SoundPlayer player(mixed, hub, &log);
         player.SetDevice(c.device);
-        player.Load(kHub, "C:\\Calvox\\f.wav");
+        player.Load("C:\\Calvox\\f.wav");
         EXPECT_EQ(lines.lines, c.player) << c.code;
         EXPECT_EQ(player.Length(), 0u);
 
