@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "config/settings.h"
 #include "handset/mcu_commands.h"
 #include "handset/report_decoder.h"

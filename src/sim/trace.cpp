@@ -4,7 +4,7 @@
 #include <map>
 #include <ostream>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 
 namespace calvox::sim {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "base/text_case.h"
 
 namespace calvox::sim {

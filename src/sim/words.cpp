@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "sim/arguments.h"
 #include "sim/codepage.h"
 #include "sim/runner.h"

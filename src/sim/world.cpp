@@ -1,6 +1,6 @@
 #include "sim/world.h"
 
-#include "hub/hub_messages.h"
+#include "base/hub_messages.h"
 #include "config/settings.h"
 #include "handset/handset_device.h"
 #include "handset/report_decoder.h"
