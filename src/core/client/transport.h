@@ -35,7 +35,7 @@ public:
 
     // The client's API window, 0 before an attach or after the link was lost.
     Hwnd ApiWindow() const { return apiWindow_; }
-    void SetApiWindow(Hwnd window) { apiWindow_ = window; }
+    void SetApiWindow(Hwnd apiWindow) { apiWindow_ = apiWindow; }
     // A client window that still exists.
     bool IsAttached();
 

@@ -9,8 +9,8 @@
 
 namespace calvox {
 
-HandsetDevice::HandsetDevice(Platform& platform, DiagnosticLog* log)
-    : platform_(platform), log_(log), writeLock_(platform.threads.CreateLock()) {}
+HandsetDevice::HandsetDevice(Platform& platform, DiagnosticLog* log, const HubWindow* notify)
+    : platform_(platform), log_(log), notify_(notify), writeLock_(platform.threads.CreateLock()) {}
 
 HandsetDevice::~HandsetDevice() {
     Close();
@@ -104,7 +104,8 @@ bool HandsetDevice::Open(std::uint16_t vendorId, std::uint16_t productId, int ki
     readerRunning_ = true;
     // What the reader needs from the hub's settings is fixed now: the hub may
     // change them for the next open while this reader still runs.
-    const ReaderSetup setup{platform_.window.IsWindow(notifyWindow_) ? notifyWindow_ : 0,
+    const Hwnd notify = notify_ != nullptr ? notify_->Handle() : 0;
+    const ReaderSetup setup{platform_.window.IsWindow(notify) ? notify : 0,
                             ResolveScanMode(scanMode_, productType_), gpioPullHigh_, readHandle_,
                             inputLength_};
     readerThread_ = threads.StartThread("reader", [this, setup] { ReaderThread(setup); });

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/diagnostic_log.h"
+#include "base/hub_window.h"
 #include "platform/platform.h"
 
 namespace calvox {
@@ -28,7 +29,10 @@ inline constexpr std::size_t kDecodedReportBytes = 5;
 class HandsetDevice {
 public:
     // A worker that does not stop in time is noted in `log` when there is one.
-    explicit HandsetDevice(Platform& platform, DiagnosticLog* log = nullptr);
+    // The reader posts the handset's events to `notify` (none without it),
+    // as the window is when the channel opens.
+    explicit HandsetDevice(Platform& platform, DiagnosticLog* log = nullptr,
+                           const HubWindow* notify = nullptr);
     ~HandsetDevice();
     HandsetDevice(const HandsetDevice&) = delete;
     HandsetDevice& operator=(const HandsetDevice&) = delete;
@@ -42,7 +46,6 @@ public:
     bool QueryProductClass(int& productClass);
 
     // The channel.
-    void SetNotifyWindow(Hwnd window) { notifyWindow_ = window; }
     void SetScanMode(int mode) { scanMode_ = mode; }
     int ScanMode() const { return scanMode_; }
     void SetGpioPullHigh(bool pullHigh) { gpioPullHigh_ = pullHigh; }
@@ -103,7 +106,7 @@ private:
 
     Platform& platform_;
     DiagnosticLog* log_;
-    Hwnd notifyWindow_ = 0;
+    const HubWindow* notify_;
     std::atomic<int> scanMode_{0};
     std::uint16_t vendorId_ = 0;
     std::uint16_t productId_ = 0;

@@ -74,7 +74,6 @@ bool IsWindows2000(SystemPort& system) {
 
 void Hub::OpenHandset(const std::string& name, std::uint16_t vendorId, std::uint16_t productId,
                       int kind) {
-    device_.SetNotifyWindow(hubWindow_.Handle());
     if (state_.scanMode != SCAN_DEVICE_DEFAULT) device_.SetScanMode(state_.scanMode);
     device_.SetGpioPullHigh(settings_.gpioPullHigh != 0);
     if (device_.Open(vendorId, productId, kind))

@@ -12,7 +12,7 @@ Hub::Hub(Platform& p)
     : platform_(p),
       log_(p.log),
       hubWindow_(p.window, p.clock),
-      device_(p, &log_),
+      device_(p, &log_, &hubWindow_),
       mixer_(p, hubWindow_),
       driverPlayer_(p, hubWindow_, &log_),
       answeringMachine_(p, settings_, soundPlayer_, hubWindow_, &log_),

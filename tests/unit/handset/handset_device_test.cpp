@@ -175,7 +175,8 @@ TEST(HandsetDeviceClose, StopsAReaderWhoseReadBeginsAfterTheStop) {
 // hub re-opens the device and changes its settings is shared safely.
 TEST(HandsetDeviceThreads, BeepsDuringReOpensAndSettingChanges) {
     ThreadedHandset platform;
-    HandsetDevice device(platform.ports);
+    HubWindow notify(platform.ports.window, platform.ports.clock);
+    HandsetDevice device(platform.ports, nullptr, &notify);
     device.SetScanMode(MCU_MODE);
     ASSERT_TRUE(device.Open(0x1234, 0x000E, kDeviceKindHandset));
     std::atomic<bool> done{false};
@@ -183,7 +184,7 @@ TEST(HandsetDeviceThreads, BeepsDuringReOpensAndSettingChanges) {
         while (!done) device.Beep(0);
     });
     for (int i = 0; i < 8; ++i) {
-        device.SetNotifyWindow(test::NullPlatform::kClient + static_cast<Hwnd>(i % 2));
+        notify.Created(test::NullPlatform::kClient + static_cast<Hwnd>(i % 2));
         device.SetGpioPullHigh(i % 2 == 0);
         device.SetBuzzerDuration(static_cast<std::uint32_t>(i));
         EXPECT_TRUE(device.Open(0x1234, 0x000E, i % 3 == 0 ? 0 : kDeviceKindHandset));
