@@ -164,9 +164,24 @@ LResult VirtualWindows::SendCopyData(Hwnd to, Hwnd, const CopyDataRecord& record
     return host_.client.ReceiveText(static_cast<const char*>(record.lpData), record.cbData);
 }
 
-DeviceNotifyHandle VirtualWindows::RegisterDeviceInterfaceNotification(Hwnd, const Guid&) {
-    static DeviceNotifyHandle next = 0x500;
-    return next++;
+DeviceNotifyHandle VirtualWindows::RegisterDeviceInterfaceNotification(Hwnd window,
+                                                                      const Guid& classGuid,
+                                                                      DeviceInterfaceProc proc) {
+    const DeviceNotifyHandle handle = nextNotification_++;
+    watches_.push_back({handle, window, classGuid, std::move(proc)});
+    return handle;
+}
+
+void VirtualWindows::UnregisterDeviceNotification(DeviceNotifyHandle handle) {
+    std::erase_if(watches_, [handle](const Watch& w) { return w.handle == handle; });
+}
+
+void VirtualWindows::DeviceInterfaceChanged(DeviceInterfaceChange change, const Guid& classGuid) {
+    if (current_ == nullptr || current_->hub == 0 || current_->destroyed) return;
+    // A copy: a procedure may register or unregister.
+    const std::vector<Watch> watches = watches_;
+    for (const Watch& w : watches)
+        if (w.window == current_->hub && w.classGuid == classGuid) w.proc(change);
 }
 
 // --- window queries ------------------------------------------------------------

@@ -57,6 +57,9 @@ public:
     Hwnd Hub() const { return current_ != nullptr ? current_->hub : 0; }
     // A message handled by the hub at once, or queued for its loop.
     void SendToHub(unsigned message, WParam wParam, LParam lParam);
+    // A device interface of the class arrived or was removed: the running
+    // process's hub hears it if it watches the class.
+    void DeviceInterfaceChanged(DeviceInterfaceChange change, const Guid& classGuid);
     void PostToHub(unsigned message, WParam wParam, LParam lParam);
     // The running process's hidden window is destroyed (the run is over).
     void DestroyHub();
@@ -84,9 +87,9 @@ public:
                                  unsigned timeoutMs) override;
     // Texts reach the client's API window alone.
     LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) override;
-    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
-                                                           const Guid& classGuid) override;
-    void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
+    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window, const Guid& classGuid,
+                                                           DeviceInterfaceProc proc) override;
+    void UnregisterDeviceNotification(DeviceNotifyHandle handle) override;
 
     // What the automation asks of the windows on the screen: the client's,
     // the program's hidden ones, and one of another program.
@@ -138,6 +141,14 @@ private:
     std::vector<std::string> registered_;
     std::map<MenuHandle, std::vector<MenuItem>> menus_;
     MenuHandle nextMenu_ = 0x2000;
+    struct Watch {
+        DeviceNotifyHandle handle;
+        Hwnd window;
+        Guid classGuid;
+        DeviceInterfaceProc proc;
+    };
+    std::vector<Watch> watches_;
+    DeviceNotifyHandle nextNotification_ = 0x500;
     std::optional<unsigned> menuChoice_;  // from `menu-choose`, for the next menu
     MenuChooser menuChooser_;
 };

@@ -79,7 +79,9 @@ std::string DeviceChange(Runner& r, const ScriptLine& l) {
     const Guid guid = kind == "audio" ? kAudioInterfaceClass
                       : kind == "hid" ? w.handsets.GetHidGuid()
                                       : kOtherClass;
-    w.SendDeviceChange(l.word == "arrive" ? dbt::kDeviceArrival : dbt::kDeviceRemoveComplete, guid);
+    w.SendDeviceChange(l.word == "arrive" ? DeviceInterfaceChange::Arrived
+                                         : DeviceInterfaceChange::Removed,
+                       guid);
     return Done();
 }
 

@@ -63,25 +63,21 @@ void World::AddHandset(const HandsetSpec& spec) {
                  spec.audio);
 }
 
-void World::SendDeviceChange(WParam event, const Guid& classGuid) {
-    DeviceInterfaceBroadcast broadcast{};
-    broadcast.header.size = sizeof broadcast;
-    broadcast.header.deviceType = dbt::kDevTypDeviceInterface;
-    broadcast.classGuid = classGuid;
-    windows.SendToHub(wm::kDeviceChange, event, reinterpret_cast<LParam>(&broadcast));
+void World::SendDeviceChange(DeviceInterfaceChange change, const Guid& classGuid) {
+    windows.DeviceInterfaceChanged(change, classGuid);
 }
 
 void World::PlugHandset(int handset, bool plugged) {
     if (plugged) {
         handsets.Plug(handset);
         mixers.SetPresent(handset, true);
-        SendDeviceChange(dbt::kDeviceArrival, kAudioInterfaceClass);
-        SendDeviceChange(dbt::kDeviceArrival, handsets.GetHidGuid());
+        SendDeviceChange(DeviceInterfaceChange::Arrived, kAudioInterfaceClass);
+        SendDeviceChange(DeviceInterfaceChange::Arrived, handsets.GetHidGuid());
     } else {
         handsets.Unplug(handset);
         mixers.SetPresent(handset, false);
-        SendDeviceChange(dbt::kDeviceRemoveComplete, handsets.GetHidGuid());
-        SendDeviceChange(dbt::kDeviceRemoveComplete, kAudioInterfaceClass);
+        SendDeviceChange(DeviceInterfaceChange::Removed, handsets.GetHidGuid());
+        SendDeviceChange(DeviceInterfaceChange::Removed, kAudioInterfaceClass);
     }
 }
 

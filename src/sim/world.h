@@ -41,7 +41,7 @@ public:
     // The device goes first, then Windows tells the hub, one notification
     // handled after the other.
     void PlugHandset(int handset, bool plugged);
-    void SendDeviceChange(WParam event, const Guid& classGuid);
+    void SendDeviceChange(DeviceInterfaceChange change, const Guid& classGuid);
     // Why handset `line` names cannot be plugged or unplugged now; empty when it can.
     std::string PlugRefusal(const ScriptLine& line) const;
     // The handset the program has open; else the first one plugged in; -1 for none.

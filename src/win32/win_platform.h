@@ -77,8 +77,8 @@ public:
                                  unsigned timeoutMs) override;
     LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) override;
 
-    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
-                                                           const Guid& classGuid) override;
+    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window, const Guid& classGuid,
+                                                           DeviceInterfaceProc proc) override;
     void UnregisterDeviceNotification(DeviceNotifyHandle handle) override;
 
     std::uint32_t GetWindowProcessId(Hwnd window) override;
@@ -105,9 +105,18 @@ public:
     // The class procedure of a window, for the shared WNDPROC; null when the
     // class is not one of ours.
     const WindowProc* ProcOfClass(std::uint16_t atom) const;
+    // A WM_DEVICECHANGE to one of our windows: an arrival or removal of a
+    // device interface is told to the procedures that watch its class.
+    void DeviceChanged(Hwnd window, WParam event, LParam broadcast);
 
 private:
     std::map<std::uint16_t, WindowProc> procs_;  // by class atom
+    struct Watch {
+        Hwnd window;
+        Guid classGuid;
+        DeviceInterfaceProc proc;
+    };
+    std::map<DeviceNotifyHandle, Watch> watches_;
 };
 
 class WinClock final : public ClockPort {

@@ -1,5 +1,6 @@
 // Windowing, messages and timers through USER32.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <ctime>
 
@@ -20,8 +21,10 @@ Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
 // Every message of our classes, those sent inside CreateWindowEx included.
 LRESULT CALLBACK ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (windowPort != nullptr) {
-        if (const WindowProc* proc = windowPort->ProcOfClass(::GetClassWord(window, GCW_ATOM)))
+        if (const WindowProc* proc = windowPort->ProcOfClass(::GetClassWord(window, GCW_ATOM))) {
+            if (message == WM_DEVICECHANGE) windowPort->DeviceChanged(FromHwnd(window), wParam, lParam);
             return (*proc)(FromHwnd(window), message, wParam, lParam);
+        }
     }
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
@@ -157,17 +160,46 @@ LResult WinWindow::SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record
 }
 
 DeviceNotifyHandle WinWindow::RegisterDeviceInterfaceNotification(Hwnd window,
-                                                                  const Guid& classGuid) {
+                                                                  const Guid& classGuid,
+                                                                  DeviceInterfaceProc proc) {
     DEV_BROADCAST_DEVICEINTERFACE_A filter{};
     filter.dbcc_size = sizeof filter;
     filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
     filter.dbcc_classguid = ToGUID(classGuid);
-    return reinterpret_cast<DeviceNotifyHandle>(
+    const auto handle = reinterpret_cast<DeviceNotifyHandle>(
         ::RegisterDeviceNotificationA(ToHwnd(window), &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+    if (handle != 0) watches_[handle] = Watch{window, classGuid, std::move(proc)};
+    return handle;
 }
 
 void WinWindow::UnregisterDeviceNotification(DeviceNotifyHandle handle) {
     ::UnregisterDeviceNotification(reinterpret_cast<HDEVNOTIFY>(handle));
+    watches_.erase(handle);
+}
+
+void WinWindow::DeviceChanged(Hwnd window, WParam event, LParam broadcast) {
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
+    if (broadcast == 0) return;
+    // Only the header is known to be there until it names its type and size.
+    DEV_BROADCAST_HDR header;
+    std::memcpy(&header, reinterpret_cast<const void*>(broadcast), sizeof header);
+    if (header.dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
+        header.dbch_size < offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name))
+        return;
+    GUID classGuid;
+    std::memcpy(&classGuid,
+                reinterpret_cast<const char*>(broadcast) +
+                    offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_classguid),
+                sizeof classGuid);
+    const Guid watched = FromGUID(classGuid);
+    const DeviceInterfaceChange change = event == DBT_DEVICEARRIVAL
+                                             ? DeviceInterfaceChange::Arrived
+                                             : DeviceInterfaceChange::Removed;
+    // A copy: a procedure may register or unregister.
+    std::vector<DeviceInterfaceProc> told;
+    for (const auto& [handle, watch] : watches_)
+        if (watch.window == window && watch.classGuid == watched) told.push_back(watch.proc);
+    for (const DeviceInterfaceProc& proc : told) proc(change);
 }
 
 std::uint32_t WinWindow::GetWindowProcessId(Hwnd window) {

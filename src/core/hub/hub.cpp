@@ -61,11 +61,12 @@ void Hub::RegisterMessages() {
         state_.registeredMessages[i] = windows.RegisterWindowMessage(kRegisteredMessageTexts[i]);
     state_.taskbarCreatedMessage = windows.RegisterWindowMessage(kTaskbarCreated);
 
-    state_.audioNotification =
-        windows.RegisterDeviceInterfaceNotification(hubWindow_.Handle(), kAudioInterfaceClass);
-    state_.hidClassGuid = platform_.hid.GetHidGuid();
-    state_.hidNotification =
-        windows.RegisterDeviceInterfaceNotification(hubWindow_.Handle(), state_.hidClassGuid);
+    state_.audioNotification = windows.RegisterDeviceInterfaceNotification(
+        hubWindow_.Handle(), kAudioInterfaceClass,
+        [this](DeviceInterfaceChange change) { OnDeviceChange(change, true); });
+    state_.hidNotification = windows.RegisterDeviceInterfaceNotification(
+        hubWindow_.Handle(), platform_.hid.GetHidGuid(),
+        [this](DeviceInterfaceChange change) { OnDeviceChange(change, false); });
 }
 
 LResult Hub::OnCreate() {
@@ -142,21 +143,8 @@ void Hub::OnTimer(WParam id) {
     }
 }
 
-void Hub::OnDeviceChange(WParam event, LParam lParam) {
-    if (event != dbt::kDeviceArrival && event != dbt::kDeviceRemoveComplete) return;
-    if (lParam == 0) return;
-    DeviceBroadcastHeader header;
-    std::memcpy(&header, reinterpret_cast<const void*>(lParam), sizeof header);
-    if (header.deviceType != dbt::kDevTypDeviceInterface ||
-        header.size < sizeof(DeviceInterfaceBroadcast))
-        return;
-    DeviceInterfaceBroadcast broadcast;
-    std::memcpy(&broadcast, reinterpret_cast<const void*>(lParam), sizeof broadcast);
-    bool audio = broadcast.classGuid == kAudioInterfaceClass;
-    bool hid = broadcast.classGuid == state_.hidClassGuid;
-    if (!audio && !hid) return;
-
-    if (event == dbt::kDeviceRemoveComplete) {
+void Hub::OnDeviceChange(DeviceInterfaceChange change, bool audio) {
+    if (change == DeviceInterfaceChange::Removed) {
         filter_.ResetKeyDownCount();
         mixer_.Close();
         SetUpHandset();
@@ -319,7 +307,8 @@ LResult Hub::Handle(unsigned message, WParam wParam, LParam lParam) {
             OnTimer(wParam);
             return 0;
         case wm::kDeviceChange:
-            OnDeviceChange(wParam, lParam);
+            // The window port tells the watched classes' arrivals and removals
+            // (OnDeviceChange); the broadcast itself is answered as before.
             return 0;
         case wm::kMixmLineChange:
             OnMixerLineChange();

@@ -63,7 +63,8 @@ private:
     void RunHandsetSetupAgain();
     void OnKeyFloodCheck();
     void OnTimer(WParam id);
-    void OnDeviceChange(WParam event, LParam lParam);
+    // A device interface of the handset's audio (audio) or HID class came or went.
+    void OnDeviceChange(DeviceInterfaceChange change, bool audio);
     void OnMixerLineChange();
     void OnMixerControlChange();
     void OnSkypeNotify(WParam copy);

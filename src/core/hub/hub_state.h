@@ -21,7 +21,6 @@ struct HubState {
     std::uint16_t devicePid = 0;
     std::int64_t audioArrivalTime = 0;
     std::int64_t hidArrivalTime = 0;
-    Guid hidClassGuid;
     DeviceNotifyHandle audioNotification = 0;
     DeviceNotifyHandle hidNotification = 0;
 };

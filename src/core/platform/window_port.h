@@ -57,17 +57,9 @@ struct CopyDataRecord {
     const void* lpData;
 };
 
-// The start of what a WM_DEVICECHANGE carries in lParam for a device
-// interface (DEV_BROADCAST_DEVICEINTERFACE without its name).
-struct DeviceBroadcastHeader {
-    std::uint32_t size;
-    std::uint32_t deviceType;
-    std::uint32_t reserved;
-};
-struct DeviceInterfaceBroadcast {
-    DeviceBroadcastHeader header;
-    Guid classGuid;
-};
+// A device interface of a watched class arrived or was removed.
+enum class DeviceInterfaceChange { Arrived, Removed };
+using DeviceInterfaceProc = std::function<void(DeviceInterfaceChange)>;
 
 // The controls of an open dialog, by id.
 class DialogItems {
@@ -109,9 +101,12 @@ public:
     // A blocking WM_COPYDATA; returns what the receiver returned.
     virtual LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) = 0;
 
-    // Device-interface notifications of one class to this window.
+    // Device-interface arrivals and removals of one class, told to `proc` on
+    // the thread of `window` (the platform decodes what Windows broadcasts);
+    // 0 on failure.
     virtual DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window,
-                                                                   const Guid& classGuid) = 0;
+                                                                   const Guid& classGuid,
+                                                                   DeviceInterfaceProc proc) = 0;
     virtual void UnregisterDeviceNotification(DeviceNotifyHandle handle) = 0;
 
     // Other programs' windows (the Skype client's), which may vanish at any

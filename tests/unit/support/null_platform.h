@@ -41,7 +41,10 @@ public:
         ++commandsSent;
         return 1;
     }
-    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd, const Guid&) override { return 1; }
+    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd, const Guid&,
+                                                           DeviceInterfaceProc) override {
+        return 1;
+    }
     void UnregisterDeviceNotification(DeviceNotifyHandle) override {}
     std::uint32_t GetWindowProcessId(Hwnd) override { return 0; }
     std::vector<Hwnd> EnumTopLevelWindows() override { return {}; }
