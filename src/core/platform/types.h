@@ -49,13 +49,6 @@ inline constexpr unsigned kUser = 0x0400;
 inline constexpr unsigned kApp = 0x8000;
 }  // namespace wm
 
-// WM_DEVICECHANGE vocabulary.
-namespace dbt {
-inline constexpr WParam kDeviceArrival = 0x8000;
-inline constexpr WParam kDeviceRemoveComplete = 0x8004;
-inline constexpr std::uint32_t kDevTypDeviceInterface = 5;
-}  // namespace dbt
-
 // Virtual keys the program synthesizes.
 namespace vk {
 inline constexpr std::uint16_t kBack = 0x08;
