@@ -41,10 +41,10 @@ public:
     }
     WaitResult WaitEvent(EventHandle, std::uint32_t) override { return WaitResult::Signaled; }
     // The bytes of a command handed to the window port for the client.
-    LResult SendCopyData(Hwnd, Hwnd, const CopyDataRecord& record) override {
+    LResult SendCopyData(Hwnd, Hwnd, std::string_view bytes) override {
         if (commands++ == 0) {
             firstCommand = BenchClock::now();
-            firstCommandText.assign(static_cast<const char*>(record.lpData), record.cbData);
+            firstCommandText.assign(bytes);
         }
         return 1;
     }

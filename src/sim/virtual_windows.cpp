@@ -41,7 +41,13 @@ VirtualWindows::Process* VirtualWindows::ProcessOf(Hwnd window) {
 
 void VirtualWindows::SendToHub(unsigned message, WParam wParam, LParam lParam) {
     if (current_ == nullptr || current_->hub == 0 || current_->destroyed) return;
-    current_->proc(current_->hub, message, wParam, lParam);
+    current_->handlers.message(current_->hub, message, wParam, lParam);
+}
+
+void VirtualWindows::SendCopyDataToHub(Hwnd from, std::string bytes) {
+    if (current_ == nullptr || current_->hub == 0 || current_->destroyed) return;
+    const WindowHandlers& h = current_->handlers;
+    if (h.copyData) h.copyData(from, std::move(bytes));
 }
 
 void VirtualWindows::PostToHub(unsigned message, WParam wParam, LParam lParam) {
@@ -56,7 +62,7 @@ void VirtualWindows::DestroyHub(Process& p) {
     if (p.destroyed) return;
     p.destroyed = true;
     host_.clock.KillTimersOf(p.hub);
-    p.proc(p.hub, wm::kDestroy, 0, 0);
+    p.handlers.message(p.hub, wm::kDestroy, 0, 0);
 }
 
 // --- messages ----------------------------------------------------------------
@@ -69,8 +75,8 @@ Hwnd VirtualWindows::FindWindow(const std::string& className, const std::string&
     return 0;
 }
 
-bool VirtualWindows::RegisterClass(const WindowClassSpec& spec, WindowProc proc) {
-    classes_[spec.className] = std::move(proc);
+bool VirtualWindows::RegisterClass(const WindowClassSpec& spec, WindowHandlers handlers) {
+    classes_[spec.className] = std::move(handlers);
     return true;
 }
 
@@ -79,12 +85,18 @@ Hwnd VirtualWindows::CreateWindow(const WindowCreateSpec& spec) {
     if (it == classes_.end() || current_ == nullptr) return 0;
     Process& p = *current_;
     p.hub = host_.desktop.Make("hub");
-    p.proc = it->second;
-    p.proc(p.hub, wm::kCreate, 0, 0);
+    p.handlers = it->second;
+    p.handlers.message(p.hub, wm::kCreate, 0, 0);
     return p.hub;
 }
 
-bool VirtualWindows::GetMessage(Msg& msg) {
+int VirtualWindows::Run() {
+    Msg msg;
+    while (NextMessage(msg)) Dispatch(msg);
+    return msg.message == wm::kQuit ? static_cast<int>(msg.wParam) : 0;
+}
+
+bool VirtualWindows::NextMessage(Msg& msg) {
     Process& p = *current_;
     for (;;) {
         if (!p.queue.empty()) {
@@ -103,17 +115,24 @@ bool VirtualWindows::GetMessage(Msg& msg) {
     }
 }
 
-LResult VirtualWindows::DispatchMessage(const Msg& msg) {
+void VirtualWindows::Dispatch(const Msg& msg) {
     if (msg.hwnd == 0 && msg.message == wm::kTimer) {
         host_.clock.FireThreadTimer(msg.wParam);
-        return 0;
+        return;
     }
     Process* p = ProcessOf(msg.hwnd);
-    if (p == nullptr || p->destroyed) return 0;
-    return p->proc(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    if (p == nullptr || p->destroyed) return;
+    const bool mixerNotice = msg.message == kMixmLineChange || msg.message == kMixmControlChange;
+    if (mixerNotice && p->handlers.mixerChange) {
+        p->handlers.mixerChange(msg.message == kMixmLineChange ? MixerChange::Line
+                                                               : MixerChange::Control);
+        return;
+    }
+    p->handlers.message(msg.hwnd, msg.message, msg.wParam, msg.lParam);
 }
 
 bool VirtualWindows::PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) {
+    if (message == kCopyData) return false;
     if (Process* p = ProcessOf(window)) {
         if (p->destroyed || p->ended) return false;
         p->queue.push_back({window, message, wParam, lParam});
@@ -131,9 +150,10 @@ bool VirtualWindows::PostMessage(Hwnd window, unsigned message, WParam wParam, L
     return IsWindow(window);
 }
 
-void VirtualWindows::PostQuitMessage(int) {
+void VirtualWindows::PostQuitMessage(int code) {
     host_.write("quit");
-    if (current_ != nullptr) current_->queue.push_back({0, wm::kQuit, 0, 0});
+    if (current_ != nullptr)
+        current_->queue.push_back({0, wm::kQuit, static_cast<WParam>(code), 0});
 }
 
 LResult VirtualWindows::DefWindowProc(Hwnd window, unsigned message, WParam, LParam) {
@@ -159,9 +179,9 @@ void VirtualWindows::BroadcastMessageTimeout(unsigned message, WParam wParam, LP
                     host_.client.Api(), 0);
 }
 
-LResult VirtualWindows::SendCopyData(Hwnd to, Hwnd, const CopyDataRecord& record) {
+LResult VirtualWindows::SendCopyData(Hwnd to, Hwnd, std::string_view bytes) {
     if (!host_.client.Exists() || to != host_.client.Api()) return 0;
-    return host_.client.ReceiveText(static_cast<const char*>(record.lpData), record.cbData);
+    return host_.client.ReceiveText(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
 }
 
 DeviceNotifyHandle VirtualWindows::RegisterDeviceInterfaceNotification(Hwnd window,

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/window_port.h"
@@ -19,6 +20,11 @@
 #include "sim/virtual_clock.h"
 
 namespace calvox::sim {
+
+// Messages the platform decodes before the program hears them.
+inline constexpr unsigned kCopyData = 0x004A;
+inline constexpr unsigned kMixmLineChange = 0x03D0;
+inline constexpr unsigned kMixmControlChange = 0x03D1;
 
 // A popup menu's items, as the person at the prompt is shown them.
 struct MenuItem {
@@ -57,6 +63,8 @@ public:
     Hwnd Hub() const { return current_ != nullptr ? current_->hub : 0; }
     // A message handled by the hub at once, or queued for its loop.
     void SendToHub(unsigned message, WParam wParam, LParam lParam);
+    // A WM_COPYDATA of these bytes from `from`, handled by the hub at once.
+    void SendCopyDataToHub(Hwnd from, std::string bytes);
     // A device interface of the class arrived or was removed: the running
     // process's hub hears it if it watches the class.
     void DeviceInterfaceChanged(DeviceInterfaceChange change, const Guid& classGuid);
@@ -69,13 +77,12 @@ public:
 
     // Windows and their messages.
     Hwnd FindWindow(const std::string& className, const std::string& title) override;
-    bool RegisterClass(const WindowClassSpec& spec, WindowProc proc) override;
+    bool RegisterClass(const WindowClassSpec& spec, WindowHandlers handlers) override;
     Hwnd CreateWindow(const WindowCreateSpec& spec) override;
     void ShowWindow(Hwnd, int) override {}
     void UpdateWindow(Hwnd) override {}
-    bool GetMessage(Msg& msg) override;
-    void TranslateMessage(const Msg&) override {}
-    LResult DispatchMessage(const Msg& msg) override;
+    int Run() override;
+    // WM_COPYDATA carries a pointer: like Windows, the queue refuses it.
     bool PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) override;
     void PostQuitMessage(int code) override;
     LResult DefWindowProc(Hwnd window, unsigned message, WParam wParam, LParam lParam) override;
@@ -86,7 +93,7 @@ public:
     void BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
                                  unsigned timeoutMs) override;
     // Texts reach the client's API window alone.
-    LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) override;
+    LResult SendCopyData(Hwnd to, Hwnd from, std::string_view bytes) override;
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window, const Guid& classGuid,
                                                            DeviceInterfaceProc proc) override;
     void UnregisterDeviceNotification(DeviceNotifyHandle handle) override;
@@ -121,13 +128,17 @@ public:
 private:
     struct Process {
         Hwnd hub = 0;
-        WindowProc proc;
+        WindowHandlers handlers;
         std::deque<Msg> queue;
         bool destroyed = false;
         bool ended = false;
         bool nested = false;
     };
     Process* ProcessOf(Hwnd window);
+    // The next message of the running process's loop; false at its quit or
+    // when the loop ends.
+    bool NextMessage(Msg& msg);
+    void Dispatch(const Msg& msg);
     void DestroyHub(Process& process);
     // The running process's queue is empty: workers, timers, a wait's time,
     // then the idle hook; false when the loop ends.
@@ -137,7 +148,7 @@ private:
     std::function<bool()> idle_;
     std::vector<std::unique_ptr<Process>> processes_;
     Process* current_ = nullptr;  // the process whose loop runs
-    std::map<std::string, WindowProc> classes_;
+    std::map<std::string, WindowHandlers> classes_;
     std::vector<std::string> registered_;
     std::map<MenuHandle, std::vector<MenuItem>> menus_;
     MenuHandle nextMenu_ = 0x2000;

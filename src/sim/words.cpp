@@ -18,6 +18,11 @@ constexpr Guid kOtherClass = {
 
 std::string Done() { return {}; }
 
+// A text as the client sends it: its terminator counted.
+std::string WithTerminator(const std::string& text) {
+    return std::string(text.c_str(), text.size() + 1);
+}
+
 // A token the parser has checked to be a number.
 std::int64_t NumberOf(const Token& t) {
     std::int64_t v = 0;
@@ -228,16 +233,14 @@ const Word kWords[] = {
      [](Runner& r, const ScriptLine& l) {
          World& w = r.world();
          w.client.NoteSentText(l.text);
-         w.SendText(w.ClientApiOrDead(), l.text, static_cast<std::uint32_t>(l.text.size() + 1),
-                    false);
+         w.SendText(w.ClientApiOrDead(), WithTerminator(l.text));
          return Done();
      },
      Form::Text},
     {"skype-from-other", "TEXT", "the same from a window that is not the client's", Where::Step,
      [](Runner& r, const ScriptLine& l) {
          World& w = r.world();
-         w.SendText(w.desktop.other(), l.text, static_cast<std::uint32_t>(l.text.size() + 1),
-                    false);
+         w.SendText(w.desktop.other(), WithTerminator(l.text));
          return Done();
      },
      Form::Text},
@@ -246,7 +249,7 @@ const Word kWords[] = {
          World& w = r.world();
          std::string bytes;
          for (const Token& t : l.args) bytes += static_cast<char>(HexByteOf(t));
-         w.SendText(w.ClientApiOrDead(), bytes, static_cast<std::uint32_t>(bytes.size()), false);
+         w.SendText(w.ClientApiOrDead(), std::move(bytes));
          return Done();
      },
      Form::Tokens,
@@ -258,7 +261,7 @@ const Word kWords[] = {
     {"skype-empty", "", "the client sends an empty WM_COPYDATA", Where::Step,
      [](Runner& r, const ScriptLine&) {
          World& w = r.world();
-         w.SendText(w.ClientApiOrDead(), "", 0, true);
+         w.SendText(w.ClientApiOrDead(), {});
          return Done();
      }},
     {"ring", "[CALLID] HANDLE",
@@ -397,8 +400,7 @@ const Word kWords[] = {
          World& w = r.world();
          const bool line = l.args[0].text == "line";
          for (const VirtualMixers::Callback& c : w.mixers.CallbacksOf(w.HandsetOfStep()))
-             w.windows.PostMessage(c.window, line ? wm::kMixmLineChange : wm::kMixmControlChange,
-                                   c.mixer,
+             w.windows.PostMessage(c.window, line ? kMixmLineChange : kMixmControlChange, c.mixer,
                                    static_cast<LParam>(line ? VirtualMixers::ChangedLineId()
                                                             : VirtualMixers::ChangedControlId()));
          return Done();

@@ -137,9 +137,8 @@ std::string World::KeyPress(const std::string& name, std::vector<InputReport>& r
     return {};
 }
 
-void World::SendText(Hwnd from, const std::string& bytes, std::uint32_t cbData, bool nullData) {
-    CopyDataRecord record{0, cbData, nullData ? nullptr : bytes.data()};
-    windows.SendToHub(wm::kCopyData, from, reinterpret_cast<LParam>(&record));
+void World::SendText(Hwnd from, std::string bytes) {
+    windows.SendCopyDataToHub(from, std::move(bytes));
 }
 
 bool World::ResolveMessage(const Token& token, unsigned& message, std::string& error) {

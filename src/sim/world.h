@@ -51,8 +51,9 @@ public:
     // The reports a press of the key for `function` sends, the settings file's
     // key table and scan mode applied; empty with the reason why not.
     std::string KeyPress(const std::string& function, std::vector<InputReport>& reports);
-    // A WM_COPYDATA to the hub from `from`.
-    void SendText(Hwnd from, const std::string& bytes, std::uint32_t cbData, bool nullData);
+    // A WM_COPYDATA to the hub from `from` of exactly these bytes (none: cbData
+    // 0 and no data).
+    void SendText(Hwnd from, std::string bytes);
     // The client's API window, or a dead one when there never was a client.
     Hwnd ClientApiOrDead() const { return client.Api() != 0 ? client.Api() : desktop.dead(); }
     // A MESSAGE of `post` or `tray`: a registered name, a number or WM_.../HUBM_...

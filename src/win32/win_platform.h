@@ -57,14 +57,12 @@ public:
     WinWindow& operator=(const WinWindow&) = delete;
 
     Hwnd FindWindow(const std::string& className, const std::string& title) override;
-    bool RegisterClass(const WindowClassSpec& windowClass, WindowProc proc) override;
+    bool RegisterClass(const WindowClassSpec& windowClass, WindowHandlers handlers) override;
     Hwnd CreateWindow(const WindowCreateSpec& creation) override;
     void ShowWindow(Hwnd window, int show) override;
     void UpdateWindow(Hwnd window) override;
 
-    bool GetMessage(Msg& msg) override;
-    void TranslateMessage(const Msg& msg) override;
-    LResult DispatchMessage(const Msg& msg) override;
+    int Run() override;
 
     bool PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) override;
     void PostQuitMessage(int code) override;
@@ -75,7 +73,7 @@ public:
     unsigned RegisterWindowMessage(const std::string& text) override;
     void BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
                                  unsigned timeoutMs) override;
-    LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) override;
+    LResult SendCopyData(Hwnd to, Hwnd from, std::string_view bytes) override;
 
     DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window, const Guid& classGuid,
                                                            DeviceInterfaceProc proc) override;
@@ -102,15 +100,15 @@ public:
     void DialogBox(int resourceId, Hwnd owner,
                    const std::function<void(DialogItems&)>& init) override;
 
-    // The class procedure of a window, for the shared WNDPROC; null when the
-    // class is not one of ours.
-    const WindowProc* ProcOfClass(std::uint16_t atom) const;
+    // What a window of our classes hears, for the shared WNDPROC; null when
+    // the class is not one of ours.
+    const WindowHandlers* HandlersOfClass(std::uint16_t atom) const;
     // A WM_DEVICECHANGE to one of our windows: an arrival or removal of a
     // device interface is told to the procedures that watch its class.
     void DeviceChanged(Hwnd window, WParam event, LParam broadcast);
 
 private:
-    std::map<std::uint16_t, WindowProc> procs_;  // by class atom
+    std::map<std::uint16_t, WindowHandlers> handlers_;  // by class atom
     struct Watch {
         Hwnd window;
         Guid classGuid;

@@ -18,33 +18,47 @@ WinClock* clockPort = nullptr;
 HWND ToHwnd(Hwnd window) { return reinterpret_cast<HWND>(window); }
 Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
 
+// The bytes of a WM_COPYDATA, copied while the sender still waits: none when
+// it sent no block, no data or a count of 0.
+std::string CopiedBytes(LPARAM lParam) {
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+    if (data == nullptr || data->lpData == nullptr || data->cbData == 0) return {};
+    return std::string(static_cast<const char*>(data->lpData), data->cbData);
+}
+
 // Every message of our classes, those sent inside CreateWindowEx included.
+// The records only Windows lays out are decoded here, for the handlers that
+// take them.
 LRESULT CALLBACK ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (windowPort != nullptr) {
-        if (const WindowProc* proc = windowPort->ProcOfClass(::GetClassWord(window, GCW_ATOM))) {
-            if (message == WM_DEVICECHANGE) windowPort->DeviceChanged(FromHwnd(window), wParam, lParam);
-            return (*proc)(FromHwnd(window), message, wParam, lParam);
-        }
+    const WindowHandlers* handlers =
+        windowPort != nullptr ? windowPort->HandlersOfClass(::GetClassWord(window, GCW_ATOM))
+                              : nullptr;
+    if (handlers == nullptr) return ::DefWindowProcA(window, message, wParam, lParam);
+    switch (message) {
+        case WM_DEVICECHANGE:
+            windowPort->DeviceChanged(FromHwnd(window), wParam, lParam);
+            break;
+        case WM_COPYDATA:
+            if (handlers->copyData)
+                return handlers->copyData(FromHwnd(reinterpret_cast<HWND>(wParam)),
+                                          CopiedBytes(lParam));
+            break;
+        case MM_MIXM_LINE_CHANGE:
+        case MM_MIXM_CONTROL_CHANGE:
+            if (handlers->mixerChange) {
+                handlers->mixerChange(message == MM_MIXM_LINE_CHANGE ? MixerChange::Line
+                                                                     : MixerChange::Control);
+                return 0;
+            }
+            break;
+        default:
+            break;
     }
-    return ::DefWindowProcA(window, message, wParam, lParam);
+    return handlers->message(FromHwnd(window), message, wParam, lParam);
 }
 
 void CALLBACK ThreadTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     if (clockPort != nullptr) clockPort->Fire(id);
-}
-
-MSG ToMsg(const Msg& msg) {
-    MSG m{};
-    m.hwnd = ToHwnd(msg.hwnd);
-    m.message = msg.message;
-    m.wParam = msg.wParam;
-    m.lParam = msg.lParam;
-    // The message in hand is the one GetMessage fetched last.
-    m.time = static_cast<DWORD>(::GetMessageTime());
-    DWORD pos = ::GetMessagePos();
-    m.pt.x = static_cast<short>(LOWORD(pos));
-    m.pt.y = static_cast<short>(HIWORD(pos));
-    return m;
 }
 
 }  // namespace
@@ -73,16 +87,16 @@ WinWindow::~WinWindow() {
     if (windowPort == this) windowPort = nullptr;
 }
 
-const WindowProc* WinWindow::ProcOfClass(std::uint16_t atom) const {
-    auto it = procs_.find(atom);
-    return it == procs_.end() ? nullptr : &it->second;
+const WindowHandlers* WinWindow::HandlersOfClass(std::uint16_t atom) const {
+    auto it = handlers_.find(atom);
+    return it == handlers_.end() ? nullptr : &it->second;
 }
 
 Hwnd WinWindow::FindWindow(const std::string& className, const std::string& title) {
     return FromHwnd(::FindWindowA(className.c_str(), title.c_str()));
 }
 
-bool WinWindow::RegisterClass(const WindowClassSpec& windowClass, WindowProc proc) {
+bool WinWindow::RegisterClass(const WindowClassSpec& windowClass, WindowHandlers handlers) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = windowClass.style;
@@ -94,7 +108,7 @@ bool WinWindow::RegisterClass(const WindowClassSpec& windowClass, WindowProc pro
     wc.lpszClassName = windowClass.className.c_str();
     ATOM atom = ::RegisterClassExA(&wc);
     if (atom == 0) return false;
-    procs_[atom] = std::move(proc);
+    handlers_[atom] = std::move(handlers);
     return true;
 }
 
@@ -109,22 +123,15 @@ void WinWindow::ShowWindow(Hwnd window, int show) { ::ShowWindow(ToHwnd(window),
 
 void WinWindow::UpdateWindow(Hwnd window) { ::UpdateWindow(ToHwnd(window)); }
 
-bool WinWindow::GetMessage(Msg& msg) {
+int WinWindow::Run() {
     MSG m;
-    BOOL result = ::GetMessageA(&m, nullptr, 0, 0);
-    if (result == -1) return false;
-    msg = Msg{FromHwnd(m.hwnd), m.message, m.wParam, m.lParam};
-    return result != 0;
-}
-
-void WinWindow::TranslateMessage(const Msg& msg) {
-    MSG m = ToMsg(msg);
-    ::TranslateMessage(&m);
-}
-
-LResult WinWindow::DispatchMessage(const Msg& msg) {
-    MSG m = ToMsg(msg);
-    return ::DispatchMessageA(&m);
+    for (;;) {
+        const BOOL result = ::GetMessageA(&m, nullptr, 0, 0);
+        if (result == 0) return static_cast<int>(m.wParam);
+        if (result == -1) return -1;
+        ::TranslateMessage(&m);
+        ::DispatchMessageA(&m);
+    }
 }
 
 bool WinWindow::PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) {
@@ -151,11 +158,11 @@ void WinWindow::BroadcastMessageTimeout(unsigned message, WParam wParam, LParam 
     ::SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result);
 }
 
-LResult WinWindow::SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) {
+LResult WinWindow::SendCopyData(Hwnd to, Hwnd from, std::string_view bytes) {
     COPYDATASTRUCT data;
-    data.dwData = record.dwData;
-    data.cbData = record.cbData;
-    data.lpData = const_cast<void*>(record.lpData);
+    data.dwData = 0;
+    data.cbData = static_cast<DWORD>(bytes.size());
+    data.lpData = const_cast<char*>(bytes.data());
     return ::SendMessageA(ToHwnd(to), WM_COPYDATA, from, reinterpret_cast<LPARAM>(&data));
 }
 

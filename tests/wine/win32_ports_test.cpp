@@ -37,15 +37,10 @@ private:
     std::thread thread_;
 };
 
-// The program's loop, through the port; returns the quit message.
-Msg RunLoop(WinWindow& windows) {
+// The program's loop, through the port; returns the quit's code.
+int RunLoop(WinWindow& windows) {
     LoopWatchdog watchdog(5000);
-    Msg msg;
-    while (windows.GetMessage(msg)) {
-        windows.TranslateMessage(msg);
-        windows.DispatchMessage(msg);
-    }
-    return msg;
+    return windows.Run();
 }
 
 WindowCreateSpec CreationOf(const std::string& className) {
@@ -66,7 +61,8 @@ TEST(Win32Ports, ClassProcedureGetsCreationMessagesAndWindowTimers) {
     windowClass.backgroundBrush = COLOR_WINDOW + 1;
     Hwnd createdAs = 0;
     std::vector<WParam> ticks;
-    ASSERT_TRUE(windows.RegisterClass(windowClass, [&](Hwnd w, unsigned m, WParam wp, LParam lp) {
+    WindowHandlers handlers;
+    handlers.message = [&](Hwnd w, unsigned m, WParam wp, LParam lp) {
         if (m == WM_CREATE) createdAs = w;
         if (m == WM_TIMER) {
             ticks.push_back(wp);
@@ -77,7 +73,8 @@ TEST(Win32Ports, ClassProcedureGetsCreationMessagesAndWindowTimers) {
             return LResult{0};
         }
         return windows.DefWindowProc(w, m, wp, lp);
-    }));
+    };
+    ASSERT_TRUE(windows.RegisterClass(windowClass, std::move(handlers)));
 
     Hwnd window = windows.CreateWindow(CreationOf(windowClass.className));
     ASSERT_NE(window, 0u);
@@ -88,12 +85,74 @@ TEST(Win32Ports, ClassProcedureGetsCreationMessagesAndWindowTimers) {
     EXPECT_TRUE(windows.IsWindow(window));
 
     clock.SetTimer(window, 0x413, 10);
-    Msg quit = RunLoop(windows);
-    EXPECT_EQ(quit.message, unsigned{WM_QUIT});
-    EXPECT_EQ(quit.wParam, 7u);
+    EXPECT_EQ(RunLoop(windows), 7);
     EXPECT_EQ(ticks, (std::vector<WParam>{0x413, 0x413}));
     DestroyWindow(reinterpret_cast<HWND>(window));
     EXPECT_FALSE(windows.IsWindow(window));
+}
+
+// The records only Windows lays out reach the class's handlers decoded: a
+// WM_COPYDATA as its sender and a copy of its bytes, a mixer's notices as
+// what changed. Everything else still reaches the message procedure.
+TEST(Win32Ports, CopyDataAndMixerNoticesReachTheirHandlersDecoded) {
+    WinWindow windows;
+    WindowClassSpec windowClass;
+    windowClass.className = "Calvox decoded messages";
+    std::vector<std::pair<Hwnd, std::string>> texts;
+    std::vector<MixerChange> changes;
+    std::vector<unsigned> others;
+    WindowHandlers handlers;
+    handlers.message = [&](Hwnd w, unsigned m, WParam wp, LParam lp) {
+        if (m == WM_USER) {
+            windows.PostQuitMessage(0);
+            return LResult{0};
+        }
+        if (m == WM_COPYDATA || m == MM_MIXM_LINE_CHANGE || m == MM_MIXM_CONTROL_CHANGE)
+            others.push_back(m);
+        return windows.DefWindowProc(w, m, wp, lp);
+    };
+    handlers.copyData = [&](Hwnd sender, std::string bytes) {
+        texts.emplace_back(sender, std::move(bytes));
+        return LResult{42};
+    };
+    handlers.mixerChange = [&](MixerChange change) { changes.push_back(change); };
+    ASSERT_TRUE(windows.RegisterClass(windowClass, std::move(handlers)));
+    Hwnd window = windows.CreateWindow(CreationOf(windowClass.className));
+    ASSERT_NE(window, 0u);
+    HWND hwnd = reinterpret_cast<HWND>(window);
+
+    char text[] = {'U', 'S', 'E', 'R', '\0', 'X'};
+    struct Case {
+        DWORD cbData;
+        void* lpData;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {4, text, "USER"},                // no terminator: exactly the count
+        {6, text, std::string(text, 6)},  // past a NUL: every byte counted
+        {0, text, ""},                    // nothing counted
+        {5, nullptr, ""},                 // a count without data
+    };
+    const HWND sender = reinterpret_cast<HWND>(std::uintptr_t{0x1234});
+    for (const Case& c : cases) {
+        COPYDATASTRUCT data{7, c.cbData, c.lpData};
+        EXPECT_EQ(SendMessageA(hwnd, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
+                               reinterpret_cast<LPARAM>(&data)),
+                  42);
+    }
+    ASSERT_EQ(texts.size(), std::size(cases));
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(texts[i].first, reinterpret_cast<Hwnd>(sender)) << i;
+        EXPECT_EQ(texts[i].second, cases[i].bytes) << i;
+    }
+
+    PostMessageA(hwnd, MM_MIXM_LINE_CHANGE, 0, 0);
+    PostMessageA(hwnd, MM_MIXM_CONTROL_CHANGE, 0, 0);
+    PostMessageA(hwnd, WM_USER, 0, 0);
+    EXPECT_EQ(RunLoop(windows), 0);
+    EXPECT_EQ(changes, (std::vector<MixerChange>{MixerChange::Line, MixerChange::Control}));
+    EXPECT_TRUE(others.empty());
+    DestroyWindow(hwnd);
 }
 
 TEST(Win32Ports, ThreadTimersReachTheirOwnProcedureThroughTheLoop) {
@@ -120,8 +179,7 @@ TEST(Win32Ports, ThreadTimersReachTheirOwnProcedureThroughTheLoop) {
     ASSERT_NE(second, 0u);
     ASSERT_NE(first, second);
 
-    Msg quit = RunLoop(windows);
-    EXPECT_NE(quit.wParam, kWatchdogCode) << "thread timers did not fire";
+    EXPECT_NE(RunLoop(windows), static_cast<int>(kWatchdogCode)) << "thread timers did not fire";
     EXPECT_TRUE(std::all_of(firstTicks.begin(), firstTicks.end(),
                             [&](std::uintptr_t id) { return id == first; }));
     EXPECT_TRUE(std::all_of(secondTicks.begin(), secondTicks.end(),

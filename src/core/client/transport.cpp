@@ -1,6 +1,6 @@
 #include "client/transport.h"
 
-#include <cstring>
+#include <string>
 
 #include "base/text_convert.h"
 
@@ -27,9 +27,8 @@ std::string AttachStatusText(LParam status) {
 
 }  // namespace
 
-LResult ClientLink::SendUtf8(const std::string& utf8, std::uint32_t cbData) {
-    CopyDataRecord record{0, cbData, utf8.c_str()};
-    return windows_.SendCopyData(apiWindow_, hubWindow_.Handle(), record);
+LResult ClientLink::SendBytes(std::string_view bytes) {
+    return windows_.SendCopyData(apiWindow_, hubWindow_.Handle(), bytes);
 }
 
 bool ClientLink::IsAttached() { return apiWindow_ != 0 && windows_.IsWindow(apiWindow_); }
@@ -41,9 +40,10 @@ bool ClientLink::Send(const std::string& text) {
     std::string utf8;
     if (!ToUtf8(text_, text, utf8) || utf8.empty()) return false;
 
-    if (SendUtf8(utf8, static_cast<std::uint32_t>(utf8.size() + 1)) != 0) return true;
+    // With its terminator counted.
+    if (SendBytes(std::string_view(utf8.c_str(), utf8.size() + 1)) != 0) return true;
     // The client did not take it: probe once, then count the link as lost.
-    if (SendUtf8("PING", 4) != 0) return false;
+    if (SendBytes("PING") != 0) return false;
     log_.Write("client lost: it took neither a command nor PING");
     apiWindow_ = 0;
     BroadcastDiscover();
@@ -71,30 +71,24 @@ bool ClientLink::OnAttach(WParam apiWindow, LParam status) {
     return false;
 }
 
-LResult ClientLink::OnCopyData(WParam sender, LParam lParam) {
-    if (sender == 0 || static_cast<Hwnd>(sender) != apiWindow_) return 1;
-    const auto* record = reinterpret_cast<const CopyDataRecord*>(lParam);
-    if (record == nullptr || record->lpData == nullptr || record->cbData == 0) return 1;
-
-    // The copy always ends in a NUL of its own, whether or not the client
-    // counted one, so the parser never reads past the block.
-    std::unique_ptr<char[]> copy(new char[record->cbData + std::size_t{1}]);
-    std::memcpy(copy.get(), record->lpData, record->cbData);
-    copy[record->cbData] = '\0';
-    if (hubWindow_.Post(HUBM_SKYPE_NOTIFY, reinterpret_cast<WParam>(copy.get()), 0))
-        copies_.push_back(std::move(copy));
+LResult ClientLink::OnCopyData(Hwnd sender, std::string bytes) {
+    if (sender == 0 || sender != apiWindow_ || bytes.empty()) return 1;
+    // The parser reads up to the first NUL, whether or not the client counted one.
+    bytes.resize(std::char_traits<char>::length(bytes.c_str()));
+    const WParam id = ++lastCopyId_;
+    if (hubWindow_.Post(HUBM_SKYPE_NOTIFY, id, 0)) copies_.push_back({id, std::move(bytes)});
     return 1;
 }
 
-std::unique_ptr<char[]> ClientLink::TakeNotificationCopy(WParam copy) {
+std::optional<std::string> ClientLink::TakeNotificationCopy(WParam copyId) {
     // Messages arrive in the order they were posted: the front is the usual match.
     for (auto it = copies_.begin(); it != copies_.end(); ++it) {
-        if (reinterpret_cast<WParam>(it->get()) != copy) continue;
-        std::unique_ptr<char[]> text = std::move(*it);
+        if (it->id != copyId) continue;
+        std::string text = std::move(it->text);
         copies_.erase(it);
         return text;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 }  // namespace calvox

@@ -1,9 +1,11 @@
 // The Skype Desktop API link: discovery, attach, commands out, texts in.
 #pragma once
 
+#include <cstdint>
 #include <deque>
-#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "base/diagnostic_log.h"
 #include "base/hub_messages.h"
@@ -42,19 +44,21 @@ public:
     // "SkypeControlAPIAttach" from the client: true when it attached.
     bool OnAttach(WParam apiWindow, LParam status);
 
-    // WM_COPYDATA: copies the client's text and posts it to the hub for parsing.
-    // The copy stays the link's until HUBM_SKYPE_NOTIFY takes it, so copies still
-    // queued when the window goes are freed with it.
-    LResult OnCopyData(WParam sender, LParam record);
-    // The copy a HUBM_SKYPE_NOTIFY names, handed over to the caller; null when the
-    // message names no copy of ours (posted by someone else, or already taken).
-    std::unique_ptr<char[]> TakeNotificationCopy(WParam copy);
+    // A WM_COPYDATA's bytes, copied by the platform: a text from the client's
+    // API window is queued and posted to the hub as HUBM_SKYPE_NOTIFY, so it is
+    // parsed after the client's send has returned. It stays the link's until
+    // that message takes it; texts still queued when the window goes go with it.
+    LResult OnCopyData(Hwnd sender, std::string bytes);
+    // The text a HUBM_SKYPE_NOTIFY names, handed over to the caller: up to its
+    // first NUL, as the client meant it. Empty when the message names no text of
+    // ours (posted by someone else, or already taken).
+    std::optional<std::string> TakeNotificationCopy(WParam copyId);
     // The window goes: texts still queued are never dispatched now.
     void DropNotificationCopies() { copies_.clear(); }
     std::size_t QueuedCopies() const { return copies_.size(); }
 
 private:
-    LResult SendUtf8(const std::string& utf8, std::uint32_t cbData);
+    LResult SendBytes(std::string_view bytes);
 
     WindowPort& windows_;
     TextPort& text_;
@@ -62,7 +66,12 @@ private:
     HubWindow& hubWindow_;
     const RegisteredMessageIds& messages_;
     Hwnd apiWindow_ = 0;
-    std::deque<std::unique_ptr<char[]>> copies_;
+    struct Copy {
+        WParam id;
+        std::string text;
+    };
+    std::deque<Copy> copies_;
+    WParam lastCopyId_ = 0;
 };
 
 }  // namespace calvox

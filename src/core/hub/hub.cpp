@@ -180,9 +180,24 @@ void Hub::OnMixerControlChange() {
         mixer_.SetMasterVolume(minimum, balance);
 }
 
-void Hub::OnSkypeNotify(WParam copy) {
-    const std::unique_ptr<char[]> text = link_.TakeNotificationCopy(copy);
-    calls_.OnClientEvents(parser_.Parse(text.get()));
+LResult Hub::OnCopyData(Hwnd sender, std::string bytes) {
+    return link_.OnCopyData(sender, std::move(bytes));
+}
+
+void Hub::OnMixerChange(MixerChange change) {
+    switch (change) {
+        case MixerChange::Line:
+            OnMixerLineChange();
+            return;
+        case MixerChange::Control:
+            OnMixerControlChange();
+            return;
+    }
+}
+
+void Hub::OnSkypeNotify(WParam copyId) {
+    const std::optional<std::string> text = link_.TakeNotificationCopy(copyId);
+    calls_.OnClientEvents(parser_.Parse(text ? text->c_str() : nullptr));
 }
 
 void Hub::OnSkypeAttach(WParam apiWindow, LParam status) {
@@ -301,20 +316,12 @@ LResult Hub::Handle(unsigned message, WParam wParam, LParam lParam) {
             return OnCreate();
         case wm::kDestroy:
             return OnDestroy();
-        case wm::kCopyData:
-            return link_.OnCopyData(wParam, lParam);
         case wm::kTimer:
             OnTimer(wParam);
             return 0;
         case wm::kDeviceChange:
             // The window port tells the watched classes' arrivals and removals
             // (OnDeviceChange); the broadcast itself is answered as before.
-            return 0;
-        case wm::kMixmLineChange:
-            OnMixerLineChange();
-            return 0;
-        case wm::kMixmControlChange:
-            OnMixerControlChange();
             return 0;
         case HUBM_SKYPE_NOTIFY:
             OnSkypeNotify(wParam);

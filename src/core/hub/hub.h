@@ -41,6 +41,10 @@ public:
     HubWindow& Window() { return hubWindow_; }
     // One message of the hidden window.
     LResult Handle(unsigned message, WParam wParam, LParam lParam);
+    // A text the Skype client (or anyone) sent, already copied; what the sender gets back.
+    LResult OnCopyData(Hwnd sender, std::string bytes);
+    // The handset's mixer says a line or a control changed.
+    void OnMixerChange(MixerChange change);
 
     // The parts, for tests and benchmarks that drive one of them.
     ClientLink& Link() { return link_; }
@@ -67,7 +71,7 @@ private:
     void OnDeviceChange(DeviceInterfaceChange change, bool audio);
     void OnMixerLineChange();
     void OnMixerControlChange();
-    void OnSkypeNotify(WParam copy);
+    void OnSkypeNotify(WParam copyId);
     void OnSkypeAttach(WParam apiWindow, LParam status);
     LResult OnCompanionChanging(unsigned message, WParam code, LParam lParam);
     void OnTray(LParam mouseMessage);

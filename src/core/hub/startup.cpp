@@ -59,22 +59,22 @@ void RunProgram(Platform& platform, const std::string& commandLine) {
     if (platform.window.FindWindow(kHiddenWindowClass, kHiddenWindowClass) != 0) return;
 
     Hub hub(platform);
-    WindowProc proc = [&hub](Hwnd window, unsigned message, WParam wParam, LParam lParam) {
+    WindowHandlers handlers;
+    handlers.message = [&hub](Hwnd window, unsigned message, WParam wParam, LParam lParam) {
         // The first message the window gets brings its handle; the hub keeps it.
         if (hub.Window().Handle() == 0) hub.Window().Created(window);
         return hub.Handle(message, wParam, lParam);
     };
-    if (!platform.window.RegisterClass(HiddenWindowClass(), proc)) return;
+    handlers.copyData = [&hub](Hwnd sender, std::string bytes) {
+        return hub.OnCopyData(sender, std::move(bytes));
+    };
+    handlers.mixerChange = [&hub](MixerChange change) { hub.OnMixerChange(change); };
+    if (!platform.window.RegisterClass(HiddenWindowClass(), std::move(handlers))) return;
     Hwnd window = platform.window.CreateWindow(HiddenWindowCreation());
     if (window == 0) return;
     platform.window.ShowWindow(window, kSwHide);
     platform.window.UpdateWindow(window);
-
-    Msg msg;
-    while (platform.window.GetMessage(msg)) {
-        platform.window.TranslateMessage(msg);
-        platform.window.DispatchMessage(msg);
-    }
+    platform.window.Run();
 }
 
 }  // namespace calvox

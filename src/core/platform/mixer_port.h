@@ -18,6 +18,10 @@ inline constexpr std::uint32_t kMixerControlVolume = 0x50030001;
 inline constexpr std::uint32_t kMixerControlMute = 0x20010002;
 inline constexpr std::uint32_t kMixerControlOnOff = 0x20010001;
 
+// What a mixer's change notice says changed (MM_MIXM_LINE_CHANGE,
+// MM_MIXM_CONTROL_CHANGE).
+enum class MixerChange { Line, Control };
+
 struct MixerLine {
     std::uint32_t lineId = 0;
     std::uint32_t componentType = 0;
@@ -37,7 +41,8 @@ public:
 
     virtual unsigned GetDeviceCount() = 0;
     virtual bool GetDeviceName(unsigned id, std::string& name) = 0;
-    // Opens with window callback to `callbackWindow` when it is not 0.
+    // Opens with window callback to `callbackWindow` when it is not 0: its
+    // change notices reach that window's MixerChangeProc.
     virtual MixerHandle Open(unsigned id, Hwnd callbackWindow) = 0;
     virtual void Close(MixerHandle mixer) = 0;
     virtual bool GetDestinationCount(MixerHandle mixer, std::uint32_t& count) = 0;

@@ -32,7 +32,6 @@ inline constexpr unsigned kClose = 0x0010;
 inline constexpr unsigned kQuit = 0x0012;
 inline constexpr unsigned kSetText = 0x000C;
 inline constexpr unsigned kGetText = 0x000D;
-inline constexpr unsigned kCopyData = 0x004A;
 inline constexpr unsigned kKeyDown = 0x0100;
 inline constexpr unsigned kKeyUp = 0x0101;
 inline constexpr unsigned kChar = 0x0102;
@@ -43,8 +42,6 @@ inline constexpr unsigned kLButtonDblClk = 0x0203;
 inline constexpr unsigned kRButtonUp = 0x0205;
 inline constexpr unsigned kTimer = 0x0113;
 inline constexpr unsigned kDeviceChange = 0x0219;
-inline constexpr unsigned kMixmLineChange = 0x03D0;
-inline constexpr unsigned kMixmControlChange = 0x03D1;
 inline constexpr unsigned kUser = 0x0400;
 inline constexpr unsigned kApp = 0x8000;
 }  // namespace wm

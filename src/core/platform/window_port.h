@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/mixer_port.h"
 #include "platform/types.h"
 
 namespace calvox {
@@ -42,6 +44,7 @@ struct MouseInput {
     std::uint32_t flags = 0;  // MOUSEEVENTF_*
 };
 
+// A posted message, as a queue holds it.
 struct Msg {
     Hwnd hwnd = 0;
     unsigned message = 0;
@@ -49,12 +52,20 @@ struct Msg {
     LParam lParam = 0;
 };
 
-// The record a WM_COPYDATA carries in lParam, laid out as Windows lays out
-// COPYDATASTRUCT.
-struct CopyDataRecord {
-    std::uintptr_t dwData;
-    std::uint32_t cbData;
-    const void* lpData;
+// Data another window sent with WM_COPYDATA, copied out of the sender's block
+// before the procedure sees it: `bytes` is empty when none came.
+using CopyDataProc = std::function<LResult(Hwnd sender, std::string bytes)>;
+// A change notice of a mixer opened with this window as its callback.
+using MixerChangeProc = std::function<void(MixerChange)>;
+
+// What a window class hears. The platform decodes the messages that carry a
+// record of its own (WM_COPYDATA, the mixer's MM_MIXM_*) for the procedures
+// given; every other message, and those when their procedure is left empty,
+// goes to `message` as Windows sent it.
+struct WindowHandlers {
+    WindowProc message;
+    CopyDataProc copyData;
+    MixerChangeProc mixerChange;
 };
 
 // A device interface of a watched class arrived or was removed.
@@ -77,16 +88,16 @@ public:
     virtual ~WindowPort() = default;
 
     virtual Hwnd FindWindow(const std::string& className, const std::string& title) = 0;
-    virtual bool RegisterClass(const WindowClassSpec& spec, WindowProc proc) = 0;
+    virtual bool RegisterClass(const WindowClassSpec& spec, WindowHandlers handlers) = 0;
     // Runs WM_CREATE through the class's procedure before it returns.
     virtual Hwnd CreateWindow(const WindowCreateSpec& spec) = 0;
     virtual void ShowWindow(Hwnd window, int show) = 0;
     virtual void UpdateWindow(Hwnd window) = 0;
 
-    // The loop of the thread that owns the hidden window.
-    virtual bool GetMessage(Msg& msg) = 0;
-    virtual void TranslateMessage(const Msg& msg) = 0;
-    virtual LResult DispatchMessage(const Msg& msg) = 0;
+    // The event loop of the thread that owns the hidden window: every posted
+    // message, window timer and thread timer is handled here until a quit is
+    // posted; the quit's code.
+    virtual int Run() = 0;
 
     virtual bool PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) = 0;
     virtual void PostQuitMessage(int code) = 0;
@@ -98,8 +109,9 @@ public:
     // SendMessageTimeout to HWND_BROADCAST with SMTO_NORMAL; the result is not used.
     virtual void BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
                                          unsigned timeoutMs) = 0;
-    // A blocking WM_COPYDATA; returns what the receiver returned.
-    virtual LResult SendCopyData(Hwnd to, Hwnd from, const CopyDataRecord& record) = 0;
+    // A blocking WM_COPYDATA of exactly these bytes (cbData is their count);
+    // returns what the receiver returned.
+    virtual LResult SendCopyData(Hwnd to, Hwnd from, std::string_view bytes) = 0;
 
     // Device-interface arrivals and removals of one class, told to `proc` on
     // the thread of `window` (the platform decodes what Windows broadcasts);

@@ -25,9 +25,9 @@ public:
     Hwnd client = 0x500;
     bool clientAlive = true;
 
-    LResult SendCopyData(Hwnd to, Hwnd, const CopyDataRecord& r) override {
+    LResult SendCopyData(Hwnd to, Hwnd, std::string_view bytes) override {
         if (to != client) return 0;
-        sent.push_back({std::string(static_cast<const char*>(r.lpData), r.cbData), r.cbData});
+        sent.push_back({std::string(bytes), static_cast<std::uint32_t>(bytes.size())});
         if (returns.empty()) return 1;
         LResult v = returns.front();
         returns.pop_front();
@@ -108,30 +108,28 @@ TEST_F(TransportTest, RefusedCommandIsProbedWithPingThenTheLinkIsLost) {
 
 TEST_F(TransportTest, ReceivedTextIsCopiedWithATerminatorOfItsOwn) {
     Attach();
-    const char bytes[] = {'U', 'S', 'E', 'R'};  // no terminator
-    CopyDataRecord record{0, sizeof bytes, bytes};
-    EXPECT_EQ(link.OnCopyData(windows.client, reinterpret_cast<LParam>(&record)), 1);
-    ASSERT_EQ(windows.posted.size(), 1u);
+    // No terminator, then one counted with bytes after it.
+    EXPECT_EQ(link.OnCopyData(windows.client, "USER"), 1);
+    EXPECT_EQ(link.OnCopyData(windows.client, std::string("USER\0AWAY", 10)), 1);
+    ASSERT_EQ(windows.posted.size(), 2u);
     EXPECT_EQ(windows.posted[0].message, HUBM_SKYPE_NOTIFY);
-    std::unique_ptr<char[]> copy = link.TakeNotificationCopy(windows.posted[0].wParam);
-    EXPECT_STREQ(copy.get(), "USER");
-    EXPECT_EQ(link.TakeNotificationCopy(windows.posted[0].wParam), nullptr);
+    EXPECT_NE(windows.posted[0].wParam, windows.posted[1].wParam);
+    EXPECT_EQ(link.TakeNotificationCopy(windows.posted[0].wParam), "USER");
+    EXPECT_EQ(link.TakeNotificationCopy(windows.posted[0].wParam), std::nullopt);
+    EXPECT_EQ(link.TakeNotificationCopy(windows.posted[1].wParam), "USER");
 }
 
-// A text still queued when the window goes is freed with it; a notify message
-// that names no copy of ours (anyone may post one) is ignored, not freed.
-TEST_F(TransportTest, QueuedTextsGoWithTheWindowAndForeignBlocksAreLeftAlone) {
+// A text still queued when the window goes is dropped with it; a notify message
+// that names no text of ours (anyone may post one) is ignored.
+TEST_F(TransportTest, QueuedTextsGoWithTheWindowAndForeignNoticesAreIgnored) {
     Attach();
-    const char text[] = "USERSTATUS ONLINE";
-    CopyDataRecord record{0, sizeof text, text};
-    link.OnCopyData(windows.client, reinterpret_cast<LParam>(&record));
-    link.OnCopyData(windows.client, reinterpret_cast<LParam>(&record));
+    const std::string text("USERSTATUS ONLINE", sizeof "USERSTATUS ONLINE");
+    link.OnCopyData(windows.client, text);
+    link.OnCopyData(windows.client, text);
     ASSERT_EQ(windows.posted.size(), 2u);
-    EXPECT_NE(link.TakeNotificationCopy(windows.posted[0].wParam), nullptr);
-    EXPECT_EQ(link.TakeNotificationCopy(windows.posted[0].wParam), nullptr);
-    char foreign[] = "USERSTATUS AWAY";
-    EXPECT_EQ(link.TakeNotificationCopy(reinterpret_cast<WParam>(foreign)), nullptr);
-    EXPECT_STREQ(foreign, "USERSTATUS AWAY");
+    EXPECT_EQ(link.TakeNotificationCopy(windows.posted[0].wParam), "USERSTATUS ONLINE");
+    EXPECT_EQ(link.TakeNotificationCopy(windows.posted[0].wParam), std::nullopt);
+    EXPECT_EQ(link.TakeNotificationCopy(windows.posted[1].wParam + 1), std::nullopt);
     EXPECT_EQ(link.QueuedCopies(), 1u);
     link.DropNotificationCopies();
     EXPECT_EQ(link.QueuedCopies(), 0u);
@@ -139,14 +137,10 @@ TEST_F(TransportTest, QueuedTextsGoWithTheWindowAndForeignBlocksAreLeftAlone) {
 
 TEST_F(TransportTest, ReceiveIgnoresOtherSendersAndEmptyBlocks) {
     Attach();
-    const char text[] = "X";
-    CopyDataRecord record{0, 2, text};
-    EXPECT_EQ(link.OnCopyData(0x777, reinterpret_cast<LParam>(&record)), 1);
-    EXPECT_EQ(link.OnCopyData(0, reinterpret_cast<LParam>(&record)), 1);
-    CopyDataRecord empty{0, 0, text};
-    EXPECT_EQ(link.OnCopyData(windows.client, reinterpret_cast<LParam>(&empty)), 1);
-    CopyDataRecord null{0, 5, nullptr};
-    EXPECT_EQ(link.OnCopyData(windows.client, reinterpret_cast<LParam>(&null)), 1);
+    const std::string text("X", 2);
+    EXPECT_EQ(link.OnCopyData(0x777, text), 1);
+    EXPECT_EQ(link.OnCopyData(0, text), 1);
+    EXPECT_EQ(link.OnCopyData(windows.client, {}), 1);
     EXPECT_TRUE(windows.posted.empty());
 }
 

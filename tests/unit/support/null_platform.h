@@ -23,13 +23,11 @@ public:
 
     // WindowPort
     Hwnd FindWindow(const std::string&, const std::string&) override { return 0; }
-    bool RegisterClass(const WindowClassSpec&, WindowProc) override { return true; }
+    bool RegisterClass(const WindowClassSpec&, WindowHandlers) override { return true; }
     Hwnd CreateWindow(const WindowCreateSpec&) override { return 0; }
     void ShowWindow(Hwnd, int) override {}
     void UpdateWindow(Hwnd) override {}
-    bool GetMessage(Msg&) override { return false; }
-    void TranslateMessage(const Msg&) override {}
-    LResult DispatchMessage(const Msg&) override { return 0; }
+    int Run() override { return 0; }
     bool PostMessage(Hwnd, unsigned, WParam, LParam) override { return true; }
     void PostQuitMessage(int) override {}
     LResult DefWindowProc(Hwnd, unsigned, WParam, LParam) override { return 0; }
@@ -37,7 +35,7 @@ public:
     Hwnd GetForegroundWindow() override { return 0; }
     unsigned RegisterWindowMessage(const std::string&) override { return 0xC000; }
     void BroadcastMessageTimeout(unsigned, WParam, LParam, unsigned) override {}
-    LResult SendCopyData(Hwnd, Hwnd, const CopyDataRecord&) override {
+    LResult SendCopyData(Hwnd, Hwnd, std::string_view) override {
         ++commandsSent;
         return 1;
     }
