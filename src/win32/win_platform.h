@@ -206,18 +206,6 @@ public:
                      const std::string& path) override;
 };
 
-class WinFiles final : public FilePort {
-public:
-    std::string GetModuleFileName() override;
-    std::string GetWindowsDirectory() override;
-    std::uint32_t GetFileAttributes(const std::string& path) override;
-    bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
-    bool CreateDirectory(const std::string& path) override;
-    std::vector<std::string> FindFiles(const std::string& pattern) override;
-    bool ReadTextFile(const std::string& path, std::string& content) override;
-    bool GetCreationTime(const std::string& path, std::uint64_t& fileTime) override;
-};
-
 class WinShell final : public ShellPort {
 public:
     void ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
@@ -235,40 +223,6 @@ class WinText final : public TextPort {
 public:
     bool AnsiToWide(const std::string& ansi, std::u16string& wide) override;
     bool WideToAnsi(const std::u16string& wide, std::string& ansi) override;
-};
-
-class WinHid final : public HidPort {
-public:
-    WinHid();
-    ~WinHid() override;
-    WinHid(const WinHid&) = delete;
-    WinHid& operator=(const WinHid&) = delete;
-
-    Guid GetHidGuid() override;
-    std::vector<std::string> EnumerateHidInterfaces() override;
-    HidHandle OpenDevice(const std::string& path) override;
-    void CloseDevice(HidHandle handle) override;
-    bool GetAttributes(HidHandle handle, std::uint16_t& vendorId,
-                       std::uint16_t& productId) override;
-    bool GetCaps(HidHandle handle, std::uint16_t& inputLength,
-                 std::uint16_t& outputLength) override;
-    bool GetProductString(HidHandle handle, std::u16string& text) override;
-    HidReadResult Read(HidHandle handle, std::uint8_t* buffer, std::size_t length,
-                       std::size_t& bytesRead) override;
-    void CancelRead(HidHandle handle) override;
-    bool Write(HidHandle handle, const std::vector<std::uint8_t>& report,
-               std::uint32_t timeoutMs) override;
-    std::string LastError(HidHandle handle) override;
-
-private:
-    // One open device: its file, the overlapped records and events of its
-    // transfers (one per direction), its cancel event and its last failure.
-    struct Device;
-    Device* Find(HidHandle handle);
-
-    std::mutex lock_;  // the reader, the writers and the hub thread share the table
-    std::map<HidHandle, std::unique_ptr<Device>> devices_;
-    std::string openError_;  // under lock_
 };
 
 class WinUsb final : public UsbPort {
@@ -292,48 +246,12 @@ public:
     ComponentIdResult QueryComponentName(const std::string& path, Guid& nameGuid) override;
 };
 
-class WinRegistry final : public RegistryPort {
-public:
-    bool ReadString(RegistryHive hive, const std::string& key, const std::string& value,
-                    std::size_t maxBytes, std::string& out) override;
-    bool KeyExists(RegistryHive hive, const std::string& key) override;
-    bool CreateKey(RegistryHive hive, const std::string& key) override;
-    bool EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
-                         std::string& name) override;
-    bool ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
-                   std::uint32_t& out) override;
-    bool WriteString(RegistryHive hive, const std::string& key, const std::string& value,
-                     const std::string& text) override;
-    bool WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
-                    std::uint32_t data) override;
-};
-
 class WinSystem final : public SystemPort {
 public:
     bool GetVersion(OsVersion& version) override;
     bool GetUserName(std::string& name) override;
     bool GetAppDataFolder(std::string& folder) override;
     bool ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) override;
-};
-
-class WinMixer final : public MixerPort {
-public:
-    unsigned GetDeviceCount() override;
-    bool GetDeviceName(unsigned id, std::string& name) override;
-    MixerHandle Open(unsigned id, Hwnd callbackWindow) override;
-    void Close(MixerHandle mixer) override;
-    bool GetDestinationCount(MixerHandle mixer, std::uint32_t& count) override;
-    bool GetDestination(MixerHandle mixer, std::uint32_t destination, MixerLine& line) override;
-    bool GetSource(MixerHandle mixer, std::uint32_t destination, std::uint32_t source,
-                   MixerLine& line) override;
-    bool GetControlByType(MixerHandle mixer, std::uint32_t lineId, std::uint32_t type,
-                          MixerControl& control) override;
-    bool GetAllControls(MixerHandle mixer, const MixerLine& line,
-                        std::vector<MixerControl>& controls) override;
-    bool GetValues(MixerHandle mixer, std::uint32_t controlId, std::uint32_t channels,
-                   std::vector<std::uint32_t>& values) override;
-    bool SetValues(MixerHandle mixer, std::uint32_t controlId,
-                   const std::vector<std::uint32_t>& values) override;
 };
 
 class WinDriver final : public DriverPort {
@@ -344,55 +262,6 @@ public:
     void ReleaseObject(DriverObject object) override;
     int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
     int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
-};
-
-// DirectSound and DirectSoundCapture from the system's "dsound.dll", loaded
-// on first use; every call fails with E_FAIL where the library or an entry
-// point is missing.
-class WinSound final : public SoundPort {
-public:
-    WinSound();
-    ~WinSound() override;
-    WinSound(const WinSound&) = delete;
-    WinSound& operator=(const WinSound&) = delete;
-
-    HResult EnumeratePlaybackDevices(std::vector<SoundDevice>& devices) override;
-    HResult CreatePlayback(const Guid* device, SoundObject& object) override;
-    HResult SetCooperativeLevel(SoundObject object, Hwnd owner, CooperativeLevel level) override;
-    HResult SetPrimaryFormat(SoundObject object, const WaveFormat& format) override;
-    HResult CreateBuffer(SoundObject object, std::uint32_t flags, std::uint32_t bytes,
-                         const WaveFormat& format, SoundBuffer& buffer) override;
-    HResult GetBufferStatus(SoundBuffer buffer, std::uint32_t& status) override;
-    HResult RestoreBuffer(SoundBuffer buffer) override;
-    HResult LockBuffer(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
-                       LockedRegion& region) override;
-    HResult UnlockBuffer(SoundBuffer buffer, const LockedRegion& region) override;
-    HResult PlayBuffer(SoundBuffer buffer, bool loop) override;
-    HResult StopBuffer(SoundBuffer buffer) override;
-    void ReleaseBuffer(SoundBuffer buffer) override;
-    void ReleaseSound(SoundObject object) override;
-
-    HResult EnumerateCaptureDevices(std::vector<SoundDevice>& devices) override;
-    HResult CreateCapture(const Guid* device, SoundObject& object) override;
-    HResult CreateCaptureBuffer(SoundObject object, std::uint32_t bytes, const WaveFormat& format,
-                                SoundBuffer& buffer) override;
-    HResult GetCaptureFormat(SoundBuffer buffer, WaveFormat& format) override;
-    HResult SetNotifications(SoundBuffer buffer, const std::vector<std::uint32_t>& positions,
-                             EventHandle event) override;
-    HResult StartCapture(SoundBuffer buffer) override;
-    HResult StopCapture(SoundBuffer buffer) override;
-    HResult GetReadPosition(SoundBuffer buffer, std::uint32_t& position) override;
-    HResult LockCapture(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
-                        LockedRegion& region) override;
-    HResult UnlockCapture(SoundBuffer buffer, const LockedRegion& region) override;
-    void ReleaseCaptureBuffer(SoundBuffer buffer) override;
-    void ReleaseCapture(SoundObject object) override;
-
-private:
-    FARPROC Entry(const char* name);
-    std::mutex lock_;  // the capture thread and the hub thread both load entries
-    HMODULE library_ = nullptr;
-    bool tried_ = false;
 };
 
 class WinBinaryFiles final : public BinaryFilePort {
@@ -407,27 +276,37 @@ public:
                       std::vector<std::uint8_t>& bytes) override;
 };
 
+// The ports whose Win32 records stay private to their own source files.
+std::unique_ptr<FilePort> MakeFilePort();
+std::unique_ptr<HidPort> MakeHidPort();
+std::unique_ptr<RegistryPort> MakeRegistryPort();
+std::unique_ptr<MixerPort> MakeMixerPort();
+// DirectSound and DirectSoundCapture from the system's "dsound.dll", loaded
+// on first use.
+std::unique_ptr<SoundPort> MakeSoundPort();
+
 // Every port of one process, as the entry point hands them to the core.
 struct WinPlatform {
     WinWindow window;
     WinClock clock;
     WinThreads threads;
     WinProfile profile;
-    WinFiles files;
+    std::unique_ptr<FilePort> files = MakeFilePort();
     WinShell shell;
     WinText text;
-    WinHid hid;
+    std::unique_ptr<HidPort> hid = MakeHidPort();
     WinUsb usb;
     WinEndpoints endpoints;
-    WinRegistry registry;
+    std::unique_ptr<RegistryPort> registry = MakeRegistryPort();
     WinSystem system;
-    WinMixer mixer;
+    std::unique_ptr<MixerPort> mixer = MakeMixerPort();
     WinDriver driver;
-    WinSound sound;
+    std::unique_ptr<SoundPort> sound = MakeSoundPort();
     WinLog log;
     WinBinaryFiles binaryFiles;
-    Platform ports{window, clock,  threads,  profile, files,  shell, text,        hid,    usb,
-                   endpoints, registry, system, mixer, driver, sound, binaryFiles, nullptr, &log};
+    Platform ports{window, clock,  threads, profile,     *files,    shell,
+                   text,   *hid,   usb,     endpoints,   *registry, system,
+                   *mixer, driver, *sound,  binaryFiles, nullptr,   &log};
 };
 
 }  // namespace calvox::win32

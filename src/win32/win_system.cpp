@@ -134,74 +134,83 @@ bool WinProfile::WriteString(const std::string& section, const std::string& key,
                                         path.c_str()) != 0;
 }
 
-std::string WinFiles::GetModuleFileName() {
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, std::min<DWORD>(length, MAX_PATH));
-}
+namespace {
 
-std::string WinFiles::GetWindowsDirectory() {
-    char folder[260];
-    UINT length = ::GetWindowsDirectoryA(folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) return {};
-    return std::string(folder, length);
-}
-
-std::uint32_t WinFiles::GetFileAttributes(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str());
-}
-
-bool WinFiles::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-    return ::SetFileAttributesA(path.c_str(), attributes) != 0;
-}
-
-bool WinFiles::CreateDirectory(const std::string& path) {
-    return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
-}
-
-std::vector<std::string> WinFiles::FindFiles(const std::string& pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        names.emplace_back(found.cFileName);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
-}
-
-bool WinFiles::GetCreationTime(const std::string& path, std::uint64_t& fileTime) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    FILETIME created;
-    const bool ok = ::GetFileTime(file, &created, nullptr, nullptr) != 0;
-    ::CloseHandle(file);
-    if (ok) fileTime = (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
-    return ok;
-}
-
-bool WinFiles::ReadTextFile(const std::string& path, std::string& content) {
-    content.clear();
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    std::string bytes;
-    char chunk[4096];
-    DWORD read = 0;
-    bool ok = true;
-    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &read, nullptr) != 0) && read > 0)
-        bytes.append(chunk, read);
-    ::CloseHandle(file);
-    if (!ok) return false;
-    content.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-        content += bytes[i];
+class WinFiles final : public FilePort {
+public:
+    std::string GetModuleFileName() override {
+        char path[MAX_PATH];
+        DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+        return std::string(path, std::min<DWORD>(length, MAX_PATH));
     }
-    return true;
-}
+
+    std::string GetWindowsDirectory() override {
+        char folder[260];
+        UINT length = ::GetWindowsDirectoryA(folder, sizeof folder);
+        if (length == 0 || length >= sizeof folder) return {};
+        return std::string(folder, length);
+    }
+
+    std::uint32_t GetFileAttributes(const std::string& path) override {
+        return ::GetFileAttributesA(path.c_str());
+    }
+
+    bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
+        return ::SetFileAttributesA(path.c_str(), attributes) != 0;
+    }
+
+    bool CreateDirectory(const std::string& path) override {
+        return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+
+    std::vector<std::string> FindFiles(const std::string& pattern) override {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            names.emplace_back(found.cFileName);
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        return names;
+    }
+
+    bool GetCreationTime(const std::string& path, std::uint64_t& fileTime) override {
+        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        FILETIME created;
+        const bool ok = ::GetFileTime(file, &created, nullptr, nullptr) != 0;
+        ::CloseHandle(file);
+        if (ok) fileTime = (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+        return ok;
+    }
+
+    bool ReadTextFile(const std::string& path, std::string& content) override {
+        content.clear();
+        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        std::string bytes;
+        char chunk[4096];
+        DWORD read = 0;
+        bool ok = true;
+        while ((ok = ::ReadFile(file, chunk, sizeof chunk, &read, nullptr) != 0) && read > 0)
+            bytes.append(chunk, read);
+        ::CloseHandle(file);
+        if (!ok) return false;
+        content.reserve(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+            content += bytes[i];
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<FilePort> MakeFilePort() { return std::make_unique<WinFiles>(); }
 
 void WinShell::ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
                             const std::string& parameters, const std::string& folder, int show) {
@@ -259,24 +268,6 @@ bool WinText::WideToAnsi(const std::u16string& wide, std::string& ansi) {
                                  nullptr) == length;
 }
 
-bool WinRegistry::ReadString(RegistryHive hive, const std::string& key, const std::string& value,
-                             std::size_t maxBytes, std::string& out) {
-    if (maxBytes == 0) return false;
-    HKEY root = hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-    std::vector<char> buffer(maxBytes, '\0');
-    DWORD size = static_cast<DWORD>(maxBytes);
-    LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(buffer.data()), &size);
-    ::RegCloseKey(opened);
-    if (result != ERROR_SUCCESS) return false;
-    buffer[maxBytes - 1] = '\0';
-    if (buffer[0] == '\0') return false;
-    out = buffer.data();
-    return true;
-}
-
 namespace {
 HKEY Root(RegistryHive hive) {
     return hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -286,78 +277,101 @@ REGSAM Access(RegistryHive hive) {
     return hive == RegistryHive::CurrentUser ? KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE
                                              : KEY_READ;
 }
+class WinRegistry final : public RegistryPort {
+public:
+    bool ReadString(RegistryHive hive, const std::string& key, const std::string& value,
+                    std::size_t maxBytes, std::string& out) override {
+        if (maxBytes == 0) return false;
+        HKEY root = hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+        std::vector<char> buffer(maxBytes, '\0');
+        DWORD size = static_cast<DWORD>(maxBytes);
+        LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(buffer.data()), &size);
+        ::RegCloseKey(opened);
+        if (result != ERROR_SUCCESS) return false;
+        buffer[maxBytes - 1] = '\0';
+        if (buffer[0] == '\0') return false;
+        out = buffer.data();
+        return true;
+    }
+
+    bool KeyExists(RegistryHive hive, const std::string& key) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, Access(hive), &opened) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(opened);
+        return true;
+    }
+
+    bool CreateKey(RegistryHive hive, const std::string& key) override {
+        HKEY created = nullptr;
+        if (::RegCreateKeyExA(Root(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              Access(hive), nullptr, &created, nullptr) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(created);
+        return true;
+    }
+
+    bool EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
+                         std::string& name) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            return false;
+        char buffer[256] = {};
+        DWORD size = sizeof buffer;
+        const LONG result =
+            ::RegEnumKeyExA(opened, index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
+        ::RegCloseKey(opened);
+        if (result != ERROR_SUCCESS) return false;
+        name.assign(buffer, std::min<std::size_t>(size, sizeof buffer - 1));
+        return true;
+    }
+
+    bool ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
+                   std::uint32_t& out) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            return false;
+        DWORD type = 0, data = 0, size = sizeof data;
+        const LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, &type,
+                                               reinterpret_cast<BYTE*>(&data), &size);
+        ::RegCloseKey(opened);
+        if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return false;
+        out = data;
+        return true;
+    }
+
+    bool WriteString(RegistryHive hive, const std::string& key, const std::string& value,
+                     const std::string& text) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+            return false;
+        // With the terminator, so a reader always finds one.
+        const LONG result = ::RegSetValueExA(opened, value.c_str(), 0, REG_SZ,
+                                             reinterpret_cast<const BYTE*>(text.c_str()),
+                                             static_cast<DWORD>(text.size() + 1));
+        ::RegCloseKey(opened);
+        return result == ERROR_SUCCESS;
+    }
+
+    bool WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
+                    std::uint32_t data) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+            return false;
+        const DWORD number = data;
+        const LONG result = ::RegSetValueExA(opened, value.c_str(), 0, REG_DWORD,
+                                             reinterpret_cast<const BYTE*>(&number), sizeof number);
+        ::RegCloseKey(opened);
+        return result == ERROR_SUCCESS;
+    }
+};
+
 }  // namespace
 
-bool WinRegistry::KeyExists(RegistryHive hive, const std::string& key) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, Access(hive), &opened) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(opened);
-    return true;
-}
-
-bool WinRegistry::CreateKey(RegistryHive hive, const std::string& key) {
-    HKEY created = nullptr;
-    if (::RegCreateKeyExA(Root(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          Access(hive), nullptr, &created, nullptr) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(created);
-    return true;
-}
-
-bool WinRegistry::EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
-                                  std::string& name) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return false;
-    char buffer[256] = {};
-    DWORD size = sizeof buffer;
-    const LONG result =
-        ::RegEnumKeyExA(opened, index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
-    ::RegCloseKey(opened);
-    if (result != ERROR_SUCCESS) return false;
-    name.assign(buffer, std::min<std::size_t>(size, sizeof buffer - 1));
-    return true;
-}
-
-bool WinRegistry::ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
-                            std::uint32_t& out) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0, data = 0, size = sizeof data;
-    const LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, &type,
-                                           reinterpret_cast<BYTE*>(&data), &size);
-    ::RegCloseKey(opened);
-    if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return false;
-    out = data;
-    return true;
-}
-
-bool WinRegistry::WriteString(RegistryHive hive, const std::string& key, const std::string& value,
-                              const std::string& text) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
-    // With the terminator, so a reader always finds one.
-    const LONG result =
-        ::RegSetValueExA(opened, value.c_str(), 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
-    ::RegCloseKey(opened);
-    return result == ERROR_SUCCESS;
-}
-
-bool WinRegistry::WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
-                             std::uint32_t data) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
-    const DWORD number = data;
-    const LONG result = ::RegSetValueExA(opened, value.c_str(), 0, REG_DWORD,
-                                         reinterpret_cast<const BYTE*>(&number), sizeof number);
-    ::RegCloseKey(opened);
-    return result == ERROR_SUCCESS;
-}
+std::unique_ptr<RegistryPort> MakeRegistryPort() { return std::make_unique<WinRegistry>(); }
 
 bool WinSystem::GetVersion(OsVersion& version) {
     OSVERSIONINFOA info{};

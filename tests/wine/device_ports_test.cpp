@@ -26,7 +26,7 @@ std::string Lower(std::string text) {
 }
 
 // Wine's HID interfaces, which every test here relies on.
-std::vector<std::string> WineHidPaths(WinHid& hid) {
+std::vector<std::string> WineHidPaths(HidPort& hid) {
     std::vector<std::string> paths = hid.EnumerateHidInterfaces();
     EXPECT_GE(paths.size(), 2u);
     for (const std::string& path : paths)
@@ -35,7 +35,8 @@ std::vector<std::string> WineHidPaths(WinHid& hid) {
 }
 
 TEST(HidPort, EnumeratesWineDevicesAndReadsTheirAttributesAndCaps) {
-    WinHid hid;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
     for (const std::string& path : WineHidPaths(hid)) {
         SCOPED_TRACE(path);
         HidHandle handle = hid.OpenDevice(path);
@@ -58,7 +59,7 @@ TEST(HidPort, EnumeratesWineDevicesAndReadsTheirAttributesAndCaps) {
 
 // A read on a thread of its own; `result` holds how it ended.
 struct ReaderThread {
-    ReaderThread(WinHid& port, WinThreads& workers, HidHandle device, std::size_t length)
+    ReaderThread(HidPort& port, WinThreads& workers, HidHandle device, std::size_t length)
         : hid(port), threads(workers), buffer(length, 0xEE) {
         thread = threads.StartThread("reader", [this, device] {
             std::size_t bytes = 0;
@@ -74,7 +75,7 @@ struct ReaderThread {
             threads.AbandonThread(thread);
         return joined;
     }
-    WinHid& hid;
+    HidPort& hid;
     WinThreads& threads;
     std::vector<std::uint8_t> buffer;
     std::atomic<bool> finished{false};
@@ -83,7 +84,8 @@ struct ReaderThread {
 };
 
 TEST(HidPort, ReadPendingOnOneThreadIsCancelledFromAnother) {
-    WinHid hid;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
     WinThreads threads;
     std::vector<std::string> paths = WineHidPaths(hid);
     ASSERT_FALSE(paths.empty());
@@ -120,7 +122,8 @@ TEST(HidPort, ReadPendingOnOneThreadIsCancelledFromAnother) {
 }
 
 TEST(HidPort, WriteRefusedAtOnceFailsWithoutWaitingAndSaysWhy) {
-    WinHid hid;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
     std::vector<std::string> paths = WineHidPaths(hid);
     ASSERT_FALSE(paths.empty());
     HidHandle handle = hid.OpenDevice(paths[0]);
@@ -145,7 +148,8 @@ TEST(HidPort, WriteNotCompletedInTimeIsCancelled) {
     HANDLE server = CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                                      PIPE_TYPE_BYTE | PIPE_WAIT, 1, 16, 16, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
-    WinHid hid;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
     WinThreads threads;
     HidHandle handle = hid.OpenDevice(name);
     ASSERT_NE(handle, 0u) << hid.LastError(0);
@@ -172,7 +176,7 @@ TEST(HidPort, WriteNotCompletedInTimeIsCancelled) {
 TEST(HidPort, HandsetChannelOnWinesKeyboardEndsItsReaderPromptly) {
     WinPlatform platform;
     HandsetDevice device(platform.ports);
-    WinHid& hid = platform.hid;
+    HidPort& hid = *platform.hid;
     std::vector<std::string> paths = WineHidPaths(hid);
     ASSERT_FALSE(paths.empty());
     HidHandle probe = hid.OpenDevice(paths.back());
@@ -210,7 +214,7 @@ TEST(UsbPort, WineHasNoHostControllersSoTheWalkFindsNothing) {
     EXPECT_TRUE(list.Entries().empty());
 
     // The controls fail cleanly on a handle that is no USB node.
-    HANDLE file = CreateFileA(platform.files.GetModuleFileName().c_str(), GENERIC_READ,
+    HANDLE file = CreateFileA(platform.files->GetModuleFileName().c_str(), GENERIC_READ,
                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     auto notUsb = reinterpret_cast<UsbHandle>(file);
@@ -233,15 +237,15 @@ TEST(AudioEndpointPort, NoRenderInterfacesAndComponentIdOutcomes) {
     EXPECT_TRUE(platform.endpoints.EnumerateCategory(kRenderCategory, 16, 16).empty());
     // The HID class does have devices: each comes with its own interface.
     std::vector<std::vector<std::string>> hidDevices =
-        platform.endpoints.EnumerateCategory(platform.hid.GetHidGuid(), 16, 16);
+        platform.endpoints.EnumerateCategory(platform.hid->GetHidGuid(), 16, 16);
     std::vector<std::string> hidPaths;
     for (const auto& interfaces : hidDevices) {
         EXPECT_EQ(interfaces.size(), 1u);
         hidPaths.insert(hidPaths.end(), interfaces.begin(), interfaces.end());
     }
-    EXPECT_EQ(hidPaths, platform.hid.EnumerateHidInterfaces());
-    EXPECT_EQ(platform.endpoints.EnumerateCategory(platform.hid.GetHidGuid(), 1, 16).size(), 1u);
-    for (const auto& none : platform.endpoints.EnumerateCategory(platform.hid.GetHidGuid(), 16, 0))
+    EXPECT_EQ(hidPaths, platform.hid->EnumerateHidInterfaces());
+    EXPECT_EQ(platform.endpoints.EnumerateCategory(platform.hid->GetHidGuid(), 1, 16).size(), 1u);
+    for (const auto& none : platform.endpoints.EnumerateCategory(platform.hid->GetHidGuid(), 16, 0))
         EXPECT_TRUE(none.empty());
 
     Guid name{};

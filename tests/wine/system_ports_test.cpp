@@ -31,7 +31,8 @@ TEST(RegistryPort, StringValuesWithinTheBuffer) {
     set("Long", std::string(300, 'x'));
     RegCloseKey(key);
 
-    WinRegistry registry;
+    const std::unique_ptr<RegistryPort> registryPort = MakeRegistryPort();
+    RegistryPort& registry = *registryPort;
     std::string out = "unchanged";
     EXPECT_TRUE(registry.ReadString(RegistryHive::CurrentUser, kTestKey, "FriendlyName", 260, out));
     EXPECT_EQ(out, "Zorvik USB Handset");
@@ -97,7 +98,8 @@ TEST(SystemPort, VersionUserFolderAndLocalTime) {
 TEST(FilePort, TextFileLineBreaksBecomeNewlines) {
     CalvoxFolder folder;
     ASSERT_TRUE(folder.ok());
-    WinFiles files;
+    const std::unique_ptr<FilePort> filesPort = MakeFilePort();
+    FilePort& files = *filesPort;
     std::string content = "unchanged";
 
     ASSERT_TRUE(folder.Write("config.xml", "<a>\r\n<b>x\ry</b>\n\r\n"));
@@ -146,7 +148,8 @@ protected:
         if (handle != 0) mixer.Close(handle);
     }
 
-    WinMixer mixer;
+    const std::unique_ptr<MixerPort> mixerPort = MakeMixerPort();
+    MixerPort& mixer = *mixerPort;
     MixerHandle handle = 0;
     MixerLine destination;
     std::string name;

@@ -170,7 +170,8 @@ TEST(Win32Ports, ProfileValuesAndFiles) {
     CalvoxFolder folder;
     ASSERT_TRUE(folder.ok());
     WinProfile profile;
-    WinFiles files;
+    const std::unique_ptr<FilePort> filesPort = MakeFilePort();
+    FilePort& files = *filesPort;
     std::string ini = folder.File("Calvox.ini");
 
     ASSERT_TRUE(profile.WriteString("LOGO", "LINE1", "abcdef", ini));
@@ -241,7 +242,8 @@ TEST(Win32Ports, ShellTrayIconAndHidClass) {
     EXPECT_TRUE(shell.NotifyIcon(TrayOp::Modify, record));
     EXPECT_TRUE(shell.NotifyIcon(TrayOp::Delete, record));
 
-    WinHid hid;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
     Guid expected{0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
     EXPECT_EQ(hid.GetHidGuid(), expected);
 }
