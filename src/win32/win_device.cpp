@@ -412,98 +412,104 @@ bool NameAt(const std::vector<std::uint8_t>& record, std::size_t offset, std::st
     return WinText().WideToAnsi(wide, name);
 }
 
+class WinUsb final : public UsbPort {
+public:
+    UsbHandle OpenHostController(int n) override {
+        return OpenForControl("\\\\.\\HCD" + std::to_string(n));
+    }
+
+    std::vector<std::string> EnumerateHostControllers() override {
+        return InterfacePaths(kHostControllerClass, nullptr, SIZE_MAX);
+    }
+
+    UsbHandle OpenPath(const std::string& path, bool isHubName) override {
+        return OpenForControl(isHubName ? "\\\\.\\" + path : path);
+    }
+
+    void CloseUsb(UsbHandle handle) override { ::CloseHandle(ToHandle(handle)); }
+
+    bool GetRootHubName(UsbHandle controller, std::string& name) override {
+        // First the length of the whole record, then the record.
+        USB_ROOT_HUB_NAME head{};
+        DWORD returned = 0;
+        if (!Control(controller, IOCTL_USB_GET_ROOT_HUB_NAME, nullptr, 0, &head, sizeof head,
+                     returned) ||
+            head.ActualLength <= sizeof head.ActualLength)
+            return false;
+        std::vector<std::uint8_t> record(head.ActualLength, 0);
+        if (!Control(controller, IOCTL_USB_GET_ROOT_HUB_NAME, nullptr, 0, record.data(),
+                     record.size(), returned))
+            return false;
+        const auto* full = reinterpret_cast<const USB_ROOT_HUB_NAME*>(record.data());
+        if (full->ActualLength > record.size()) return false;
+        return NameAt(record, offsetof(USB_ROOT_HUB_NAME, RootHubName), name);
+    }
+
+    bool GetPortCount(UsbHandle hub, int& ports) override {
+        USB_NODE_INFORMATION node{};
+        DWORD returned = 0;
+        if (!Control(hub, IOCTL_USB_GET_NODE_INFORMATION, &node, sizeof node, &node, sizeof node,
+                     returned))
+            return false;
+        ports = node.u.HubInformation.HubDescriptor.bNumberOfPorts;
+        return true;
+    }
+
+    bool GetConnection(UsbHandle hub, int port, UsbConnection& connection) override {
+        USB_NODE_CONNECTION_INFORMATION info{};
+        info.ConnectionIndex = static_cast<ULONG>(port);
+        DWORD returned = 0;
+        if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_INFORMATION, &info, sizeof info, &info,
+                     sizeof info, returned))
+            return false;
+        connection.isHub = info.DeviceIsHub != 0;
+        connection.status = static_cast<std::uint32_t>(info.ConnectionStatus);
+        connection.vendorId = info.DeviceDescriptor.idVendor;
+        connection.productId = info.DeviceDescriptor.idProduct;
+        return true;
+    }
+
+    bool GetConnectionName(UsbHandle hub, int port, std::string& name) override {
+        USB_NODE_CONNECTION_NAME head{};
+        head.ConnectionIndex = static_cast<ULONG>(port);
+        DWORD returned = 0;
+        if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_NAME, &head, sizeof head, &head,
+                     sizeof head, returned) ||
+            head.ActualLength <= sizeof head)
+            return false;
+        std::vector<std::uint8_t> record(head.ActualLength, 0);
+        auto* full = reinterpret_cast<USB_NODE_CONNECTION_NAME*>(record.data());
+        full->ConnectionIndex = static_cast<ULONG>(port);
+        if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_NAME, full, record.size(), full,
+                     record.size(), returned) ||
+            full->ActualLength > record.size())
+            return false;
+        return NameAt(record, offsetof(USB_NODE_CONNECTION_NAME, NodeName), name);
+    }
+
+    bool GetConfigurationDescriptor(UsbHandle hub, int port,
+                                    std::vector<std::uint8_t>& bytes) override {
+        std::vector<std::uint8_t> record(sizeof(USB_DESCRIPTOR_REQUEST) + kDescriptorData, 0);
+        auto* request = reinterpret_cast<USB_DESCRIPTOR_REQUEST*>(record.data());
+        request->ConnectionIndex = static_cast<ULONG>(port);
+        request->SetupPacket.bmRequest = 0x80;  // device to host, standard, device
+        request->SetupPacket.bRequest = USB_REQUEST_GET_DESCRIPTOR;
+        request->SetupPacket.wValue = kConfigurationDescriptor;
+        request->SetupPacket.wIndex = 0;
+        request->SetupPacket.wLength = kDescriptorLength;
+        DWORD returned = 0;
+        if (!Control(hub, IOCTL_USB_GET_DESCRIPTOR_FROM_NODE_CONNECTION, record.data(),
+                     record.size(), record.data(), record.size(), returned) ||
+            returned < sizeof(USB_DESCRIPTOR_REQUEST) || returned > record.size())
+            return false;
+        bytes.assign(record.begin() + sizeof(USB_DESCRIPTOR_REQUEST), record.begin() + returned);
+        return true;
+    }
+};
+
 }  // namespace
 
-UsbHandle WinUsb::OpenHostController(int n) {
-    return OpenForControl("\\\\.\\HCD" + std::to_string(n));
-}
-
-std::vector<std::string> WinUsb::EnumerateHostControllers() {
-    return InterfacePaths(kHostControllerClass, nullptr, SIZE_MAX);
-}
-
-UsbHandle WinUsb::OpenPath(const std::string& path, bool isHubName) {
-    return OpenForControl(isHubName ? "\\\\.\\" + path : path);
-}
-
-void WinUsb::CloseUsb(UsbHandle handle) { ::CloseHandle(ToHandle(handle)); }
-
-bool WinUsb::GetRootHubName(UsbHandle controller, std::string& name) {
-    // First the length of the whole record, then the record.
-    USB_ROOT_HUB_NAME head{};
-    DWORD returned = 0;
-    if (!Control(controller, IOCTL_USB_GET_ROOT_HUB_NAME, nullptr, 0, &head, sizeof head,
-                 returned) ||
-        head.ActualLength <= sizeof head.ActualLength)
-        return false;
-    std::vector<std::uint8_t> record(head.ActualLength, 0);
-    if (!Control(controller, IOCTL_USB_GET_ROOT_HUB_NAME, nullptr, 0, record.data(), record.size(),
-                 returned))
-        return false;
-    const auto* full = reinterpret_cast<const USB_ROOT_HUB_NAME*>(record.data());
-    if (full->ActualLength > record.size()) return false;
-    return NameAt(record, offsetof(USB_ROOT_HUB_NAME, RootHubName), name);
-}
-
-bool WinUsb::GetPortCount(UsbHandle hub, int& ports) {
-    USB_NODE_INFORMATION node{};
-    DWORD returned = 0;
-    if (!Control(hub, IOCTL_USB_GET_NODE_INFORMATION, &node, sizeof node, &node, sizeof node,
-                 returned))
-        return false;
-    ports = node.u.HubInformation.HubDescriptor.bNumberOfPorts;
-    return true;
-}
-
-bool WinUsb::GetConnection(UsbHandle hub, int port, UsbConnection& connection) {
-    USB_NODE_CONNECTION_INFORMATION info{};
-    info.ConnectionIndex = static_cast<ULONG>(port);
-    DWORD returned = 0;
-    if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_INFORMATION, &info, sizeof info, &info,
-                 sizeof info, returned))
-        return false;
-    connection.isHub = info.DeviceIsHub != 0;
-    connection.status = static_cast<std::uint32_t>(info.ConnectionStatus);
-    connection.vendorId = info.DeviceDescriptor.idVendor;
-    connection.productId = info.DeviceDescriptor.idProduct;
-    return true;
-}
-
-bool WinUsb::GetConnectionName(UsbHandle hub, int port, std::string& name) {
-    USB_NODE_CONNECTION_NAME head{};
-    head.ConnectionIndex = static_cast<ULONG>(port);
-    DWORD returned = 0;
-    if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_NAME, &head, sizeof head, &head, sizeof head,
-                 returned) ||
-        head.ActualLength <= sizeof head)
-        return false;
-    std::vector<std::uint8_t> record(head.ActualLength, 0);
-    auto* full = reinterpret_cast<USB_NODE_CONNECTION_NAME*>(record.data());
-    full->ConnectionIndex = static_cast<ULONG>(port);
-    if (!Control(hub, IOCTL_USB_GET_NODE_CONNECTION_NAME, full, record.size(), full, record.size(),
-                 returned) ||
-        full->ActualLength > record.size())
-        return false;
-    return NameAt(record, offsetof(USB_NODE_CONNECTION_NAME, NodeName), name);
-}
-
-bool WinUsb::GetConfigurationDescriptor(UsbHandle hub, int port, std::vector<std::uint8_t>& bytes) {
-    std::vector<std::uint8_t> record(sizeof(USB_DESCRIPTOR_REQUEST) + kDescriptorData, 0);
-    auto* request = reinterpret_cast<USB_DESCRIPTOR_REQUEST*>(record.data());
-    request->ConnectionIndex = static_cast<ULONG>(port);
-    request->SetupPacket.bmRequest = 0x80;  // device to host, standard, device
-    request->SetupPacket.bRequest = USB_REQUEST_GET_DESCRIPTOR;
-    request->SetupPacket.wValue = kConfigurationDescriptor;
-    request->SetupPacket.wIndex = 0;
-    request->SetupPacket.wLength = kDescriptorLength;
-    DWORD returned = 0;
-    if (!Control(hub, IOCTL_USB_GET_DESCRIPTOR_FROM_NODE_CONNECTION, record.data(), record.size(),
-                 record.data(), record.size(), returned) ||
-        returned < sizeof(USB_DESCRIPTOR_REQUEST) || returned > record.size())
-        return false;
-    bytes.assign(record.begin() + sizeof(USB_DESCRIPTOR_REQUEST), record.begin() + returned);
-    return true;
-}
+std::unique_ptr<UsbPort> MakeUsbPort() { return std::make_unique<WinUsb>(); }
 
 // --- Audio device interfaces ---------------------------------------------------
 
@@ -528,45 +534,52 @@ static_assert(sizeof(KsProperty) == 24);
 constexpr std::size_t kComponentIdSize = 72;
 constexpr std::size_t kNameGuidOffset = 48;
 
+class WinEndpoints final : public AudioEndpointPort {
+public:
+    std::vector<std::vector<std::string>> EnumerateCategory(const Guid& category, int maxDevices,
+                                                            int maxInterfaces) override {
+        std::vector<std::vector<std::string>> devices;
+        const GUID categoryGuid = ToGUID(category);
+        HDEVINFO all = ::SetupDiGetClassDevsA(&categoryGuid, nullptr, nullptr, kPresentInterfaces);
+        if (all == INVALID_HANDLE_VALUE) return devices;
+        for (DWORD index = 0; static_cast<int>(index) < maxDevices; ++index) {
+            SP_DEVINFO_DATA device{};
+            device.cbSize = sizeof device;
+            if (!::SetupDiEnumDeviceInfo(all, index, &device)) break;
+            devices.emplace_back();
+            char instance[MAX_DEVICE_ID_LEN] = {};
+            if (!::SetupDiGetDeviceInstanceIdA(all, &device, instance, sizeof instance, nullptr))
+                continue;
+            devices.back() = InterfacePaths(categoryGuid, instance,
+                                            static_cast<std::size_t>(std::max(maxInterfaces, 0)));
+        }
+        ::SetupDiDestroyDeviceInfoList(all);
+        return devices;
+    }
+
+    ComponentIdResult QueryComponentName(const std::string& path, Guid& nameGuid) override {
+        HANDLE device =
+            ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+        if (device == INVALID_HANDLE_VALUE) return ComponentIdResult::OpenFailed;
+        KsProperty property{kGeneralPropertySet, kComponentIdProperty, kPropertyGet};
+        std::uint8_t reply[kComponentIdSize] = {};
+        DWORD returned = 0;
+        const BOOL read = ::DeviceIoControl(device, kKsPropertyControl, &property, sizeof property,
+                                            reply, sizeof reply, &returned, nullptr);
+        ::CloseHandle(device);
+        if (!read || returned < kNameGuidOffset + sizeof(GUID)) return ComponentIdResult::NotRead;
+        GUID name;
+        std::memcpy(&name, reply + kNameGuidOffset, sizeof name);
+        nameGuid = FromGUID(name);
+        return ComponentIdResult::Read;
+    }
+};
+
 }  // namespace
 
-std::vector<std::vector<std::string>> WinEndpoints::EnumerateCategory(const Guid& category,
-                                                                      int maxDevices,
-                                                                      int maxInterfaces) {
-    std::vector<std::vector<std::string>> devices;
-    const GUID categoryGuid = ToGUID(category);
-    HDEVINFO all = ::SetupDiGetClassDevsA(&categoryGuid, nullptr, nullptr, kPresentInterfaces);
-    if (all == INVALID_HANDLE_VALUE) return devices;
-    for (DWORD index = 0; static_cast<int>(index) < maxDevices; ++index) {
-        SP_DEVINFO_DATA device{};
-        device.cbSize = sizeof device;
-        if (!::SetupDiEnumDeviceInfo(all, index, &device)) break;
-        devices.emplace_back();
-        char instance[MAX_DEVICE_ID_LEN] = {};
-        if (!::SetupDiGetDeviceInstanceIdA(all, &device, instance, sizeof instance, nullptr))
-            continue;
-        devices.back() = InterfacePaths(categoryGuid, instance,
-                                        static_cast<std::size_t>(std::max(maxInterfaces, 0)));
-    }
-    ::SetupDiDestroyDeviceInfoList(all);
-    return devices;
-}
-
-ComponentIdResult WinEndpoints::QueryComponentName(const std::string& path, Guid& nameGuid) {
-    HANDLE device = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-    if (device == INVALID_HANDLE_VALUE) return ComponentIdResult::OpenFailed;
-    KsProperty property{kGeneralPropertySet, kComponentIdProperty, kPropertyGet};
-    std::uint8_t reply[kComponentIdSize] = {};
-    DWORD returned = 0;
-    const BOOL read = ::DeviceIoControl(device, kKsPropertyControl, &property, sizeof property,
-                                        reply, sizeof reply, &returned, nullptr);
-    ::CloseHandle(device);
-    if (!read || returned < kNameGuidOffset + sizeof(GUID)) return ComponentIdResult::NotRead;
-    GUID name;
-    std::memcpy(&name, reply + kNameGuidOffset, sizeof name);
-    nameGuid = FromGUID(name);
-    return ComponentIdResult::Read;
+std::unique_ptr<AudioEndpointPort> MakeAudioEndpointPort() {
+    return std::make_unique<WinEndpoints>();
 }
 
 }  // namespace calvox::win32

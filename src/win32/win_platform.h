@@ -3,10 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -145,66 +143,8 @@ private:
 // told from a thread that returned (0) or ended with the process.
 inline constexpr unsigned long kTerminatedThreadExitCode = 0xDEAD7E57;
 
-class WinThreads final : public ThreadPort {
-public:
-    EventHandle CreateEvent(const std::string& name, bool manualReset,
-                            bool initiallySignaled) override;
-    void SetEvent(EventHandle event) override;
-    void ResetEvent(EventHandle event) override;
-    void CloseEvent(EventHandle event) override;
-    WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
-    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
-                          std::size_t& index) override;
-
-    ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
-    bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
-    void AbandonThread(ThreadHandle thread) override;
-    void CloseThread(ThreadHandle thread) override;
-    void WorkerSleep(std::uint32_t ms) override;
-
-    LockHandle CreateLock() override;
-    void Acquire(LockHandle lock) override;
-    void Release(LockHandle lock) override;
-    void DestroyLock(LockHandle lock) override;
-};
-
-inline constexpr std::size_t kLogRollOverBytes = 1024 * 1024;
-inline constexpr std::size_t kLogQueueLimit = 1000;
-inline constexpr DWORD kLogStopLimitMs = 2000;
-
-// The diagnostic log file (Calvox.log beside the program), rolled over to
-// Calvox.log.1 when the next line would take it past the limit.
 // The longest window text read from another program.
 inline constexpr std::size_t kWindowTextLimit = 4096;
-
-class WinLog final : public LogPort {
-public:
-    WinLog();
-    WinLog(std::string path, std::size_t rollOverBytes);
-    ~WinLog() override;
-    WinLog(const WinLog&) = delete;
-    WinLog& operator=(const WinLog&) = delete;
-
-    // Stamps the line with the local time and queues it; never waits for the disk.
-    void WriteLine(const std::string& line) override;
-
-    // What the writer thread works with: a thread that does not stop in time
-    // keeps it, so it is left to end with the process instead of being killed.
-    struct Writer;
-
-private:
-    Writer* writer_;
-};
-
-class WinProfile final : public ProfilePort {
-public:
-    int GetInt(const std::string& section, const std::string& key, int defaultValue,
-               const std::string& path) override;
-    std::string GetString(const std::string& section, const std::string& key,
-                          const std::string& path, std::size_t bufferSize) override;
-    bool WriteString(const std::string& section, const std::string& key, const std::string& value,
-                     const std::string& path) override;
-};
 
 class WinShell final : public ShellPort {
 public:
@@ -225,88 +165,48 @@ public:
     bool WideToAnsi(const std::u16string& wide, std::string& ansi) override;
 };
 
-class WinUsb final : public UsbPort {
-public:
-    UsbHandle OpenHostController(int n) override;
-    std::vector<std::string> EnumerateHostControllers() override;
-    UsbHandle OpenPath(const std::string& path, bool isHubName) override;
-    void CloseUsb(UsbHandle handle) override;
-    bool GetRootHubName(UsbHandle controller, std::string& name) override;
-    bool GetPortCount(UsbHandle hub, int& ports) override;
-    bool GetConnection(UsbHandle hub, int port, UsbConnection& connection) override;
-    bool GetConnectionName(UsbHandle hub, int port, std::string& name) override;
-    bool GetConfigurationDescriptor(UsbHandle hub, int port,
-                                    std::vector<std::uint8_t>& bytes) override;
-};
-
-class WinEndpoints final : public AudioEndpointPort {
-public:
-    std::vector<std::vector<std::string>> EnumerateCategory(const Guid& category, int maxDevices,
-                                                            int maxInterfaces) override;
-    ComponentIdResult QueryComponentName(const std::string& path, Guid& nameGuid) override;
-};
-
-class WinSystem final : public SystemPort {
-public:
-    bool GetVersion(OsVersion& version) override;
-    bool GetUserName(std::string& name) override;
-    bool GetAppDataFolder(std::string& folder) override;
-    bool ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) override;
-};
-
-class WinDriver final : public DriverPort {
-public:
-    bool InitializeCom() override;
-    void UninitializeCom() override;
-    DriverObject Create(const Guid& classId, const Guid& interfaceId) override;
-    void ReleaseObject(DriverObject object) override;
-    int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
-    int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
-};
-
-class WinBinaryFiles final : public BinaryFilePort {
-public:
-    FileHandle OpenFile(const std::string& path, FileOpenMode mode) override;
-    bool FileSize(FileHandle file, std::uint64_t& size) override;
-    bool SeekFile(FileHandle file, std::uint64_t offset) override;
-    bool ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) override;
-    bool WriteFile(FileHandle file, const void* src, std::size_t bytes) override;
-    void CloseFile(FileHandle file) override;
-    bool LoadResource(const std::string& name, const std::string& type,
-                      std::vector<std::uint8_t>& bytes) override;
-};
-
 // The ports whose Win32 records stay private to their own source files.
+std::unique_ptr<ThreadPort> MakeThreadPort();
+std::unique_ptr<ProfilePort> MakeProfilePort();
 std::unique_ptr<FilePort> MakeFilePort();
 std::unique_ptr<HidPort> MakeHidPort();
+std::unique_ptr<UsbPort> MakeUsbPort();
+std::unique_ptr<AudioEndpointPort> MakeAudioEndpointPort();
 std::unique_ptr<RegistryPort> MakeRegistryPort();
+std::unique_ptr<SystemPort> MakeSystemPort();
 std::unique_ptr<MixerPort> MakeMixerPort();
+std::unique_ptr<DriverPort> MakeDriverPort();
 // DirectSound and DirectSoundCapture from the system's "dsound.dll", loaded
 // on first use.
 std::unique_ptr<SoundPort> MakeSoundPort();
+std::unique_ptr<BinaryFilePort> MakeBinaryFilePort();
+// The diagnostic log file, rolled over to `path`.1 when the next line would
+// take it past `rollOverBytes`; the program's is Calvox.log beside it.
+std::unique_ptr<LogPort> MakeLogPort(std::string path, std::size_t rollOverBytes);
+std::unique_ptr<LogPort> MakeLogPort();
 
 // Every port of one process, as the entry point hands them to the core.
 struct WinPlatform {
     WinWindow window;
     WinClock clock;
-    WinThreads threads;
-    WinProfile profile;
+    std::unique_ptr<ThreadPort> threads = MakeThreadPort();
+    std::unique_ptr<ProfilePort> profile = MakeProfilePort();
     std::unique_ptr<FilePort> files = MakeFilePort();
     WinShell shell;
     WinText text;
     std::unique_ptr<HidPort> hid = MakeHidPort();
-    WinUsb usb;
-    WinEndpoints endpoints;
+    std::unique_ptr<UsbPort> usb = MakeUsbPort();
+    std::unique_ptr<AudioEndpointPort> endpoints = MakeAudioEndpointPort();
     std::unique_ptr<RegistryPort> registry = MakeRegistryPort();
-    WinSystem system;
+    std::unique_ptr<SystemPort> system = MakeSystemPort();
     std::unique_ptr<MixerPort> mixer = MakeMixerPort();
-    WinDriver driver;
+    std::unique_ptr<DriverPort> driver = MakeDriverPort();
     std::unique_ptr<SoundPort> sound = MakeSoundPort();
-    WinLog log;
-    WinBinaryFiles binaryFiles;
-    Platform ports{window, clock,  threads, profile,     *files,    shell,
-                   text,   *hid,   usb,     endpoints,   *registry, system,
-                   *mixer, driver, *sound,  binaryFiles, nullptr,   &log};
+    std::unique_ptr<LogPort> log = MakeLogPort();
+    std::unique_ptr<BinaryFilePort> binaryFiles = MakeBinaryFilePort();
+    Platform ports{window, clock,   *threads, *profile,     *files,    shell,
+                   text,   *hid,    *usb,     *endpoints,   *registry, *system,
+                   *mixer, *driver, *sound,   *binaryFiles, nullptr,   log.get()};
 };
 
 }  // namespace calvox::win32

@@ -290,69 +290,78 @@ std::unique_ptr<SoundPort> MakeSoundPort() { return std::make_unique<WinSound>()
 
 // --- byte files and resources ----------------------------------------------------
 
-FileHandle WinBinaryFiles::OpenFile(const std::string& path, FileOpenMode mode) {
-    const bool read = mode == FileOpenMode::Read;
-    HANDLE h = ::CreateFileA(path.c_str(), read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ, nullptr, read ? OPEN_EXISTING : CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<FileHandle>(h);
-}
+namespace {
 
-bool WinBinaryFiles::FileSize(FileHandle file, std::uint64_t& size) {
-    LARGE_INTEGER n{};
-    if (!::GetFileSizeEx(reinterpret_cast<HANDLE>(file), &n)) return false;
-    size = static_cast<std::uint64_t>(n.QuadPart);
-    return true;
-}
-
-bool WinBinaryFiles::SeekFile(FileHandle file, std::uint64_t offset) {
-    LARGE_INTEGER to{};
-    to.QuadPart = static_cast<LONGLONG>(offset);
-    return ::SetFilePointerEx(reinterpret_cast<HANDLE>(file), to, nullptr, FILE_BEGIN) != 0;
-}
-
-bool WinBinaryFiles::ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) {
-    got = 0;
-    while (bytes > 0) {
-        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 30));
-        DWORD n = 0;
-        if (!::ReadFile(reinterpret_cast<HANDLE>(file), static_cast<char*>(dst) + got, part, &n,
-                        nullptr))
-            return false;
-        got += n;
-        bytes -= n;
-        if (n < part) break;
+class WinBinaryFiles final : public BinaryFilePort {
+public:
+    FileHandle OpenFile(const std::string& path, FileOpenMode mode) override {
+        const bool read = mode == FileOpenMode::Read;
+        HANDLE h = ::CreateFileA(path.c_str(), read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ, nullptr, read ? OPEN_EXISTING : CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<FileHandle>(h);
     }
-    return true;
-}
 
-bool WinBinaryFiles::WriteFile(FileHandle file, const void* src, std::size_t bytes) {
-    std::size_t done = 0;
-    while (done < bytes) {
-        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes - done, 1u << 30));
-        DWORD n = 0;
-        if (!::WriteFile(reinterpret_cast<HANDLE>(file), static_cast<const char*>(src) + done, part,
-                         &n, nullptr) ||
-            n == 0)
-            return false;
-        done += n;
+    bool FileSize(FileHandle file, std::uint64_t& size) override {
+        LARGE_INTEGER n{};
+        if (!::GetFileSizeEx(reinterpret_cast<HANDLE>(file), &n)) return false;
+        size = static_cast<std::uint64_t>(n.QuadPart);
+        return true;
     }
-    return true;
-}
 
-void WinBinaryFiles::CloseFile(FileHandle file) { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
+    bool SeekFile(FileHandle file, std::uint64_t offset) override {
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return ::SetFilePointerEx(reinterpret_cast<HANDLE>(file), to, nullptr, FILE_BEGIN) != 0;
+    }
 
-bool WinBinaryFiles::LoadResource(const std::string& name, const std::string& type,
-                                  std::vector<std::uint8_t>& bytes) {
-    HRSRC found = ::FindResourceA(nullptr, name.c_str(), type.c_str());
-    if (found == nullptr) return false;
-    const DWORD size = ::SizeofResource(nullptr, found);
-    HGLOBAL loaded = ::LoadResource(nullptr, found);
-    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    if (data == nullptr || size == 0) return false;
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    bytes.assign(p, p + size);
-    return true;
-}
+    bool ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) override {
+        got = 0;
+        while (bytes > 0) {
+            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 30));
+            DWORD n = 0;
+            if (!::ReadFile(reinterpret_cast<HANDLE>(file), static_cast<char*>(dst) + got, part, &n,
+                            nullptr))
+                return false;
+            got += n;
+            bytes -= n;
+            if (n < part) break;
+        }
+        return true;
+    }
+
+    bool WriteFile(FileHandle file, const void* src, std::size_t bytes) override {
+        std::size_t done = 0;
+        while (done < bytes) {
+            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes - done, 1u << 30));
+            DWORD n = 0;
+            if (!::WriteFile(reinterpret_cast<HANDLE>(file), static_cast<const char*>(src) + done,
+                             part, &n, nullptr) ||
+                n == 0)
+                return false;
+            done += n;
+        }
+        return true;
+    }
+
+    void CloseFile(FileHandle file) override { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+    bool LoadResource(const std::string& name, const std::string& type,
+                      std::vector<std::uint8_t>& bytes) override {
+        HRSRC found = ::FindResourceA(nullptr, name.c_str(), type.c_str());
+        if (found == nullptr) return false;
+        const DWORD size = ::SizeofResource(nullptr, found);
+        HGLOBAL loaded = ::LoadResource(nullptr, found);
+        const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+        if (data == nullptr || size == 0) return false;
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        bytes.assign(p, p + size);
+        return true;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<BinaryFilePort> MakeBinaryFilePort() { return std::make_unique<WinBinaryFiles>(); }
 
 }  // namespace calvox::win32

@@ -37,102 +37,116 @@ void DescribeThread(HANDLE thread, const std::string& name) {
     describe(thread, wide.c_str());
 }
 
+class WinThreads final : public ThreadPort {
+public:
+    EventHandle CreateEvent(const std::string& name, bool manualReset,
+                            bool initiallySignaled) override {
+        return reinterpret_cast<EventHandle>(
+            ::CreateEventA(nullptr, manualReset, initiallySignaled, OrNull(name)));
+    }
+
+    void SetEvent(EventHandle event) override { ::SetEvent(ToHandle(event)); }
+
+    void ResetEvent(EventHandle event) override { ::ResetEvent(ToHandle(event)); }
+
+    void CloseEvent(EventHandle event) override { ::CloseHandle(ToHandle(event)); }
+
+    WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override {
+        switch (::WaitForSingleObject(ToHandle(event), timeoutMs)) {
+            case WAIT_OBJECT_0:
+                return WaitResult::Signaled;
+            case WAIT_TIMEOUT:
+                return WaitResult::Timeout;
+            default:
+                return WaitResult::Failed;
+        }
+    }
+
+    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                          std::size_t& index) override {
+        std::vector<HANDLE> handles;
+        for (EventHandle event : events) handles.push_back(ToHandle(event));
+        const DWORD result = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
+                                                      handles.data(), FALSE, timeoutMs);
+        if (result == WAIT_TIMEOUT) return WaitResult::Timeout;
+        if (result >= WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + handles.size()) {
+            index = result - WAIT_OBJECT_0;
+            return WaitResult::Signaled;
+        }
+        return WaitResult::Failed;
+    }
+
+    ThreadHandle StartThread(const std::string& name, std::function<void()> body) override {
+        auto* context = new std::function<void()>(std::move(body));
+        std::uintptr_t thread = ::_beginthreadex(nullptr, 0, ThreadStart, context, 0, nullptr);
+        if (thread == 0) {
+            delete context;
+            return 0;
+        }
+        DescribeThread(ToHandle(thread), name);
+        return thread;
+    }
+
+    bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override {
+        return ::WaitForSingleObject(ToHandle(thread), timeoutMs) == WAIT_OBJECT_0;
+    }
+
+    void AbandonThread(ThreadHandle thread) override { ::CloseHandle(ToHandle(thread)); }
+
+    void CloseThread(ThreadHandle thread) override { ::CloseHandle(ToHandle(thread)); }
+
+    void WorkerSleep(std::uint32_t ms) override { ::Sleep(ms); }
+
+    LockHandle CreateLock() override {
+        auto* section = new CRITICAL_SECTION;
+        ::InitializeCriticalSection(section);
+        return reinterpret_cast<LockHandle>(section);
+    }
+
+    void Acquire(LockHandle lock) override { ::EnterCriticalSection(ToLock(lock)); }
+
+    void Release(LockHandle lock) override { ::LeaveCriticalSection(ToLock(lock)); }
+
+    void DestroyLock(LockHandle lock) override {
+        ::DeleteCriticalSection(ToLock(lock));
+        delete ToLock(lock);
+    }
+};
+
 }  // namespace
 
-EventHandle WinThreads::CreateEvent(const std::string& name, bool manualReset,
-                                    bool initiallySignaled) {
-    return reinterpret_cast<EventHandle>(
-        ::CreateEventA(nullptr, manualReset, initiallySignaled, OrNull(name)));
-}
+std::unique_ptr<ThreadPort> MakeThreadPort() { return std::make_unique<WinThreads>(); }
 
-void WinThreads::SetEvent(EventHandle event) { ::SetEvent(ToHandle(event)); }
+namespace {
 
-void WinThreads::ResetEvent(EventHandle event) { ::ResetEvent(ToHandle(event)); }
-
-void WinThreads::CloseEvent(EventHandle event) { ::CloseHandle(ToHandle(event)); }
-
-WaitResult WinThreads::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
-    switch (::WaitForSingleObject(ToHandle(event), timeoutMs)) {
-        case WAIT_OBJECT_0:
-            return WaitResult::Signaled;
-        case WAIT_TIMEOUT:
-            return WaitResult::Timeout;
-        default:
-            return WaitResult::Failed;
+class WinProfile final : public ProfilePort {
+public:
+    int GetInt(const std::string& section, const std::string& key, int defaultValue,
+               const std::string& path) override {
+        return static_cast<int>(
+            ::GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, path.c_str()));
     }
-}
 
-WaitResult WinThreads::WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
-                                  std::size_t& index) {
-    std::vector<HANDLE> handles;
-    for (EventHandle event : events) handles.push_back(ToHandle(event));
-    const DWORD result = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
-                                                  handles.data(), FALSE, timeoutMs);
-    if (result == WAIT_TIMEOUT) return WaitResult::Timeout;
-    if (result >= WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + handles.size()) {
-        index = result - WAIT_OBJECT_0;
-        return WaitResult::Signaled;
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& path, std::size_t bufferSize) override {
+        if (bufferSize == 0) return {};
+        std::vector<char> buffer(bufferSize, '\0');
+        DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
+                                                  static_cast<DWORD>(bufferSize), path.c_str());
+        buffer[bufferSize - 1] = '\0';
+        return std::string(buffer.data(), std::min<std::size_t>(length, bufferSize - 1));
     }
-    return WaitResult::Failed;
-}
 
-ThreadHandle WinThreads::StartThread(const std::string& name, std::function<void()> body) {
-    auto* context = new std::function<void()>(std::move(body));
-    std::uintptr_t thread = ::_beginthreadex(nullptr, 0, ThreadStart, context, 0, nullptr);
-    if (thread == 0) {
-        delete context;
-        return 0;
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& path) override {
+        return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                            path.c_str()) != 0;
     }
-    DescribeThread(ToHandle(thread), name);
-    return thread;
-}
+};
 
-bool WinThreads::JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) {
-    return ::WaitForSingleObject(ToHandle(thread), timeoutMs) == WAIT_OBJECT_0;
-}
+}  // namespace
 
-void WinThreads::AbandonThread(ThreadHandle thread) { ::CloseHandle(ToHandle(thread)); }
-
-void WinThreads::CloseThread(ThreadHandle thread) { ::CloseHandle(ToHandle(thread)); }
-
-void WinThreads::WorkerSleep(std::uint32_t ms) { ::Sleep(ms); }
-
-LockHandle WinThreads::CreateLock() {
-    auto* section = new CRITICAL_SECTION;
-    ::InitializeCriticalSection(section);
-    return reinterpret_cast<LockHandle>(section);
-}
-
-void WinThreads::Acquire(LockHandle lock) { ::EnterCriticalSection(ToLock(lock)); }
-
-void WinThreads::Release(LockHandle lock) { ::LeaveCriticalSection(ToLock(lock)); }
-
-void WinThreads::DestroyLock(LockHandle lock) {
-    ::DeleteCriticalSection(ToLock(lock));
-    delete ToLock(lock);
-}
-
-int WinProfile::GetInt(const std::string& section, const std::string& key, int defaultValue,
-                       const std::string& path) {
-    return static_cast<int>(
-        ::GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, path.c_str()));
-}
-
-std::string WinProfile::GetString(const std::string& section, const std::string& key,
-                                  const std::string& path, std::size_t bufferSize) {
-    if (bufferSize == 0) return {};
-    std::vector<char> buffer(bufferSize, '\0');
-    DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
-                                              static_cast<DWORD>(bufferSize), path.c_str());
-    buffer[bufferSize - 1] = '\0';
-    return std::string(buffer.data(), std::min<std::size_t>(length, bufferSize - 1));
-}
-
-bool WinProfile::WriteString(const std::string& section, const std::string& key,
-                             const std::string& value, const std::string& path) {
-    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                        path.c_str()) != 0;
-}
+std::unique_ptr<ProfilePort> MakeProfilePort() { return std::make_unique<WinProfile>(); }
 
 namespace {
 
@@ -373,44 +387,53 @@ public:
 
 std::unique_ptr<RegistryPort> MakeRegistryPort() { return std::make_unique<WinRegistry>(); }
 
-bool WinSystem::GetVersion(OsVersion& version) {
-    OSVERSIONINFOA info{};
-    static_assert(sizeof info == 148, "the basic record, without the service pack numbers");
-    info.dwOSVersionInfoSize = sizeof info;
-    if (!::GetVersionExA(&info)) return false;
-    version.major = info.dwMajorVersion;
-    version.minor = info.dwMinorVersion;
-    version.platformId = info.dwPlatformId;
-    version.servicePack = info.szCSDVersion;
-    return true;
-}
+namespace {
 
-bool WinSystem::GetUserName(std::string& name) {
-    char buffer[UNLEN + 1];
-    DWORD size = sizeof buffer;
-    if (!::GetUserNameA(buffer, &size)) return false;
-    name = buffer;
-    return true;
-}
+class WinSystem final : public SystemPort {
+public:
+    bool GetVersion(OsVersion& version) override {
+        OSVERSIONINFOA info{};
+        static_assert(sizeof info == 148, "the basic record, without the service pack numbers");
+        info.dwOSVersionInfoSize = sizeof info;
+        if (!::GetVersionExA(&info)) return false;
+        version.major = info.dwMajorVersion;
+        version.minor = info.dwMinorVersion;
+        version.platformId = info.dwPlatformId;
+        version.servicePack = info.szCSDVersion;
+        return true;
+    }
 
-bool WinSystem::GetAppDataFolder(std::string& folder) {
-    char path[MAX_PATH];
-    if (::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
-        return false;
-    folder = path;
-    return true;
-}
+    bool GetUserName(std::string& name) override {
+        char buffer[UNLEN + 1];
+        DWORD size = sizeof buffer;
+        if (!::GetUserNameA(buffer, &size)) return false;
+        name = buffer;
+        return true;
+    }
 
-bool WinSystem::ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) {
-    const __time64_t time = seconds;
-    std::tm local{};
-    if (::_localtime64_s(&local, &time) != 0) return false;
-    parts.year = local.tm_year + 1900;
-    parts.month = local.tm_mon + 1;
-    parts.day = local.tm_mday;
-    parts.hour = local.tm_hour;
-    parts.minute = local.tm_min;
-    return true;
-}
+    bool GetAppDataFolder(std::string& folder) override {
+        char path[MAX_PATH];
+        if (::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+            return false;
+        folder = path;
+        return true;
+    }
+
+    bool ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) override {
+        const __time64_t time = seconds;
+        std::tm local{};
+        if (::_localtime64_s(&local, &time) != 0) return false;
+        parts.year = local.tm_year + 1900;
+        parts.month = local.tm_mon + 1;
+        parts.day = local.tm_mday;
+        parts.hour = local.tm_hour;
+        parts.minute = local.tm_min;
+        return true;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<SystemPort> MakeSystemPort() { return std::make_unique<WinSystem>(); }
 
 }  // namespace calvox::win32

@@ -59,7 +59,7 @@ TEST(HidPort, EnumeratesWineDevicesAndReadsTheirAttributesAndCaps) {
 
 // A read on a thread of its own; `result` holds how it ended.
 struct ReaderThread {
-    ReaderThread(HidPort& port, WinThreads& workers, HidHandle device, std::size_t length)
+    ReaderThread(HidPort& port, ThreadPort& workers, HidHandle device, std::size_t length)
         : hid(port), threads(workers), buffer(length, 0xEE) {
         thread = threads.StartThread("reader", [this, device] {
             std::size_t bytes = 0;
@@ -76,7 +76,7 @@ struct ReaderThread {
         return joined;
     }
     HidPort& hid;
-    WinThreads& threads;
+    ThreadPort& threads;
     std::vector<std::uint8_t> buffer;
     std::atomic<bool> finished{false};
     std::atomic<HidReadResult> result{HidReadResult::Report};
@@ -86,7 +86,8 @@ struct ReaderThread {
 TEST(HidPort, ReadPendingOnOneThreadIsCancelledFromAnother) {
     const std::unique_ptr<HidPort> hidPort = MakeHidPort();
     HidPort& hid = *hidPort;
-    WinThreads threads;
+    const std::unique_ptr<ThreadPort> threadsPort = MakeThreadPort();
+    ThreadPort& threads = *threadsPort;
     std::vector<std::string> paths = WineHidPaths(hid);
     ASSERT_FALSE(paths.empty());
     HidHandle handle = hid.OpenDevice(paths[0]);
@@ -150,7 +151,8 @@ TEST(HidPort, WriteNotCompletedInTimeIsCancelled) {
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
     const std::unique_ptr<HidPort> hidPort = MakeHidPort();
     HidPort& hid = *hidPort;
-    WinThreads threads;
+    const std::unique_ptr<ThreadPort> threadsPort = MakeThreadPort();
+    ThreadPort& threads = *threadsPort;
     HidHandle handle = hid.OpenDevice(name);
     ASSERT_NE(handle, 0u) << hid.LastError(0);
 
@@ -205,10 +207,11 @@ TEST(HidPort, HandsetChannelOnWinesKeyboardEndsItsReaderPromptly) {
 
 TEST(UsbPort, WineHasNoHostControllersSoTheWalkFindsNothing) {
     WinPlatform platform;
-    for (int n = 0; n < 10; ++n) EXPECT_EQ(platform.usb.OpenHostController(n), 0u) << n;
-    EXPECT_TRUE(platform.usb.EnumerateHostControllers().empty());
+    for (int n = 0; n < 10; ++n) EXPECT_EQ(platform.usb->OpenHostController(n), 0u) << n;
+    EXPECT_TRUE(platform.usb->EnumerateHostControllers().empty());
     EXPECT_EQ(
-        platform.usb.OpenPath("ROOT_HUB20#4&1&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}", true), 0u);
+        platform.usb->OpenPath("ROOT_HUB20#4&1&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}", true),
+        0u);
     UsbDeviceList list;
     list.Walk(platform.ports);
     EXPECT_TRUE(list.Entries().empty());
@@ -222,38 +225,40 @@ TEST(UsbPort, WineHasNoHostControllersSoTheWalkFindsNothing) {
     int ports = -1;
     UsbConnection connection;
     std::vector<std::uint8_t> descriptors;
-    EXPECT_FALSE(platform.usb.GetRootHubName(notUsb, name));
-    EXPECT_FALSE(platform.usb.GetPortCount(notUsb, ports));
-    EXPECT_FALSE(platform.usb.GetConnection(notUsb, 1, connection));
-    EXPECT_FALSE(platform.usb.GetConnectionName(notUsb, 1, name));
-    EXPECT_FALSE(platform.usb.GetConfigurationDescriptor(notUsb, 1, descriptors));
+    EXPECT_FALSE(platform.usb->GetRootHubName(notUsb, name));
+    EXPECT_FALSE(platform.usb->GetPortCount(notUsb, ports));
+    EXPECT_FALSE(platform.usb->GetConnection(notUsb, 1, connection));
+    EXPECT_FALSE(platform.usb->GetConnectionName(notUsb, 1, name));
+    EXPECT_FALSE(platform.usb->GetConfigurationDescriptor(notUsb, 1, descriptors));
     EXPECT_EQ(name, "unchanged");
     EXPECT_EQ(ports, -1);
-    platform.usb.CloseUsb(notUsb);
+    platform.usb->CloseUsb(notUsb);
 }
 
 TEST(AudioEndpointPort, NoRenderInterfacesAndComponentIdOutcomes) {
     WinPlatform platform;
-    EXPECT_TRUE(platform.endpoints.EnumerateCategory(kRenderCategory, 16, 16).empty());
+    EXPECT_TRUE(platform.endpoints->EnumerateCategory(kRenderCategory, 16, 16).empty());
     // The HID class does have devices: each comes with its own interface.
     std::vector<std::vector<std::string>> hidDevices =
-        platform.endpoints.EnumerateCategory(platform.hid->GetHidGuid(), 16, 16);
+        platform.endpoints->EnumerateCategory(platform.hid->GetHidGuid(), 16, 16);
     std::vector<std::string> hidPaths;
     for (const auto& interfaces : hidDevices) {
         EXPECT_EQ(interfaces.size(), 1u);
         hidPaths.insert(hidPaths.end(), interfaces.begin(), interfaces.end());
     }
     EXPECT_EQ(hidPaths, platform.hid->EnumerateHidInterfaces());
-    EXPECT_EQ(platform.endpoints.EnumerateCategory(platform.hid->GetHidGuid(), 1, 16).size(), 1u);
-    for (const auto& none : platform.endpoints.EnumerateCategory(platform.hid->GetHidGuid(), 16, 0))
+    EXPECT_EQ(platform.endpoints->EnumerateCategory(platform.hid->GetHidGuid(), 1, 16).size(), 1u);
+    for (const auto& none :
+         platform.endpoints->EnumerateCategory(platform.hid->GetHidGuid(), 16, 0))
         EXPECT_TRUE(none.empty());
 
     Guid name{};
-    EXPECT_EQ(platform.endpoints.QueryComponentName("\\\\?\\no#such#device", name),
+    EXPECT_EQ(platform.endpoints->QueryComponentName("\\\\?\\no#such#device", name),
               ComponentIdResult::OpenFailed);
     // It opens, but it is no kernel-streaming filter.
     ASSERT_FALSE(hidPaths.empty());
-    EXPECT_EQ(platform.endpoints.QueryComponentName(hidPaths[0], name), ComponentIdResult::NotRead);
+    EXPECT_EQ(platform.endpoints->QueryComponentName(hidPaths[0], name),
+              ComponentIdResult::NotRead);
     EXPECT_EQ(name, Guid{});
 
     std::string endpoint;
@@ -293,7 +298,7 @@ public:
 
 TEST(DriverPort, UnregisteredClassIsNotCreatedAndCallsGoThroughTheVtable) {
     WinPlatform platform;
-    WinDriver& driver = platform.driver;
+    DriverPort& driver = *platform.driver;
     ASSERT_TRUE(driver.InitializeCom());
     void* object = nullptr;
     EXPECT_EQ(CoCreateInstance(ToGUID(kDriverClassId), nullptr, CLSCTX_INPROC_SERVER,

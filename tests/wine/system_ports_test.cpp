@@ -56,7 +56,8 @@ TEST(RegistryPort, StringValuesWithinTheBuffer) {
 }
 
 TEST(SystemPort, VersionUserFolderAndLocalTime) {
-    WinSystem system;
+    const std::unique_ptr<SystemPort> systemPort = MakeSystemPort();
+    SystemPort& system = *systemPort;
     OsVersion version;
     ASSERT_TRUE(system.GetVersion(version));
     EXPECT_EQ(version.platformId, 2u);

@@ -129,7 +129,8 @@ TEST(Win32Ports, ThreadTimersReachTheirOwnProcedureThroughTheLoop) {
 }
 
 TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
-    WinThreads threads;
+    const std::unique_ptr<ThreadPort> threadsPort = MakeThreadPort();
+    ThreadPort& threads = *threadsPort;
     EventHandle go = threads.CreateEvent("CalvoxPortTestEvent", true, false);
     EventHandle same = threads.CreateEvent("CalvoxPortTestEvent", true, false);
     ASSERT_NE(go, 0u);
@@ -169,7 +170,8 @@ TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
 TEST(Win32Ports, ProfileValuesAndFiles) {
     CalvoxFolder folder;
     ASSERT_TRUE(folder.ok());
-    WinProfile profile;
+    const std::unique_ptr<ProfilePort> profilePort = MakeProfilePort();
+    ProfilePort& profile = *profilePort;
     const std::unique_ptr<FilePort> filesPort = MakeFilePort();
     FilePort& files = *filesPort;
     std::string ini = folder.File("Calvox.ini");
