@@ -1,4 +1,6 @@
 // The mixer devices through WINMM.
+#include <memory>
+
 #include "win32/win_platform.h"
 
 namespace calvox::win32 {
@@ -44,116 +46,121 @@ MIXERCONTROLDETAILS DetailsOf(std::uint32_t controlId,
     return details;
 }
 
+class WinMixer final : public MixerPort {
+public:
+    unsigned GetDeviceCount() override { return ::mixerGetNumDevs(); }
+
+    bool GetDeviceName(unsigned id, std::string& name) override {
+        MIXERCAPSA caps{};
+        if (::mixerGetDevCapsA(id, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
+        name = caps.szPname;
+        return true;
+    }
+
+    MixerHandle Open(unsigned id, Hwnd callbackWindow) override {
+        HMIXER mixer = nullptr;
+        DWORD flags = MIXER_OBJECTF_MIXER | (callbackWindow != 0 ? CALLBACK_WINDOW : 0);
+        if (::mixerOpen(&mixer, id, callbackWindow, 0, flags) != MMSYSERR_NOERROR) return 0;
+        return reinterpret_cast<MixerHandle>(mixer);
+    }
+
+    void Close(MixerHandle mixer) override { ::mixerClose(ToMixer(mixer)); }
+
+    bool GetDestinationCount(MixerHandle mixer, std::uint32_t& count) override {
+        MIXERCAPSA caps{};
+        // The capabilities of an open mixer, asked by its handle.
+        if (::mixerGetDevCapsA(mixer, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
+        count = caps.cDestinations;
+        return true;
+    }
+
+    bool GetDestination(MixerHandle mixer, std::uint32_t destination, MixerLine& line) override {
+        MIXERLINEA info{};
+        info.dwDestination = destination;
+        if (!LineInfo(mixer, info, MIXER_GETLINEINFOF_DESTINATION)) return false;
+        line = FromLine(info);
+        return true;
+    }
+
+    bool GetSource(MixerHandle mixer, std::uint32_t destination, std::uint32_t source,
+                   MixerLine& line) override {
+        MIXERLINEA info{};
+        info.dwDestination = destination;
+        info.dwSource = source;
+        if (!LineInfo(mixer, info, MIXER_GETLINEINFOF_SOURCE)) return false;
+        line = FromLine(info);
+        return true;
+    }
+
+    bool GetControlByType(MixerHandle mixer, std::uint32_t lineId, std::uint32_t type,
+                          MixerControl& control) override {
+        MIXERCONTROLA info{};
+        info.cbStruct = sizeof info;
+        MIXERLINECONTROLSA request{};
+        request.cbStruct = sizeof request;
+        request.dwLineID = lineId;
+        request.dwControlType = type;
+        request.cControls = 1;
+        request.cbmxctrl = sizeof info;
+        request.pamxctrl = &info;
+        if (::mixerGetLineControlsA(ToObject(mixer), &request,
+                                    MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+            MMSYSERR_NOERROR)
+            return false;
+        control = FromControl(info);
+        return true;
+    }
+
+    bool GetAllControls(MixerHandle mixer, const MixerLine& line,
+                        std::vector<MixerControl>& controls) override {
+        // The port's line does not carry its control count: ask the line again.
+        MIXERLINEA info{};
+        info.dwLineID = line.lineId;
+        if (!LineInfo(mixer, info, MIXER_GETLINEINFOF_LINEID)) return false;
+        controls.clear();
+        if (info.cControls == 0) return true;
+        std::vector<MIXERCONTROLA> all(info.cControls);
+        for (MIXERCONTROLA& c : all) c.cbStruct = sizeof c;
+        MIXERLINECONTROLSA request{};
+        request.cbStruct = sizeof request;
+        request.dwLineID = line.lineId;
+        request.cControls = info.cControls;
+        request.cbmxctrl = sizeof(MIXERCONTROLA);
+        request.pamxctrl = all.data();
+        if (::mixerGetLineControlsA(ToObject(mixer), &request,
+                                    MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ALL) !=
+            MMSYSERR_NOERROR)
+            return false;
+        for (const MIXERCONTROLA& c : all) controls.push_back(FromControl(c));
+        return true;
+    }
+
+    bool GetValues(MixerHandle mixer, std::uint32_t controlId, std::uint32_t channels,
+                   std::vector<std::uint32_t>& values) override {
+        std::vector<MIXERCONTROLDETAILS_UNSIGNED> read(channels);
+        MIXERCONTROLDETAILS details = DetailsOf(controlId, read);
+        if (::mixerGetControlDetailsA(ToObject(mixer), &details,
+                                      MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) !=
+            MMSYSERR_NOERROR)
+            return false;
+        values.clear();
+        for (const MIXERCONTROLDETAILS_UNSIGNED& v : read) values.push_back(v.dwValue);
+        return true;
+    }
+
+    bool SetValues(MixerHandle mixer, std::uint32_t controlId,
+                   const std::vector<std::uint32_t>& values) override {
+        std::vector<MIXERCONTROLDETAILS_UNSIGNED> written;
+        for (std::uint32_t v : values) written.push_back({v});
+        MIXERCONTROLDETAILS details = DetailsOf(controlId, written);
+        return ::mixerSetControlDetails(ToObject(mixer), &details,
+                                        MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
+               MMSYSERR_NOERROR;
+    }
+};
+
 }  // namespace
 
-unsigned WinMixer::GetDeviceCount() { return ::mixerGetNumDevs(); }
-
-bool WinMixer::GetDeviceName(unsigned id, std::string& name) {
-    MIXERCAPSA caps{};
-    if (::mixerGetDevCapsA(id, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
-    name = caps.szPname;
-    return true;
-}
-
-MixerHandle WinMixer::Open(unsigned id, Hwnd callbackWindow) {
-    HMIXER mixer = nullptr;
-    DWORD flags = MIXER_OBJECTF_MIXER | (callbackWindow != 0 ? CALLBACK_WINDOW : 0);
-    if (::mixerOpen(&mixer, id, callbackWindow, 0, flags) != MMSYSERR_NOERROR) return 0;
-    return reinterpret_cast<MixerHandle>(mixer);
-}
-
-void WinMixer::Close(MixerHandle mixer) { ::mixerClose(ToMixer(mixer)); }
-
-bool WinMixer::GetDestinationCount(MixerHandle mixer, std::uint32_t& count) {
-    MIXERCAPSA caps{};
-    // The capabilities of an open mixer, asked by its handle.
-    if (::mixerGetDevCapsA(mixer, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
-    count = caps.cDestinations;
-    return true;
-}
-
-bool WinMixer::GetDestination(MixerHandle mixer, std::uint32_t destination, MixerLine& line) {
-    MIXERLINEA info{};
-    info.dwDestination = destination;
-    if (!LineInfo(mixer, info, MIXER_GETLINEINFOF_DESTINATION)) return false;
-    line = FromLine(info);
-    return true;
-}
-
-bool WinMixer::GetSource(MixerHandle mixer, std::uint32_t destination, std::uint32_t source,
-                         MixerLine& line) {
-    MIXERLINEA info{};
-    info.dwDestination = destination;
-    info.dwSource = source;
-    if (!LineInfo(mixer, info, MIXER_GETLINEINFOF_SOURCE)) return false;
-    line = FromLine(info);
-    return true;
-}
-
-bool WinMixer::GetControlByType(MixerHandle mixer, std::uint32_t lineId, std::uint32_t type,
-                                MixerControl& control) {
-    MIXERCONTROLA info{};
-    info.cbStruct = sizeof info;
-    MIXERLINECONTROLSA request{};
-    request.cbStruct = sizeof request;
-    request.dwLineID = lineId;
-    request.dwControlType = type;
-    request.cControls = 1;
-    request.cbmxctrl = sizeof info;
-    request.pamxctrl = &info;
-    if (::mixerGetLineControlsA(ToObject(mixer), &request,
-                                MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
-        MMSYSERR_NOERROR)
-        return false;
-    control = FromControl(info);
-    return true;
-}
-
-bool WinMixer::GetAllControls(MixerHandle mixer, const MixerLine& line,
-                              std::vector<MixerControl>& controls) {
-    // The port's line does not carry its control count: ask the line again.
-    MIXERLINEA info{};
-    info.dwLineID = line.lineId;
-    if (!LineInfo(mixer, info, MIXER_GETLINEINFOF_LINEID)) return false;
-    controls.clear();
-    if (info.cControls == 0) return true;
-    std::vector<MIXERCONTROLA> all(info.cControls);
-    for (MIXERCONTROLA& c : all) c.cbStruct = sizeof c;
-    MIXERLINECONTROLSA request{};
-    request.cbStruct = sizeof request;
-    request.dwLineID = line.lineId;
-    request.cControls = info.cControls;
-    request.cbmxctrl = sizeof(MIXERCONTROLA);
-    request.pamxctrl = all.data();
-    if (::mixerGetLineControlsA(ToObject(mixer), &request,
-                                MIXER_OBJECTF_HMIXER | MIXER_GETLINECONTROLSF_ALL) !=
-        MMSYSERR_NOERROR)
-        return false;
-    for (const MIXERCONTROLA& c : all) controls.push_back(FromControl(c));
-    return true;
-}
-
-bool WinMixer::GetValues(MixerHandle mixer, std::uint32_t controlId, std::uint32_t channels,
-                         std::vector<std::uint32_t>& values) {
-    std::vector<MIXERCONTROLDETAILS_UNSIGNED> read(channels);
-    MIXERCONTROLDETAILS details = DetailsOf(controlId, read);
-    if (::mixerGetControlDetailsA(ToObject(mixer), &details,
-                                  MIXER_OBJECTF_HMIXER | MIXER_GETCONTROLDETAILSF_VALUE) !=
-        MMSYSERR_NOERROR)
-        return false;
-    values.clear();
-    for (const MIXERCONTROLDETAILS_UNSIGNED& v : read) values.push_back(v.dwValue);
-    return true;
-}
-
-bool WinMixer::SetValues(MixerHandle mixer, std::uint32_t controlId,
-                         const std::vector<std::uint32_t>& values) {
-    std::vector<MIXERCONTROLDETAILS_UNSIGNED> written;
-    for (std::uint32_t v : values) written.push_back({v});
-    MIXERCONTROLDETAILS details = DetailsOf(controlId, written);
-    return ::mixerSetControlDetails(ToObject(mixer), &details,
-                                    MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
-           MMSYSERR_NOERROR;
-}
+std::unique_ptr<MixerPort> MakeMixerPort() { return std::make_unique<WinMixer>(); }
 
 }  // namespace calvox::win32

@@ -17,30 +17,35 @@ namespace {
 
 DriverControl* ToControl(DriverObject object) { return reinterpret_cast<DriverControl*>(object); }
 
+class WinDriver final : public DriverPort {
+public:
+    bool InitializeCom() override { return SUCCEEDED(::CoInitialize(nullptr)); }
+
+    void UninitializeCom() override { ::CoUninitialize(); }
+
+    DriverObject Create(const Guid& classId, const Guid& interfaceId) override {
+        const GUID classGuid = ToGUID(classId);
+        const GUID interfaceGuid = ToGUID(interfaceId);
+        void* object = nullptr;
+        if (FAILED(::CoCreateInstance(classGuid, nullptr, CLSCTX_INPROC_SERVER, interfaceGuid,
+                                      &object)))
+            return 0;
+        return reinterpret_cast<DriverObject>(object);
+    }
+
+    void ReleaseObject(DriverObject object) override { ToControl(object)->Release(); }
+
+    int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override {
+        return ToControl(object)->Set(property, block, size);
+    }
+
+    int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override {
+        return ToControl(object)->Get(property, block, size);
+    }
+};
+
 }  // namespace
 
-bool WinDriver::InitializeCom() { return SUCCEEDED(::CoInitialize(nullptr)); }
-
-void WinDriver::UninitializeCom() { ::CoUninitialize(); }
-
-DriverObject WinDriver::Create(const Guid& classId, const Guid& interfaceId) {
-    const GUID classGuid = ToGUID(classId);
-    const GUID interfaceGuid = ToGUID(interfaceId);
-    void* object = nullptr;
-    if (FAILED(
-            ::CoCreateInstance(classGuid, nullptr, CLSCTX_INPROC_SERVER, interfaceGuid, &object)))
-        return 0;
-    return reinterpret_cast<DriverObject>(object);
-}
-
-void WinDriver::ReleaseObject(DriverObject object) { ToControl(object)->Release(); }
-
-int WinDriver::Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) {
-    return ToControl(object)->Set(property, block, size);
-}
-
-int WinDriver::Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) {
-    return ToControl(object)->Get(property, block, size);
-}
+std::unique_ptr<DriverPort> MakeDriverPort() { return std::make_unique<WinDriver>(); }
 
 }  // namespace calvox::win32

@@ -3,12 +3,22 @@
 #include <process.h>
 
 #include <cstdio>
+#include <deque>
+#include <memory>
 
 #include "win32/win_platform.h"
 
 namespace calvox::win32 {
 
-struct WinLog::Writer {
+namespace {
+
+constexpr std::size_t kLogRollOverBytes = 1024 * 1024;
+constexpr std::size_t kLogQueueLimit = 1000;
+constexpr DWORD kLogStopLimitMs = 2000;
+
+// What the writer thread works with: a thread that does not stop in time
+// keeps it, so it is left to end with the process instead of being killed.
+struct Writer {
     Writer(std::string file, std::size_t limit) : path(std::move(file)), rollOverBytes(limit) {
         ::InitializeCriticalSection(&lock);
     }
@@ -35,10 +45,8 @@ struct WinLog::Writer {
     bool rollOverFailureNoted = false;  // the writer's own
 };
 
-namespace {
-
 unsigned __stdcall LogWriterStart(void* writer) {
-    static_cast<WinLog::Writer*>(writer)->Run();
+    static_cast<Writer*>(writer)->Run();
     return 0;
 }
 
@@ -56,56 +64,64 @@ HANDLE OpenLogFile(const std::string& path, DWORD disposition) {
                          nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-}  // namespace
-
-WinLog::WinLog() : WinLog(BesideTheProgram("Calvox.log"), kLogRollOverBytes) {}
-
-WinLog::WinLog(std::string path, std::size_t rollOverBytes)
-    : writer_(new Writer(std::move(path), rollOverBytes)) {}
-
-WinLog::~WinLog() {
-    if (writer_->thread != nullptr) {
-        // The writer drains the queue before it ends. One that a hung disk
-        // holds past the limit is left with its state: killing it could
-        // leave the heap's lock held for the exit that follows.
-        ::SetEvent(writer_->stop);
-        const bool ended = ::WaitForSingleObject(writer_->thread, kLogStopLimitMs) == WAIT_OBJECT_0;
-        ::CloseHandle(writer_->thread);
-        if (!ended) return;
+// The diagnostic log file (Calvox.log beside the program), rolled over to
+// Calvox.log.1 when the next line would take it past the limit.
+class WinLog final : public LogPort {
+public:
+    WinLog() : WinLog(BesideTheProgram("Calvox.log"), kLogRollOverBytes) {}
+    WinLog(std::string path, std::size_t rollOverBytes)
+        : writer_(new Writer(std::move(path), rollOverBytes)) {}
+    ~WinLog() override {
+        if (writer_->thread != nullptr) {
+            // The writer drains the queue before it ends. One that a hung disk
+            // holds past the limit is left with its state: killing it could
+            // leave the heap's lock held for the exit that follows.
+            ::SetEvent(writer_->stop);
+            const bool ended =
+                ::WaitForSingleObject(writer_->thread, kLogStopLimitMs) == WAIT_OBJECT_0;
+            ::CloseHandle(writer_->thread);
+            if (!ended) return;
+        }
+        delete writer_;
     }
-    delete writer_;
-}
+    WinLog(const WinLog&) = delete;
+    WinLog& operator=(const WinLog&) = delete;
 
-void WinLog::WriteLine(const std::string& line) {
-    SYSTEMTIME now;
-    ::GetLocalTime(&now);
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth,
-                  now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+    // Stamps the line with the local time and queues it; never waits for the disk.
+    void WriteLine(const std::string& line) override {
+        SYSTEMTIME now;
+        ::GetLocalTime(&now);
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear,
+                      now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
 
-    std::string entry(stamp);
-    entry.append(line).append("\r\n");
+        std::string entry(stamp);
+        entry.append(line).append("\r\n");
 
-    Writer& w = *writer_;
-    ::EnterCriticalSection(&w.lock);
-    if (!w.started) {
-        // The first line starts the writer: with the log off there is no thread.
-        w.started = true;
-        w.work = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-        w.stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (w.work != nullptr && w.stop != nullptr)
-            w.thread = reinterpret_cast<HANDLE>(
-                ::_beginthreadex(nullptr, 0, LogWriterStart, &w, 0, nullptr));
+        Writer& w = *writer_;
+        ::EnterCriticalSection(&w.lock);
+        if (!w.started) {
+            // The first line starts the writer: with the log off there is no thread.
+            w.started = true;
+            w.work = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+            w.stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+            if (w.work != nullptr && w.stop != nullptr)
+                w.thread = reinterpret_cast<HANDLE>(
+                    ::_beginthreadex(nullptr, 0, LogWriterStart, &w, 0, nullptr));
+        }
+        if (w.queue.size() < kLogQueueLimit)
+            w.queue.push_back(std::move(entry));
+        else
+            ++w.dropped;
+        ::LeaveCriticalSection(&w.lock);
+        if (w.work != nullptr) ::SetEvent(w.work);
     }
-    if (w.queue.size() < kLogQueueLimit)
-        w.queue.push_back(std::move(entry));
-    else
-        ++w.dropped;
-    ::LeaveCriticalSection(&w.lock);
-    if (w.work != nullptr) ::SetEvent(w.work);
-}
 
-void WinLog::Writer::Run() {
+private:
+    Writer* writer_;
+};
+
+void Writer::Run() {
     const HANDLE wakers[] = {stop, work};
     for (;;) {
         // The stop event is never reset: once set, every later wait sees it.
@@ -127,7 +143,7 @@ void WinLog::Writer::Run() {
     }
 }
 
-void WinLog::Writer::Append(const std::deque<std::string>& lines) {
+void Writer::Append(const std::deque<std::string>& lines) {
     if (lines.empty()) return;
     HANDLE file = OpenLogFile(path, OPEN_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return;
@@ -169,5 +185,13 @@ void WinLog::Writer::Append(const std::deque<std::string>& lines) {
     }
     ::CloseHandle(file);
 }
+
+}  // namespace
+
+std::unique_ptr<LogPort> MakeLogPort(std::string path, std::size_t rollOverBytes) {
+    return std::make_unique<WinLog>(std::move(path), rollOverBytes);
+}
+
+std::unique_ptr<LogPort> MakeLogPort() { return std::make_unique<WinLog>(); }
 
 }  // namespace calvox::win32

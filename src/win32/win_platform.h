@@ -3,10 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -143,78 +141,8 @@ private:
 // told from a thread that returned (0) or ended with the process.
 inline constexpr unsigned long kTerminatedThreadExitCode = 0xDEAD7E57;
 
-class WinThreads final : public ThreadPort {
-public:
-    EventHandle CreateEvent(const std::string& name, bool manualReset,
-                            bool initiallySignaled) override;
-    void SetEvent(EventHandle event) override;
-    void ResetEvent(EventHandle event) override;
-    void CloseEvent(EventHandle event) override;
-    WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override;
-    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
-                          std::size_t& index) override;
-
-    ThreadHandle StartThread(const std::string& name, std::function<void()> body) override;
-    bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override;
-    void AbandonThread(ThreadHandle thread) override;
-    void CloseThread(ThreadHandle thread) override;
-    void WorkerSleep(std::uint32_t ms) override;
-
-    LockHandle CreateLock() override;
-    void Acquire(LockHandle lock) override;
-    void Release(LockHandle lock) override;
-    void DestroyLock(LockHandle lock) override;
-};
-
-inline constexpr std::size_t kLogRollOverBytes = 1024 * 1024;
-inline constexpr std::size_t kLogQueueLimit = 1000;
-inline constexpr DWORD kLogStopLimitMs = 2000;
-
-// The diagnostic log file (Calvox.log beside the program), rolled over to
-// Calvox.log.1 when the next line would take it past the limit.
 // The longest window text read from another program.
 inline constexpr std::size_t kWindowTextLimit = 4096;
-
-class WinLog final : public LogPort {
-public:
-    WinLog();
-    WinLog(std::string path, std::size_t rollOverBytes);
-    ~WinLog() override;
-    WinLog(const WinLog&) = delete;
-    WinLog& operator=(const WinLog&) = delete;
-
-    // Stamps the line with the local time and queues it; never waits for the disk.
-    void WriteLine(const std::string& line) override;
-
-    // What the writer thread works with: a thread that does not stop in time
-    // keeps it, so it is left to end with the process instead of being killed.
-    struct Writer;
-
-private:
-    Writer* writer_;
-};
-
-class WinProfile final : public ProfilePort {
-public:
-    int GetInt(const std::string& section, const std::string& key, int defaultValue,
-               const std::string& path) override;
-    std::string GetString(const std::string& section, const std::string& key,
-                          const std::string& path, std::size_t bufferSize) override;
-    bool WriteString(const std::string& section, const std::string& key, const std::string& value,
-                     const std::string& path) override;
-};
-
-class WinFiles final : public FilePort {
-public:
-    std::string GetModuleFileName() override;
-    std::string GetWindowsDirectory() override;
-    std::uint32_t GetFileAttributes(const std::string& path) override;
-    bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override;
-    bool CreateDirectory(const std::string& path) override;
-    std::vector<std::string> FindFiles(const std::string& pattern) override;
-    bool ReadTextFile(const std::string& path, std::string& content) override;
-    bool GetCreationTime(const std::string& path, std::uint64_t& fileTime) override;
-};
 
 class WinShell final : public ShellPort {
 public:
@@ -235,197 +163,48 @@ public:
     bool WideToAnsi(const std::u16string& wide, std::string& ansi) override;
 };
 
-class WinHid final : public HidPort {
-public:
-    WinHid();
-    ~WinHid() override;
-    WinHid(const WinHid&) = delete;
-    WinHid& operator=(const WinHid&) = delete;
-
-    Guid GetHidGuid() override;
-    std::vector<std::string> EnumerateHidInterfaces() override;
-    HidHandle OpenDevice(const std::string& path) override;
-    void CloseDevice(HidHandle handle) override;
-    bool GetAttributes(HidHandle handle, std::uint16_t& vendorId,
-                       std::uint16_t& productId) override;
-    bool GetCaps(HidHandle handle, std::uint16_t& inputLength,
-                 std::uint16_t& outputLength) override;
-    bool GetProductString(HidHandle handle, std::u16string& text) override;
-    HidReadResult Read(HidHandle handle, std::uint8_t* buffer, std::size_t length,
-                       std::size_t& bytesRead) override;
-    void CancelRead(HidHandle handle) override;
-    bool Write(HidHandle handle, const std::vector<std::uint8_t>& report,
-               std::uint32_t timeoutMs) override;
-    std::string LastError(HidHandle handle) override;
-
-private:
-    // One open device: its file, the overlapped records and events of its
-    // transfers (one per direction), its cancel event and its last failure.
-    struct Device;
-    Device* Find(HidHandle handle);
-
-    std::mutex lock_;  // the reader, the writers and the hub thread share the table
-    std::map<HidHandle, std::unique_ptr<Device>> devices_;
-    std::string openError_;  // under lock_
-};
-
-class WinUsb final : public UsbPort {
-public:
-    UsbHandle OpenHostController(int n) override;
-    std::vector<std::string> EnumerateHostControllers() override;
-    UsbHandle OpenPath(const std::string& path, bool isHubName) override;
-    void CloseUsb(UsbHandle handle) override;
-    bool GetRootHubName(UsbHandle controller, std::string& name) override;
-    bool GetPortCount(UsbHandle hub, int& ports) override;
-    bool GetConnection(UsbHandle hub, int port, UsbConnection& connection) override;
-    bool GetConnectionName(UsbHandle hub, int port, std::string& name) override;
-    bool GetConfigurationDescriptor(UsbHandle hub, int port,
-                                    std::vector<std::uint8_t>& bytes) override;
-};
-
-class WinEndpoints final : public AudioEndpointPort {
-public:
-    std::vector<std::vector<std::string>> EnumerateCategory(const Guid& category, int maxDevices,
-                                                            int maxInterfaces) override;
-    ComponentIdResult QueryComponentName(const std::string& path, Guid& nameGuid) override;
-};
-
-class WinRegistry final : public RegistryPort {
-public:
-    bool ReadString(RegistryHive hive, const std::string& key, const std::string& value,
-                    std::size_t maxBytes, std::string& out) override;
-    bool KeyExists(RegistryHive hive, const std::string& key) override;
-    bool CreateKey(RegistryHive hive, const std::string& key) override;
-    bool EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
-                         std::string& name) override;
-    bool ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
-                   std::uint32_t& out) override;
-    bool WriteString(RegistryHive hive, const std::string& key, const std::string& value,
-                     const std::string& text) override;
-    bool WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
-                    std::uint32_t data) override;
-};
-
-class WinSystem final : public SystemPort {
-public:
-    bool GetVersion(OsVersion& version) override;
-    bool GetUserName(std::string& name) override;
-    bool GetAppDataFolder(std::string& folder) override;
-    bool ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) override;
-};
-
-class WinMixer final : public MixerPort {
-public:
-    unsigned GetDeviceCount() override;
-    bool GetDeviceName(unsigned id, std::string& name) override;
-    MixerHandle Open(unsigned id, Hwnd callbackWindow) override;
-    void Close(MixerHandle mixer) override;
-    bool GetDestinationCount(MixerHandle mixer, std::uint32_t& count) override;
-    bool GetDestination(MixerHandle mixer, std::uint32_t destination, MixerLine& line) override;
-    bool GetSource(MixerHandle mixer, std::uint32_t destination, std::uint32_t source,
-                   MixerLine& line) override;
-    bool GetControlByType(MixerHandle mixer, std::uint32_t lineId, std::uint32_t type,
-                          MixerControl& control) override;
-    bool GetAllControls(MixerHandle mixer, const MixerLine& line,
-                        std::vector<MixerControl>& controls) override;
-    bool GetValues(MixerHandle mixer, std::uint32_t controlId, std::uint32_t channels,
-                   std::vector<std::uint32_t>& values) override;
-    bool SetValues(MixerHandle mixer, std::uint32_t controlId,
-                   const std::vector<std::uint32_t>& values) override;
-};
-
-class WinDriver final : public DriverPort {
-public:
-    bool InitializeCom() override;
-    void UninitializeCom() override;
-    DriverObject Create(const Guid& classId, const Guid& interfaceId) override;
-    void ReleaseObject(DriverObject object) override;
-    int Set(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
-    int Get(DriverObject object, std::uint32_t property, void* block, std::uint32_t size) override;
-};
-
+// The ports whose Win32 records stay private to their own source files.
+std::unique_ptr<ThreadPort> MakeThreadPort();
+std::unique_ptr<ProfilePort> MakeProfilePort();
+std::unique_ptr<FilePort> MakeFilePort();
+std::unique_ptr<HidPort> MakeHidPort();
+std::unique_ptr<UsbPort> MakeUsbPort();
+std::unique_ptr<AudioEndpointPort> MakeAudioEndpointPort();
+std::unique_ptr<RegistryPort> MakeRegistryPort();
+std::unique_ptr<SystemPort> MakeSystemPort();
+std::unique_ptr<MixerPort> MakeMixerPort();
+std::unique_ptr<DriverPort> MakeDriverPort();
 // DirectSound and DirectSoundCapture from the system's "dsound.dll", loaded
-// on first use; every call fails with E_FAIL where the library or an entry
-// point is missing.
-class WinSound final : public SoundPort {
-public:
-    WinSound();
-    ~WinSound() override;
-    WinSound(const WinSound&) = delete;
-    WinSound& operator=(const WinSound&) = delete;
-
-    HResult EnumeratePlaybackDevices(std::vector<SoundDevice>& devices) override;
-    HResult CreatePlayback(const Guid* device, SoundObject& object) override;
-    HResult SetCooperativeLevel(SoundObject object, Hwnd owner, CooperativeLevel level) override;
-    HResult SetPrimaryFormat(SoundObject object, const WaveFormat& format) override;
-    HResult CreateBuffer(SoundObject object, std::uint32_t flags, std::uint32_t bytes,
-                         const WaveFormat& format, SoundBuffer& buffer) override;
-    HResult GetBufferStatus(SoundBuffer buffer, std::uint32_t& status) override;
-    HResult RestoreBuffer(SoundBuffer buffer) override;
-    HResult LockBuffer(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
-                       LockedRegion& region) override;
-    HResult UnlockBuffer(SoundBuffer buffer, const LockedRegion& region) override;
-    HResult PlayBuffer(SoundBuffer buffer, bool loop) override;
-    HResult StopBuffer(SoundBuffer buffer) override;
-    void ReleaseBuffer(SoundBuffer buffer) override;
-    void ReleaseSound(SoundObject object) override;
-
-    HResult EnumerateCaptureDevices(std::vector<SoundDevice>& devices) override;
-    HResult CreateCapture(const Guid* device, SoundObject& object) override;
-    HResult CreateCaptureBuffer(SoundObject object, std::uint32_t bytes, const WaveFormat& format,
-                                SoundBuffer& buffer) override;
-    HResult GetCaptureFormat(SoundBuffer buffer, WaveFormat& format) override;
-    HResult SetNotifications(SoundBuffer buffer, const std::vector<std::uint32_t>& positions,
-                             EventHandle event) override;
-    HResult StartCapture(SoundBuffer buffer) override;
-    HResult StopCapture(SoundBuffer buffer) override;
-    HResult GetReadPosition(SoundBuffer buffer, std::uint32_t& position) override;
-    HResult LockCapture(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
-                        LockedRegion& region) override;
-    HResult UnlockCapture(SoundBuffer buffer, const LockedRegion& region) override;
-    void ReleaseCaptureBuffer(SoundBuffer buffer) override;
-    void ReleaseCapture(SoundObject object) override;
-
-private:
-    FARPROC Entry(const char* name);
-    std::mutex lock_;  // the capture thread and the hub thread both load entries
-    HMODULE library_ = nullptr;
-    bool tried_ = false;
-};
-
-class WinBinaryFiles final : public BinaryFilePort {
-public:
-    FileHandle OpenFile(const std::string& path, FileOpenMode mode) override;
-    bool FileSize(FileHandle file, std::uint64_t& size) override;
-    bool SeekFile(FileHandle file, std::uint64_t offset) override;
-    bool ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) override;
-    bool WriteFile(FileHandle file, const void* src, std::size_t bytes) override;
-    void CloseFile(FileHandle file) override;
-    bool LoadResource(const std::string& name, const std::string& type,
-                      std::vector<std::uint8_t>& bytes) override;
-};
+// on first use.
+std::unique_ptr<SoundPort> MakeSoundPort();
+std::unique_ptr<BinaryFilePort> MakeBinaryFilePort();
+// The diagnostic log file, rolled over to `path`.1 when the next line would
+// take it past `rollOverBytes`; the program's is Calvox.log beside it.
+std::unique_ptr<LogPort> MakeLogPort(std::string path, std::size_t rollOverBytes);
+std::unique_ptr<LogPort> MakeLogPort();
 
 // Every port of one process, as the entry point hands them to the core.
 struct WinPlatform {
     WinWindow window;
     WinClock clock;
-    WinThreads threads;
-    WinProfile profile;
-    WinFiles files;
+    std::unique_ptr<ThreadPort> threads = MakeThreadPort();
+    std::unique_ptr<ProfilePort> profile = MakeProfilePort();
+    std::unique_ptr<FilePort> files = MakeFilePort();
     WinShell shell;
     WinText text;
-    WinHid hid;
-    WinUsb usb;
-    WinEndpoints endpoints;
-    WinRegistry registry;
-    WinSystem system;
-    WinMixer mixer;
-    WinDriver driver;
-    WinSound sound;
-    WinLog log;
-    WinBinaryFiles binaryFiles;
-    Platform ports{window, clock,  threads,  profile, files,  shell, text,        hid,    usb,
-                   endpoints, registry, system, mixer, driver, sound, binaryFiles, nullptr, &log};
+    std::unique_ptr<HidPort> hid = MakeHidPort();
+    std::unique_ptr<UsbPort> usb = MakeUsbPort();
+    std::unique_ptr<AudioEndpointPort> endpoints = MakeAudioEndpointPort();
+    std::unique_ptr<RegistryPort> registry = MakeRegistryPort();
+    std::unique_ptr<SystemPort> system = MakeSystemPort();
+    std::unique_ptr<MixerPort> mixer = MakeMixerPort();
+    std::unique_ptr<DriverPort> driver = MakeDriverPort();
+    std::unique_ptr<SoundPort> sound = MakeSoundPort();
+    std::unique_ptr<LogPort> log = MakeLogPort();
+    std::unique_ptr<BinaryFilePort> binaryFiles = MakeBinaryFilePort();
+    Platform ports{window, clock,   *threads, *profile,     *files,    shell,
+                   text,   *hid,    *usb,     *endpoints,   *registry, *system,
+                   *mixer, *driver, *sound,   *binaryFiles, nullptr,   log.get()};
 };
 
 }  // namespace calvox::win32

@@ -7,6 +7,8 @@
 // clang-format on
 
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 namespace calvox::win32 {
 
@@ -76,266 +78,290 @@ HResult UnlockRegion(Interface* buffer, const LockedRegion& region) {
     return buffer->Unlock(region.first, region.firstBytes, region.second, region.secondBytes);
 }
 
+// DirectSound and DirectSoundCapture from the system's "dsound.dll", loaded
+// on first use; every call fails with E_FAIL where the library or an entry
+// point is missing.
+class WinSound final : public SoundPort {
+public:
+    WinSound() = default;
+    ~WinSound() override {
+        if (library_ != nullptr) ::FreeLibrary(library_);
+    }
+    WinSound(const WinSound&) = delete;
+    WinSound& operator=(const WinSound&) = delete;
+
+    HResult EnumeratePlaybackDevices(std::vector<SoundDevice>& devices) override {
+        auto enumerate =
+            reinterpret_cast<EnumerateFn>(reinterpret_cast<void*>(Entry("DirectSoundEnumerateA")));
+        if (enumerate == nullptr) return kEFail;
+        devices.clear();
+        return enumerate(CollectDevice, &devices);
+    }
+
+    HResult CreatePlayback(const Guid* device, SoundObject& object) override {
+        object = 0;
+        auto create =
+            reinterpret_cast<CreateFn>(reinterpret_cast<void*>(Entry("DirectSoundCreate")));
+        if (create == nullptr) return kEFail;
+        GUID storage;
+        IDirectSound* sound = nullptr;
+        const HRESULT hr = create(DeviceGuid(device, storage), &sound, nullptr);
+        if (SUCCEEDED(hr)) object = reinterpret_cast<SoundObject>(sound);
+        return hr;
+    }
+
+    HResult SetCooperativeLevel(SoundObject object, Hwnd owner, CooperativeLevel level) override {
+        return Sound(object)->SetCooperativeLevel(reinterpret_cast<HWND>(owner),
+                                                  static_cast<DWORD>(level));
+    }
+
+    HResult SetPrimaryFormat(SoundObject object, const WaveFormat& format) override {
+        DSBUFFERDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
+        IDirectSoundBuffer* primary = nullptr;
+        HRESULT hr = Sound(object)->CreateSoundBuffer(&desc, &primary, nullptr);
+        if (FAILED(hr)) return hr;
+        std::vector<std::uint8_t> block = FormatBlock(format);
+        hr = primary->SetFormat(reinterpret_cast<WAVEFORMATEX*>(block.data()));
+        primary->Release();
+        return hr;
+    }
+
+    HResult CreateBuffer(SoundObject object, std::uint32_t flags, std::uint32_t bytes,
+                         const WaveFormat& format, SoundBuffer& buffer) override {
+        buffer = 0;
+        std::vector<std::uint8_t> block = FormatBlock(format);
+        DSBUFFERDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwFlags = flags;
+        desc.dwBufferBytes = bytes;
+        desc.lpwfxFormat = reinterpret_cast<WAVEFORMATEX*>(block.data());
+        IDirectSoundBuffer* created = nullptr;
+        const HRESULT hr = Sound(object)->CreateSoundBuffer(&desc, &created, nullptr);
+        if (SUCCEEDED(hr)) buffer = reinterpret_cast<SoundBuffer>(created);
+        return hr;
+    }
+
+    HResult GetBufferStatus(SoundBuffer buffer, std::uint32_t& status) override {
+        DWORD value = 0;
+        const HRESULT hr = Buffer(buffer)->GetStatus(&value);
+        status = value;
+        return hr;
+    }
+
+    HResult RestoreBuffer(SoundBuffer buffer) override { return Buffer(buffer)->Restore(); }
+
+    HResult LockBuffer(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
+                       LockedRegion& region) override {
+        return LockRegion(Buffer(buffer), offset, bytes, region);
+    }
+
+    HResult UnlockBuffer(SoundBuffer buffer, const LockedRegion& region) override {
+        return UnlockRegion(Buffer(buffer), region);
+    }
+
+    HResult PlayBuffer(SoundBuffer buffer, bool loop) override {
+        return Buffer(buffer)->Play(0, 0, loop ? DSBPLAY_LOOPING : 0);
+    }
+
+    HResult StopBuffer(SoundBuffer buffer) override { return Buffer(buffer)->Stop(); }
+
+    void ReleaseBuffer(SoundBuffer buffer) override { Buffer(buffer)->Release(); }
+
+    void ReleaseSound(SoundObject object) override { Sound(object)->Release(); }
+
+    HResult EnumerateCaptureDevices(std::vector<SoundDevice>& devices) override {
+        auto enumerate = reinterpret_cast<EnumerateFn>(
+            reinterpret_cast<void*>(Entry("DirectSoundCaptureEnumerateA")));
+        if (enumerate == nullptr) return kEFail;
+        devices.clear();
+        return enumerate(CollectDevice, &devices);
+    }
+
+    HResult CreateCapture(const Guid* device, SoundObject& object) override {
+        object = 0;
+        auto create = reinterpret_cast<CaptureCreateFn>(
+            reinterpret_cast<void*>(Entry("DirectSoundCaptureCreate")));
+        if (create == nullptr) return kEFail;
+        GUID storage;
+        IDirectSoundCapture* capture = nullptr;
+        const HRESULT hr = create(DeviceGuid(device, storage), &capture, nullptr);
+        if (SUCCEEDED(hr)) object = reinterpret_cast<SoundObject>(capture);
+        return hr;
+    }
+
+    HResult CreateCaptureBuffer(SoundObject object, std::uint32_t bytes, const WaveFormat& format,
+                                SoundBuffer& buffer) override {
+        buffer = 0;
+        std::vector<std::uint8_t> block = FormatBlock(format);
+        DSCBUFFERDESC desc{};
+        desc.dwSize = sizeof desc;
+        desc.dwBufferBytes = bytes;
+        desc.lpwfxFormat = reinterpret_cast<WAVEFORMATEX*>(block.data());
+        IDirectSoundCaptureBuffer* created = nullptr;
+        const HRESULT hr = Capture(object)->CreateCaptureBuffer(&desc, &created, nullptr);
+        if (SUCCEEDED(hr)) buffer = reinterpret_cast<SoundBuffer>(created);
+        return hr;
+    }
+
+    HResult GetCaptureFormat(SoundBuffer buffer, WaveFormat& format) override {
+        WAVEFORMATEX w{};
+        DWORD written = 0;
+        const HRESULT hr = CaptureBuffer(buffer)->GetFormat(&w, sizeof w, &written);
+        if (FAILED(hr)) return hr;
+        format = WaveFormat{};
+        format.formatTag = w.wFormatTag;
+        format.channels = w.nChannels;
+        format.samplesPerSec = w.nSamplesPerSec;
+        format.avgBytesPerSec = w.nAvgBytesPerSec;
+        format.blockAlign = w.nBlockAlign;
+        format.bitsPerSample = w.wBitsPerSample;
+        return hr;
+    }
+
+    HResult SetNotifications(SoundBuffer buffer, const std::vector<std::uint32_t>& positions,
+                             EventHandle event) override {
+        IDirectSoundNotify* notify = nullptr;
+        HRESULT hr = CaptureBuffer(buffer)->QueryInterface(kIidDirectSoundNotify,
+                                                           reinterpret_cast<void**>(&notify));
+        if (FAILED(hr)) return hr;
+        std::vector<DSBPOSITIONNOTIFY> table(positions.size());
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            table[i].dwOffset = positions[i];
+            table[i].hEventNotify = reinterpret_cast<HANDLE>(event);
+        }
+        hr = notify->SetNotificationPositions(static_cast<DWORD>(table.size()), table.data());
+        // The buffer keeps its positions; the interface is not needed after this.
+        notify->Release();
+        return hr;
+    }
+
+    HResult StartCapture(SoundBuffer buffer) override {
+        return CaptureBuffer(buffer)->Start(DSCBSTART_LOOPING);
+    }
+
+    HResult StopCapture(SoundBuffer buffer) override { return CaptureBuffer(buffer)->Stop(); }
+
+    HResult GetReadPosition(SoundBuffer buffer, std::uint32_t& position) override {
+        DWORD capture = 0, read = 0;
+        const HRESULT hr = CaptureBuffer(buffer)->GetCurrentPosition(&capture, &read);
+        position = read;
+        return hr;
+    }
+
+    HResult LockCapture(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
+                        LockedRegion& region) override {
+        return LockRegion(CaptureBuffer(buffer), offset, bytes, region);
+    }
+
+    HResult UnlockCapture(SoundBuffer buffer, const LockedRegion& region) override {
+        return UnlockRegion(CaptureBuffer(buffer), region);
+    }
+
+    void ReleaseCaptureBuffer(SoundBuffer buffer) override { CaptureBuffer(buffer)->Release(); }
+
+    void ReleaseCapture(SoundObject object) override { Capture(object)->Release(); }
+
+private:
+    FARPROC Entry(const char* name) {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!tried_) {
+            tried_ = true;
+            // From the system folder only: the program's own folder may be writable.
+            char folder[MAX_PATH] = {};
+            const UINT n = ::GetSystemDirectoryA(folder, MAX_PATH);
+            if (n > 0 && n < MAX_PATH - 12) {
+                std::string path = std::string(folder) + "\\dsound.dll";
+                library_ = ::LoadLibraryA(path.c_str());
+            }
+        }
+        return library_ != nullptr ? ::GetProcAddress(library_, name) : nullptr;
+    }
+
+    std::mutex lock_;  // the capture thread and the hub thread both load entries
+    HMODULE library_ = nullptr;
+    bool tried_ = false;
+};
+
 }  // namespace
 
-WinSound::WinSound() = default;
-
-WinSound::~WinSound() {
-    if (library_ != nullptr) ::FreeLibrary(library_);
-}
-
-FARPROC WinSound::Entry(const char* name) {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (!tried_) {
-        tried_ = true;
-        // From the system folder only: the program's own folder may be writable.
-        char folder[MAX_PATH] = {};
-        const UINT n = ::GetSystemDirectoryA(folder, MAX_PATH);
-        if (n > 0 && n < MAX_PATH - 12) {
-            std::string path = std::string(folder) + "\\dsound.dll";
-            library_ = ::LoadLibraryA(path.c_str());
-        }
-    }
-    return library_ != nullptr ? ::GetProcAddress(library_, name) : nullptr;
-}
-
-HResult WinSound::EnumeratePlaybackDevices(std::vector<SoundDevice>& devices) {
-    auto enumerate =
-        reinterpret_cast<EnumerateFn>(reinterpret_cast<void*>(Entry("DirectSoundEnumerateA")));
-    if (enumerate == nullptr) return kEFail;
-    devices.clear();
-    return enumerate(CollectDevice, &devices);
-}
-
-HResult WinSound::CreatePlayback(const Guid* device, SoundObject& object) {
-    object = 0;
-    auto create = reinterpret_cast<CreateFn>(reinterpret_cast<void*>(Entry("DirectSoundCreate")));
-    if (create == nullptr) return kEFail;
-    GUID storage;
-    IDirectSound* sound = nullptr;
-    const HRESULT hr = create(DeviceGuid(device, storage), &sound, nullptr);
-    if (SUCCEEDED(hr)) object = reinterpret_cast<SoundObject>(sound);
-    return hr;
-}
-
-HResult WinSound::SetCooperativeLevel(SoundObject object, Hwnd owner, CooperativeLevel level) {
-    return Sound(object)->SetCooperativeLevel(reinterpret_cast<HWND>(owner),
-                                              static_cast<DWORD>(level));
-}
-
-HResult WinSound::SetPrimaryFormat(SoundObject object, const WaveFormat& format) {
-    DSBUFFERDESC desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = DSBCAPS_PRIMARYBUFFER;
-    IDirectSoundBuffer* primary = nullptr;
-    HRESULT hr = Sound(object)->CreateSoundBuffer(&desc, &primary, nullptr);
-    if (FAILED(hr)) return hr;
-    std::vector<std::uint8_t> block = FormatBlock(format);
-    hr = primary->SetFormat(reinterpret_cast<WAVEFORMATEX*>(block.data()));
-    primary->Release();
-    return hr;
-}
-
-HResult WinSound::CreateBuffer(SoundObject object, std::uint32_t flags, std::uint32_t bytes,
-                               const WaveFormat& format, SoundBuffer& buffer) {
-    buffer = 0;
-    std::vector<std::uint8_t> block = FormatBlock(format);
-    DSBUFFERDESC desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwFlags = flags;
-    desc.dwBufferBytes = bytes;
-    desc.lpwfxFormat = reinterpret_cast<WAVEFORMATEX*>(block.data());
-    IDirectSoundBuffer* created = nullptr;
-    const HRESULT hr = Sound(object)->CreateSoundBuffer(&desc, &created, nullptr);
-    if (SUCCEEDED(hr)) buffer = reinterpret_cast<SoundBuffer>(created);
-    return hr;
-}
-
-HResult WinSound::GetBufferStatus(SoundBuffer buffer, std::uint32_t& status) {
-    DWORD value = 0;
-    const HRESULT hr = Buffer(buffer)->GetStatus(&value);
-    status = value;
-    return hr;
-}
-
-HResult WinSound::RestoreBuffer(SoundBuffer buffer) { return Buffer(buffer)->Restore(); }
-
-HResult WinSound::LockBuffer(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
-                             LockedRegion& region) {
-    return LockRegion(Buffer(buffer), offset, bytes, region);
-}
-
-HResult WinSound::UnlockBuffer(SoundBuffer buffer, const LockedRegion& region) {
-    return UnlockRegion(Buffer(buffer), region);
-}
-
-HResult WinSound::PlayBuffer(SoundBuffer buffer, bool loop) {
-    return Buffer(buffer)->Play(0, 0, loop ? DSBPLAY_LOOPING : 0);
-}
-
-HResult WinSound::StopBuffer(SoundBuffer buffer) { return Buffer(buffer)->Stop(); }
-
-void WinSound::ReleaseBuffer(SoundBuffer buffer) { Buffer(buffer)->Release(); }
-
-void WinSound::ReleaseSound(SoundObject object) { Sound(object)->Release(); }
-
-HResult WinSound::EnumerateCaptureDevices(std::vector<SoundDevice>& devices) {
-    auto enumerate = reinterpret_cast<EnumerateFn>(
-        reinterpret_cast<void*>(Entry("DirectSoundCaptureEnumerateA")));
-    if (enumerate == nullptr) return kEFail;
-    devices.clear();
-    return enumerate(CollectDevice, &devices);
-}
-
-HResult WinSound::CreateCapture(const Guid* device, SoundObject& object) {
-    object = 0;
-    auto create = reinterpret_cast<CaptureCreateFn>(
-        reinterpret_cast<void*>(Entry("DirectSoundCaptureCreate")));
-    if (create == nullptr) return kEFail;
-    GUID storage;
-    IDirectSoundCapture* capture = nullptr;
-    const HRESULT hr = create(DeviceGuid(device, storage), &capture, nullptr);
-    if (SUCCEEDED(hr)) object = reinterpret_cast<SoundObject>(capture);
-    return hr;
-}
-
-HResult WinSound::CreateCaptureBuffer(SoundObject object, std::uint32_t bytes,
-                                      const WaveFormat& format, SoundBuffer& buffer) {
-    buffer = 0;
-    std::vector<std::uint8_t> block = FormatBlock(format);
-    DSCBUFFERDESC desc{};
-    desc.dwSize = sizeof desc;
-    desc.dwBufferBytes = bytes;
-    desc.lpwfxFormat = reinterpret_cast<WAVEFORMATEX*>(block.data());
-    IDirectSoundCaptureBuffer* created = nullptr;
-    const HRESULT hr = Capture(object)->CreateCaptureBuffer(&desc, &created, nullptr);
-    if (SUCCEEDED(hr)) buffer = reinterpret_cast<SoundBuffer>(created);
-    return hr;
-}
-
-HResult WinSound::GetCaptureFormat(SoundBuffer buffer, WaveFormat& format) {
-    WAVEFORMATEX w{};
-    DWORD written = 0;
-    const HRESULT hr = CaptureBuffer(buffer)->GetFormat(&w, sizeof w, &written);
-    if (FAILED(hr)) return hr;
-    format = WaveFormat{};
-    format.formatTag = w.wFormatTag;
-    format.channels = w.nChannels;
-    format.samplesPerSec = w.nSamplesPerSec;
-    format.avgBytesPerSec = w.nAvgBytesPerSec;
-    format.blockAlign = w.nBlockAlign;
-    format.bitsPerSample = w.wBitsPerSample;
-    return hr;
-}
-
-HResult WinSound::SetNotifications(SoundBuffer buffer, const std::vector<std::uint32_t>& positions,
-                                   EventHandle event) {
-    IDirectSoundNotify* notify = nullptr;
-    HRESULT hr = CaptureBuffer(buffer)->QueryInterface(kIidDirectSoundNotify,
-                                                       reinterpret_cast<void**>(&notify));
-    if (FAILED(hr)) return hr;
-    std::vector<DSBPOSITIONNOTIFY> table(positions.size());
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-        table[i].dwOffset = positions[i];
-        table[i].hEventNotify = reinterpret_cast<HANDLE>(event);
-    }
-    hr = notify->SetNotificationPositions(static_cast<DWORD>(table.size()), table.data());
-    // The buffer keeps its positions; the interface is not needed after this.
-    notify->Release();
-    return hr;
-}
-
-HResult WinSound::StartCapture(SoundBuffer buffer) {
-    return CaptureBuffer(buffer)->Start(DSCBSTART_LOOPING);
-}
-
-HResult WinSound::StopCapture(SoundBuffer buffer) { return CaptureBuffer(buffer)->Stop(); }
-
-HResult WinSound::GetReadPosition(SoundBuffer buffer, std::uint32_t& position) {
-    DWORD capture = 0, read = 0;
-    const HRESULT hr = CaptureBuffer(buffer)->GetCurrentPosition(&capture, &read);
-    position = read;
-    return hr;
-}
-
-HResult WinSound::LockCapture(SoundBuffer buffer, std::uint32_t offset, std::uint32_t bytes,
-                              LockedRegion& region) {
-    return LockRegion(CaptureBuffer(buffer), offset, bytes, region);
-}
-
-HResult WinSound::UnlockCapture(SoundBuffer buffer, const LockedRegion& region) {
-    return UnlockRegion(CaptureBuffer(buffer), region);
-}
-
-void WinSound::ReleaseCaptureBuffer(SoundBuffer buffer) { CaptureBuffer(buffer)->Release(); }
-
-void WinSound::ReleaseCapture(SoundObject object) { Capture(object)->Release(); }
+std::unique_ptr<SoundPort> MakeSoundPort() { return std::make_unique<WinSound>(); }
 
 // --- byte files and resources ----------------------------------------------------
 
-FileHandle WinBinaryFiles::OpenFile(const std::string& path, FileOpenMode mode) {
-    const bool read = mode == FileOpenMode::Read;
-    HANDLE h = ::CreateFileA(path.c_str(), read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ, nullptr, read ? OPEN_EXISTING : CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<FileHandle>(h);
-}
+namespace {
 
-bool WinBinaryFiles::FileSize(FileHandle file, std::uint64_t& size) {
-    LARGE_INTEGER n{};
-    if (!::GetFileSizeEx(reinterpret_cast<HANDLE>(file), &n)) return false;
-    size = static_cast<std::uint64_t>(n.QuadPart);
-    return true;
-}
-
-bool WinBinaryFiles::SeekFile(FileHandle file, std::uint64_t offset) {
-    LARGE_INTEGER to{};
-    to.QuadPart = static_cast<LONGLONG>(offset);
-    return ::SetFilePointerEx(reinterpret_cast<HANDLE>(file), to, nullptr, FILE_BEGIN) != 0;
-}
-
-bool WinBinaryFiles::ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) {
-    got = 0;
-    while (bytes > 0) {
-        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 30));
-        DWORD n = 0;
-        if (!::ReadFile(reinterpret_cast<HANDLE>(file), static_cast<char*>(dst) + got, part, &n,
-                        nullptr))
-            return false;
-        got += n;
-        bytes -= n;
-        if (n < part) break;
+class WinBinaryFiles final : public BinaryFilePort {
+public:
+    FileHandle OpenFile(const std::string& path, FileOpenMode mode) override {
+        const bool read = mode == FileOpenMode::Read;
+        HANDLE h = ::CreateFileA(path.c_str(), read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ, nullptr, read ? OPEN_EXISTING : CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        return h == INVALID_HANDLE_VALUE ? 0 : reinterpret_cast<FileHandle>(h);
     }
-    return true;
-}
 
-bool WinBinaryFiles::WriteFile(FileHandle file, const void* src, std::size_t bytes) {
-    std::size_t done = 0;
-    while (done < bytes) {
-        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes - done, 1u << 30));
-        DWORD n = 0;
-        if (!::WriteFile(reinterpret_cast<HANDLE>(file), static_cast<const char*>(src) + done, part,
-                         &n, nullptr) ||
-            n == 0)
-            return false;
-        done += n;
+    bool FileSize(FileHandle file, std::uint64_t& size) override {
+        LARGE_INTEGER n{};
+        if (!::GetFileSizeEx(reinterpret_cast<HANDLE>(file), &n)) return false;
+        size = static_cast<std::uint64_t>(n.QuadPart);
+        return true;
     }
-    return true;
-}
 
-void WinBinaryFiles::CloseFile(FileHandle file) { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
+    bool SeekFile(FileHandle file, std::uint64_t offset) override {
+        LARGE_INTEGER to{};
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return ::SetFilePointerEx(reinterpret_cast<HANDLE>(file), to, nullptr, FILE_BEGIN) != 0;
+    }
 
-bool WinBinaryFiles::LoadResource(const std::string& name, const std::string& type,
-                                  std::vector<std::uint8_t>& bytes) {
-    HRSRC found = ::FindResourceA(nullptr, name.c_str(), type.c_str());
-    if (found == nullptr) return false;
-    const DWORD size = ::SizeofResource(nullptr, found);
-    HGLOBAL loaded = ::LoadResource(nullptr, found);
-    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    if (data == nullptr || size == 0) return false;
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    bytes.assign(p, p + size);
-    return true;
-}
+    bool ReadFile(FileHandle file, void* dst, std::size_t bytes, std::size_t& got) override {
+        got = 0;
+        while (bytes > 0) {
+            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes, 1u << 30));
+            DWORD n = 0;
+            if (!::ReadFile(reinterpret_cast<HANDLE>(file), static_cast<char*>(dst) + got, part, &n,
+                            nullptr))
+                return false;
+            got += n;
+            bytes -= n;
+            if (n < part) break;
+        }
+        return true;
+    }
+
+    bool WriteFile(FileHandle file, const void* src, std::size_t bytes) override {
+        std::size_t done = 0;
+        while (done < bytes) {
+            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes - done, 1u << 30));
+            DWORD n = 0;
+            if (!::WriteFile(reinterpret_cast<HANDLE>(file), static_cast<const char*>(src) + done,
+                             part, &n, nullptr) ||
+                n == 0)
+                return false;
+            done += n;
+        }
+        return true;
+    }
+
+    void CloseFile(FileHandle file) override { ::CloseHandle(reinterpret_cast<HANDLE>(file)); }
+
+    bool LoadResource(const std::string& name, const std::string& type,
+                      std::vector<std::uint8_t>& bytes) override {
+        HRSRC found = ::FindResourceA(nullptr, name.c_str(), type.c_str());
+        if (found == nullptr) return false;
+        const DWORD size = ::SizeofResource(nullptr, found);
+        HGLOBAL loaded = ::LoadResource(nullptr, found);
+        const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+        if (data == nullptr || size == 0) return false;
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        bytes.assign(p, p + size);
+        return true;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<BinaryFilePort> MakeBinaryFilePort() { return std::make_unique<WinBinaryFiles>(); }
 
 }  // namespace calvox::win32

@@ -37,171 +37,194 @@ void DescribeThread(HANDLE thread, const std::string& name) {
     describe(thread, wide.c_str());
 }
 
+class WinThreads final : public ThreadPort {
+public:
+    EventHandle CreateEvent(const std::string& name, bool manualReset,
+                            bool initiallySignaled) override {
+        return reinterpret_cast<EventHandle>(
+            ::CreateEventA(nullptr, manualReset, initiallySignaled, OrNull(name)));
+    }
+
+    void SetEvent(EventHandle event) override { ::SetEvent(ToHandle(event)); }
+
+    void ResetEvent(EventHandle event) override { ::ResetEvent(ToHandle(event)); }
+
+    void CloseEvent(EventHandle event) override { ::CloseHandle(ToHandle(event)); }
+
+    WaitResult WaitEvent(EventHandle event, std::uint32_t timeoutMs) override {
+        switch (::WaitForSingleObject(ToHandle(event), timeoutMs)) {
+            case WAIT_OBJECT_0:
+                return WaitResult::Signaled;
+            case WAIT_TIMEOUT:
+                return WaitResult::Timeout;
+            default:
+                return WaitResult::Failed;
+        }
+    }
+
+    WaitResult WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
+                          std::size_t& index) override {
+        std::vector<HANDLE> handles;
+        for (EventHandle event : events) handles.push_back(ToHandle(event));
+        const DWORD result = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
+                                                      handles.data(), FALSE, timeoutMs);
+        if (result == WAIT_TIMEOUT) return WaitResult::Timeout;
+        if (result >= WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + handles.size()) {
+            index = result - WAIT_OBJECT_0;
+            return WaitResult::Signaled;
+        }
+        return WaitResult::Failed;
+    }
+
+    ThreadHandle StartThread(const std::string& name, std::function<void()> body) override {
+        auto* context = new std::function<void()>(std::move(body));
+        std::uintptr_t thread = ::_beginthreadex(nullptr, 0, ThreadStart, context, 0, nullptr);
+        if (thread == 0) {
+            delete context;
+            return 0;
+        }
+        DescribeThread(ToHandle(thread), name);
+        return thread;
+    }
+
+    bool JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) override {
+        return ::WaitForSingleObject(ToHandle(thread), timeoutMs) == WAIT_OBJECT_0;
+    }
+
+    void AbandonThread(ThreadHandle thread) override { ::CloseHandle(ToHandle(thread)); }
+
+    void CloseThread(ThreadHandle thread) override { ::CloseHandle(ToHandle(thread)); }
+
+    void WorkerSleep(std::uint32_t ms) override { ::Sleep(ms); }
+
+    LockHandle CreateLock() override {
+        auto* section = new CRITICAL_SECTION;
+        ::InitializeCriticalSection(section);
+        return reinterpret_cast<LockHandle>(section);
+    }
+
+    void Acquire(LockHandle lock) override { ::EnterCriticalSection(ToLock(lock)); }
+
+    void Release(LockHandle lock) override { ::LeaveCriticalSection(ToLock(lock)); }
+
+    void DestroyLock(LockHandle lock) override {
+        ::DeleteCriticalSection(ToLock(lock));
+        delete ToLock(lock);
+    }
+};
+
 }  // namespace
 
-EventHandle WinThreads::CreateEvent(const std::string& name, bool manualReset,
-                                    bool initiallySignaled) {
-    return reinterpret_cast<EventHandle>(
-        ::CreateEventA(nullptr, manualReset, initiallySignaled, OrNull(name)));
-}
+std::unique_ptr<ThreadPort> MakeThreadPort() { return std::make_unique<WinThreads>(); }
 
-void WinThreads::SetEvent(EventHandle event) { ::SetEvent(ToHandle(event)); }
+namespace {
 
-void WinThreads::ResetEvent(EventHandle event) { ::ResetEvent(ToHandle(event)); }
-
-void WinThreads::CloseEvent(EventHandle event) { ::CloseHandle(ToHandle(event)); }
-
-WaitResult WinThreads::WaitEvent(EventHandle event, std::uint32_t timeoutMs) {
-    switch (::WaitForSingleObject(ToHandle(event), timeoutMs)) {
-        case WAIT_OBJECT_0:
-            return WaitResult::Signaled;
-        case WAIT_TIMEOUT:
-            return WaitResult::Timeout;
-        default:
-            return WaitResult::Failed;
+class WinProfile final : public ProfilePort {
+public:
+    int GetInt(const std::string& section, const std::string& key, int defaultValue,
+               const std::string& path) override {
+        return static_cast<int>(
+            ::GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, path.c_str()));
     }
-}
 
-WaitResult WinThreads::WaitEvents(const std::vector<EventHandle>& events, std::uint32_t timeoutMs,
-                                  std::size_t& index) {
-    std::vector<HANDLE> handles;
-    for (EventHandle event : events) handles.push_back(ToHandle(event));
-    const DWORD result = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
-                                                  handles.data(), FALSE, timeoutMs);
-    if (result == WAIT_TIMEOUT) return WaitResult::Timeout;
-    if (result >= WAIT_OBJECT_0 && result < WAIT_OBJECT_0 + handles.size()) {
-        index = result - WAIT_OBJECT_0;
-        return WaitResult::Signaled;
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& path, std::size_t bufferSize) override {
+        if (bufferSize == 0) return {};
+        std::vector<char> buffer(bufferSize, '\0');
+        DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
+                                                  static_cast<DWORD>(bufferSize), path.c_str());
+        buffer[bufferSize - 1] = '\0';
+        return std::string(buffer.data(), std::min<std::size_t>(length, bufferSize - 1));
     }
-    return WaitResult::Failed;
-}
 
-ThreadHandle WinThreads::StartThread(const std::string& name, std::function<void()> body) {
-    auto* context = new std::function<void()>(std::move(body));
-    std::uintptr_t thread = ::_beginthreadex(nullptr, 0, ThreadStart, context, 0, nullptr);
-    if (thread == 0) {
-        delete context;
-        return 0;
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value,
+                     const std::string& path) override {
+        return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                            path.c_str()) != 0;
     }
-    DescribeThread(ToHandle(thread), name);
-    return thread;
-}
+};
 
-bool WinThreads::JoinThread(ThreadHandle thread, std::uint32_t timeoutMs) {
-    return ::WaitForSingleObject(ToHandle(thread), timeoutMs) == WAIT_OBJECT_0;
-}
+}  // namespace
 
-void WinThreads::AbandonThread(ThreadHandle thread) { ::CloseHandle(ToHandle(thread)); }
+std::unique_ptr<ProfilePort> MakeProfilePort() { return std::make_unique<WinProfile>(); }
 
-void WinThreads::CloseThread(ThreadHandle thread) { ::CloseHandle(ToHandle(thread)); }
+namespace {
 
-void WinThreads::WorkerSleep(std::uint32_t ms) { ::Sleep(ms); }
-
-LockHandle WinThreads::CreateLock() {
-    auto* section = new CRITICAL_SECTION;
-    ::InitializeCriticalSection(section);
-    return reinterpret_cast<LockHandle>(section);
-}
-
-void WinThreads::Acquire(LockHandle lock) { ::EnterCriticalSection(ToLock(lock)); }
-
-void WinThreads::Release(LockHandle lock) { ::LeaveCriticalSection(ToLock(lock)); }
-
-void WinThreads::DestroyLock(LockHandle lock) {
-    ::DeleteCriticalSection(ToLock(lock));
-    delete ToLock(lock);
-}
-
-int WinProfile::GetInt(const std::string& section, const std::string& key, int defaultValue,
-                       const std::string& path) {
-    return static_cast<int>(
-        ::GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, path.c_str()));
-}
-
-std::string WinProfile::GetString(const std::string& section, const std::string& key,
-                                  const std::string& path, std::size_t bufferSize) {
-    if (bufferSize == 0) return {};
-    std::vector<char> buffer(bufferSize, '\0');
-    DWORD length = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
-                                              static_cast<DWORD>(bufferSize), path.c_str());
-    buffer[bufferSize - 1] = '\0';
-    return std::string(buffer.data(), std::min<std::size_t>(length, bufferSize - 1));
-}
-
-bool WinProfile::WriteString(const std::string& section, const std::string& key,
-                             const std::string& value, const std::string& path) {
-    return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                        path.c_str()) != 0;
-}
-
-std::string WinFiles::GetModuleFileName() {
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, std::min<DWORD>(length, MAX_PATH));
-}
-
-std::string WinFiles::GetWindowsDirectory() {
-    char folder[260];
-    UINT length = ::GetWindowsDirectoryA(folder, sizeof folder);
-    if (length == 0 || length >= sizeof folder) return {};
-    return std::string(folder, length);
-}
-
-std::uint32_t WinFiles::GetFileAttributes(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str());
-}
-
-bool WinFiles::SetFileAttributes(const std::string& path, std::uint32_t attributes) {
-    return ::SetFileAttributesA(path.c_str(), attributes) != 0;
-}
-
-bool WinFiles::CreateDirectory(const std::string& path) {
-    return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
-}
-
-std::vector<std::string> WinFiles::FindFiles(const std::string& pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        names.emplace_back(found.cFileName);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
-}
-
-bool WinFiles::GetCreationTime(const std::string& path, std::uint64_t& fileTime) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    FILETIME created;
-    const bool ok = ::GetFileTime(file, &created, nullptr, nullptr) != 0;
-    ::CloseHandle(file);
-    if (ok) fileTime = (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
-    return ok;
-}
-
-bool WinFiles::ReadTextFile(const std::string& path, std::string& content) {
-    content.clear();
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    std::string bytes;
-    char chunk[4096];
-    DWORD read = 0;
-    bool ok = true;
-    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &read, nullptr) != 0) && read > 0)
-        bytes.append(chunk, read);
-    ::CloseHandle(file);
-    if (!ok) return false;
-    content.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-        content += bytes[i];
+class WinFiles final : public FilePort {
+public:
+    std::string GetModuleFileName() override {
+        char path[MAX_PATH];
+        DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+        return std::string(path, std::min<DWORD>(length, MAX_PATH));
     }
-    return true;
-}
+
+    std::string GetWindowsDirectory() override {
+        char folder[260];
+        UINT length = ::GetWindowsDirectoryA(folder, sizeof folder);
+        if (length == 0 || length >= sizeof folder) return {};
+        return std::string(folder, length);
+    }
+
+    std::uint32_t GetFileAttributes(const std::string& path) override {
+        return ::GetFileAttributesA(path.c_str());
+    }
+
+    bool SetFileAttributes(const std::string& path, std::uint32_t attributes) override {
+        return ::SetFileAttributesA(path.c_str(), attributes) != 0;
+    }
+
+    bool CreateDirectory(const std::string& path) override {
+        return ::CreateDirectoryA(path.c_str(), nullptr) != 0;
+    }
+
+    std::vector<std::string> FindFiles(const std::string& pattern) override {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA found;
+        HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            names.emplace_back(found.cFileName);
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        return names;
+    }
+
+    bool GetCreationTime(const std::string& path, std::uint64_t& fileTime) override {
+        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        FILETIME created;
+        const bool ok = ::GetFileTime(file, &created, nullptr, nullptr) != 0;
+        ::CloseHandle(file);
+        if (ok) fileTime = (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+        return ok;
+    }
+
+    bool ReadTextFile(const std::string& path, std::string& content) override {
+        content.clear();
+        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        std::string bytes;
+        char chunk[4096];
+        DWORD read = 0;
+        bool ok = true;
+        while ((ok = ::ReadFile(file, chunk, sizeof chunk, &read, nullptr) != 0) && read > 0)
+            bytes.append(chunk, read);
+        ::CloseHandle(file);
+        if (!ok) return false;
+        content.reserve(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+            content += bytes[i];
+        }
+        return true;
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<FilePort> MakeFilePort() { return std::make_unique<WinFiles>(); }
 
 void WinShell::ShellExecute(Hwnd window, const std::string& verb, const std::string& file,
                             const std::string& parameters, const std::string& folder, int show) {
@@ -259,24 +282,6 @@ bool WinText::WideToAnsi(const std::u16string& wide, std::string& ansi) {
                                  nullptr) == length;
 }
 
-bool WinRegistry::ReadString(RegistryHive hive, const std::string& key, const std::string& value,
-                             std::size_t maxBytes, std::string& out) {
-    if (maxBytes == 0) return false;
-    HKEY root = hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-    std::vector<char> buffer(maxBytes, '\0');
-    DWORD size = static_cast<DWORD>(maxBytes);
-    LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, nullptr,
-                                     reinterpret_cast<BYTE*>(buffer.data()), &size);
-    ::RegCloseKey(opened);
-    if (result != ERROR_SUCCESS) return false;
-    buffer[maxBytes - 1] = '\0';
-    if (buffer[0] == '\0') return false;
-    out = buffer.data();
-    return true;
-}
-
 namespace {
 HKEY Root(RegistryHive hive) {
     return hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
@@ -286,117 +291,149 @@ REGSAM Access(RegistryHive hive) {
     return hive == RegistryHive::CurrentUser ? KEY_READ | KEY_CREATE_SUB_KEY | KEY_SET_VALUE
                                              : KEY_READ;
 }
+class WinRegistry final : public RegistryPort {
+public:
+    bool ReadString(RegistryHive hive, const std::string& key, const std::string& value,
+                    std::size_t maxBytes, std::string& out) override {
+        if (maxBytes == 0) return false;
+        HKEY root = hive == RegistryHive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+        std::vector<char> buffer(maxBytes, '\0');
+        DWORD size = static_cast<DWORD>(maxBytes);
+        LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(buffer.data()), &size);
+        ::RegCloseKey(opened);
+        if (result != ERROR_SUCCESS) return false;
+        buffer[maxBytes - 1] = '\0';
+        if (buffer[0] == '\0') return false;
+        out = buffer.data();
+        return true;
+    }
+
+    bool KeyExists(RegistryHive hive, const std::string& key) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, Access(hive), &opened) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(opened);
+        return true;
+    }
+
+    bool CreateKey(RegistryHive hive, const std::string& key) override {
+        HKEY created = nullptr;
+        if (::RegCreateKeyExA(Root(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              Access(hive), nullptr, &created, nullptr) != ERROR_SUCCESS)
+            return false;
+        ::RegCloseKey(created);
+        return true;
+    }
+
+    bool EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
+                         std::string& name) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            return false;
+        char buffer[256] = {};
+        DWORD size = sizeof buffer;
+        const LONG result =
+            ::RegEnumKeyExA(opened, index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
+        ::RegCloseKey(opened);
+        if (result != ERROR_SUCCESS) return false;
+        name.assign(buffer, std::min<std::size_t>(size, sizeof buffer - 1));
+        return true;
+    }
+
+    bool ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
+                   std::uint32_t& out) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            return false;
+        DWORD type = 0, data = 0, size = sizeof data;
+        const LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, &type,
+                                               reinterpret_cast<BYTE*>(&data), &size);
+        ::RegCloseKey(opened);
+        if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return false;
+        out = data;
+        return true;
+    }
+
+    bool WriteString(RegistryHive hive, const std::string& key, const std::string& value,
+                     const std::string& text) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+            return false;
+        // With the terminator, so a reader always finds one.
+        const LONG result = ::RegSetValueExA(opened, value.c_str(), 0, REG_SZ,
+                                             reinterpret_cast<const BYTE*>(text.c_str()),
+                                             static_cast<DWORD>(text.size() + 1));
+        ::RegCloseKey(opened);
+        return result == ERROR_SUCCESS;
+    }
+
+    bool WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
+                    std::uint32_t data) override {
+        HKEY opened = nullptr;
+        if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+            return false;
+        const DWORD number = data;
+        const LONG result = ::RegSetValueExA(opened, value.c_str(), 0, REG_DWORD,
+                                             reinterpret_cast<const BYTE*>(&number), sizeof number);
+        ::RegCloseKey(opened);
+        return result == ERROR_SUCCESS;
+    }
+};
+
 }  // namespace
 
-bool WinRegistry::KeyExists(RegistryHive hive, const std::string& key) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, Access(hive), &opened) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(opened);
-    return true;
-}
+std::unique_ptr<RegistryPort> MakeRegistryPort() { return std::make_unique<WinRegistry>(); }
 
-bool WinRegistry::CreateKey(RegistryHive hive, const std::string& key) {
-    HKEY created = nullptr;
-    if (::RegCreateKeyExA(Root(hive), key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                          Access(hive), nullptr, &created, nullptr) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(created);
-    return true;
-}
+namespace {
 
-bool WinRegistry::EnumerateSubkey(RegistryHive hive, const std::string& key, std::uint32_t index,
-                                  std::string& name) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return false;
-    char buffer[256] = {};
-    DWORD size = sizeof buffer;
-    const LONG result =
-        ::RegEnumKeyExA(opened, index, buffer, &size, nullptr, nullptr, nullptr, nullptr);
-    ::RegCloseKey(opened);
-    if (result != ERROR_SUCCESS) return false;
-    name.assign(buffer, std::min<std::size_t>(size, sizeof buffer - 1));
-    return true;
-}
+class WinSystem final : public SystemPort {
+public:
+    bool GetVersion(OsVersion& version) override {
+        OSVERSIONINFOA info{};
+        static_assert(sizeof info == 148, "the basic record, without the service pack numbers");
+        info.dwOSVersionInfoSize = sizeof info;
+        if (!::GetVersionExA(&info)) return false;
+        version.major = info.dwMajorVersion;
+        version.minor = info.dwMinorVersion;
+        version.platformId = info.dwPlatformId;
+        version.servicePack = info.szCSDVersion;
+        return true;
+    }
 
-bool WinRegistry::ReadDword(RegistryHive hive, const std::string& key, const std::string& value,
-                            std::uint32_t& out) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
-        return false;
-    DWORD type = 0, data = 0, size = sizeof data;
-    const LONG result = ::RegQueryValueExA(opened, value.c_str(), nullptr, &type,
-                                           reinterpret_cast<BYTE*>(&data), &size);
-    ::RegCloseKey(opened);
-    if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return false;
-    out = data;
-    return true;
-}
+    bool GetUserName(std::string& name) override {
+        char buffer[UNLEN + 1];
+        DWORD size = sizeof buffer;
+        if (!::GetUserNameA(buffer, &size)) return false;
+        name = buffer;
+        return true;
+    }
 
-bool WinRegistry::WriteString(RegistryHive hive, const std::string& key, const std::string& value,
-                              const std::string& text) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
-    // With the terminator, so a reader always finds one.
-    const LONG result =
-        ::RegSetValueExA(opened, value.c_str(), 0, REG_SZ,
-                         reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
-    ::RegCloseKey(opened);
-    return result == ERROR_SUCCESS;
-}
+    bool GetAppDataFolder(std::string& folder) override {
+        char path[MAX_PATH];
+        if (::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+            return false;
+        folder = path;
+        return true;
+    }
 
-bool WinRegistry::WriteDword(RegistryHive hive, const std::string& key, const std::string& value,
-                             std::uint32_t data) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(Root(hive), key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
-    const DWORD number = data;
-    const LONG result = ::RegSetValueExA(opened, value.c_str(), 0, REG_DWORD,
-                                         reinterpret_cast<const BYTE*>(&number), sizeof number);
-    ::RegCloseKey(opened);
-    return result == ERROR_SUCCESS;
-}
+    bool ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) override {
+        const __time64_t time = seconds;
+        std::tm local{};
+        if (::_localtime64_s(&local, &time) != 0) return false;
+        parts.year = local.tm_year + 1900;
+        parts.month = local.tm_mon + 1;
+        parts.day = local.tm_mday;
+        parts.hour = local.tm_hour;
+        parts.minute = local.tm_min;
+        return true;
+    }
+};
 
-bool WinSystem::GetVersion(OsVersion& version) {
-    OSVERSIONINFOA info{};
-    static_assert(sizeof info == 148, "the basic record, without the service pack numbers");
-    info.dwOSVersionInfoSize = sizeof info;
-    if (!::GetVersionExA(&info)) return false;
-    version.major = info.dwMajorVersion;
-    version.minor = info.dwMinorVersion;
-    version.platformId = info.dwPlatformId;
-    version.servicePack = info.szCSDVersion;
-    return true;
-}
+}  // namespace
 
-bool WinSystem::GetUserName(std::string& name) {
-    char buffer[UNLEN + 1];
-    DWORD size = sizeof buffer;
-    if (!::GetUserNameA(buffer, &size)) return false;
-    name = buffer;
-    return true;
-}
-
-bool WinSystem::GetAppDataFolder(std::string& folder) {
-    char path[MAX_PATH];
-    if (::SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
-        return false;
-    folder = path;
-    return true;
-}
-
-bool WinSystem::ToLocalTime(std::int64_t seconds, LocalTimeParts& parts) {
-    const __time64_t time = seconds;
-    std::tm local{};
-    if (::_localtime64_s(&local, &time) != 0) return false;
-    parts.year = local.tm_year + 1900;
-    parts.month = local.tm_mon + 1;
-    parts.day = local.tm_mday;
-    parts.hour = local.tm_hour;
-    parts.minute = local.tm_min;
-    return true;
-}
+std::unique_ptr<SystemPort> MakeSystemPort() { return std::make_unique<WinSystem>(); }
 
 }  // namespace calvox::win32

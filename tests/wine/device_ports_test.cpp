@@ -26,7 +26,7 @@ std::string Lower(std::string text) {
 }
 
 // Wine's HID interfaces, which every test here relies on.
-std::vector<std::string> WineHidPaths(WinHid& hid) {
+std::vector<std::string> WineHidPaths(HidPort& hid) {
     std::vector<std::string> paths = hid.EnumerateHidInterfaces();
     EXPECT_GE(paths.size(), 2u);
     for (const std::string& path : paths)
@@ -35,7 +35,8 @@ std::vector<std::string> WineHidPaths(WinHid& hid) {
 }
 
 TEST(HidPort, EnumeratesWineDevicesAndReadsTheirAttributesAndCaps) {
-    WinHid hid;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
     for (const std::string& path : WineHidPaths(hid)) {
         SCOPED_TRACE(path);
         HidHandle handle = hid.OpenDevice(path);
@@ -58,7 +59,7 @@ TEST(HidPort, EnumeratesWineDevicesAndReadsTheirAttributesAndCaps) {
 
 // A read on a thread of its own; `result` holds how it ended.
 struct ReaderThread {
-    ReaderThread(WinHid& port, WinThreads& workers, HidHandle device, std::size_t length)
+    ReaderThread(HidPort& port, ThreadPort& workers, HidHandle device, std::size_t length)
         : hid(port), threads(workers), buffer(length, 0xEE) {
         thread = threads.StartThread("reader", [this, device] {
             std::size_t bytes = 0;
@@ -74,8 +75,8 @@ struct ReaderThread {
             threads.AbandonThread(thread);
         return joined;
     }
-    WinHid& hid;
-    WinThreads& threads;
+    HidPort& hid;
+    ThreadPort& threads;
     std::vector<std::uint8_t> buffer;
     std::atomic<bool> finished{false};
     std::atomic<HidReadResult> result{HidReadResult::Report};
@@ -83,8 +84,10 @@ struct ReaderThread {
 };
 
 TEST(HidPort, ReadPendingOnOneThreadIsCancelledFromAnother) {
-    WinHid hid;
-    WinThreads threads;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
+    const std::unique_ptr<ThreadPort> threadsPort = MakeThreadPort();
+    ThreadPort& threads = *threadsPort;
     std::vector<std::string> paths = WineHidPaths(hid);
     ASSERT_FALSE(paths.empty());
     HidHandle handle = hid.OpenDevice(paths[0]);
@@ -120,7 +123,8 @@ TEST(HidPort, ReadPendingOnOneThreadIsCancelledFromAnother) {
 }
 
 TEST(HidPort, WriteRefusedAtOnceFailsWithoutWaitingAndSaysWhy) {
-    WinHid hid;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
     std::vector<std::string> paths = WineHidPaths(hid);
     ASSERT_FALSE(paths.empty());
     HidHandle handle = hid.OpenDevice(paths[0]);
@@ -145,8 +149,10 @@ TEST(HidPort, WriteNotCompletedInTimeIsCancelled) {
     HANDLE server = CreateNamedPipeA(name, PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                                      PIPE_TYPE_BYTE | PIPE_WAIT, 1, 16, 16, 0, nullptr);
     ASSERT_NE(server, INVALID_HANDLE_VALUE);
-    WinHid hid;
-    WinThreads threads;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
+    const std::unique_ptr<ThreadPort> threadsPort = MakeThreadPort();
+    ThreadPort& threads = *threadsPort;
     HidHandle handle = hid.OpenDevice(name);
     ASSERT_NE(handle, 0u) << hid.LastError(0);
 
@@ -172,7 +178,7 @@ TEST(HidPort, WriteNotCompletedInTimeIsCancelled) {
 TEST(HidPort, HandsetChannelOnWinesKeyboardEndsItsReaderPromptly) {
     WinPlatform platform;
     HandsetDevice device(platform.ports);
-    WinHid& hid = platform.hid;
+    HidPort& hid = *platform.hid;
     std::vector<std::string> paths = WineHidPaths(hid);
     ASSERT_FALSE(paths.empty());
     HidHandle probe = hid.OpenDevice(paths.back());
@@ -201,16 +207,17 @@ TEST(HidPort, HandsetChannelOnWinesKeyboardEndsItsReaderPromptly) {
 
 TEST(UsbPort, WineHasNoHostControllersSoTheWalkFindsNothing) {
     WinPlatform platform;
-    for (int n = 0; n < 10; ++n) EXPECT_EQ(platform.usb.OpenHostController(n), 0u) << n;
-    EXPECT_TRUE(platform.usb.EnumerateHostControllers().empty());
+    for (int n = 0; n < 10; ++n) EXPECT_EQ(platform.usb->OpenHostController(n), 0u) << n;
+    EXPECT_TRUE(platform.usb->EnumerateHostControllers().empty());
     EXPECT_EQ(
-        platform.usb.OpenPath("ROOT_HUB20#4&1&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}", true), 0u);
+        platform.usb->OpenPath("ROOT_HUB20#4&1&0#{f18a0e88-c30c-11d0-8815-00a0c906bed8}", true),
+        0u);
     UsbDeviceList list;
     list.Walk(platform.ports);
     EXPECT_TRUE(list.Entries().empty());
 
     // The controls fail cleanly on a handle that is no USB node.
-    HANDLE file = CreateFileA(platform.files.GetModuleFileName().c_str(), GENERIC_READ,
+    HANDLE file = CreateFileA(platform.files->GetModuleFileName().c_str(), GENERIC_READ,
                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     auto notUsb = reinterpret_cast<UsbHandle>(file);
@@ -218,38 +225,40 @@ TEST(UsbPort, WineHasNoHostControllersSoTheWalkFindsNothing) {
     int ports = -1;
     UsbConnection connection;
     std::vector<std::uint8_t> descriptors;
-    EXPECT_FALSE(platform.usb.GetRootHubName(notUsb, name));
-    EXPECT_FALSE(platform.usb.GetPortCount(notUsb, ports));
-    EXPECT_FALSE(platform.usb.GetConnection(notUsb, 1, connection));
-    EXPECT_FALSE(platform.usb.GetConnectionName(notUsb, 1, name));
-    EXPECT_FALSE(platform.usb.GetConfigurationDescriptor(notUsb, 1, descriptors));
+    EXPECT_FALSE(platform.usb->GetRootHubName(notUsb, name));
+    EXPECT_FALSE(platform.usb->GetPortCount(notUsb, ports));
+    EXPECT_FALSE(platform.usb->GetConnection(notUsb, 1, connection));
+    EXPECT_FALSE(platform.usb->GetConnectionName(notUsb, 1, name));
+    EXPECT_FALSE(platform.usb->GetConfigurationDescriptor(notUsb, 1, descriptors));
     EXPECT_EQ(name, "unchanged");
     EXPECT_EQ(ports, -1);
-    platform.usb.CloseUsb(notUsb);
+    platform.usb->CloseUsb(notUsb);
 }
 
 TEST(AudioEndpointPort, NoRenderInterfacesAndComponentIdOutcomes) {
     WinPlatform platform;
-    EXPECT_TRUE(platform.endpoints.EnumerateCategory(kRenderCategory, 16, 16).empty());
+    EXPECT_TRUE(platform.endpoints->EnumerateCategory(kRenderCategory, 16, 16).empty());
     // The HID class does have devices: each comes with its own interface.
     std::vector<std::vector<std::string>> hidDevices =
-        platform.endpoints.EnumerateCategory(platform.hid.GetHidGuid(), 16, 16);
+        platform.endpoints->EnumerateCategory(platform.hid->GetHidGuid(), 16, 16);
     std::vector<std::string> hidPaths;
     for (const auto& interfaces : hidDevices) {
         EXPECT_EQ(interfaces.size(), 1u);
         hidPaths.insert(hidPaths.end(), interfaces.begin(), interfaces.end());
     }
-    EXPECT_EQ(hidPaths, platform.hid.EnumerateHidInterfaces());
-    EXPECT_EQ(platform.endpoints.EnumerateCategory(platform.hid.GetHidGuid(), 1, 16).size(), 1u);
-    for (const auto& none : platform.endpoints.EnumerateCategory(platform.hid.GetHidGuid(), 16, 0))
+    EXPECT_EQ(hidPaths, platform.hid->EnumerateHidInterfaces());
+    EXPECT_EQ(platform.endpoints->EnumerateCategory(platform.hid->GetHidGuid(), 1, 16).size(), 1u);
+    for (const auto& none :
+         platform.endpoints->EnumerateCategory(platform.hid->GetHidGuid(), 16, 0))
         EXPECT_TRUE(none.empty());
 
     Guid name{};
-    EXPECT_EQ(platform.endpoints.QueryComponentName("\\\\?\\no#such#device", name),
+    EXPECT_EQ(platform.endpoints->QueryComponentName("\\\\?\\no#such#device", name),
               ComponentIdResult::OpenFailed);
     // It opens, but it is no kernel-streaming filter.
     ASSERT_FALSE(hidPaths.empty());
-    EXPECT_EQ(platform.endpoints.QueryComponentName(hidPaths[0], name), ComponentIdResult::NotRead);
+    EXPECT_EQ(platform.endpoints->QueryComponentName(hidPaths[0], name),
+              ComponentIdResult::NotRead);
     EXPECT_EQ(name, Guid{});
 
     std::string endpoint;
@@ -289,7 +298,7 @@ public:
 
 TEST(DriverPort, UnregisteredClassIsNotCreatedAndCallsGoThroughTheVtable) {
     WinPlatform platform;
-    WinDriver& driver = platform.driver;
+    DriverPort& driver = *platform.driver;
     ASSERT_TRUE(driver.InitializeCom());
     void* object = nullptr;
     EXPECT_EQ(CoCreateInstance(ToGUID(kDriverClassId), nullptr, CLSCTX_INPROC_SERVER,

@@ -49,8 +49,8 @@ TEST(WinLog, KeepsTheNewestLinesInTwoFilesWithinTheLimit) {
     const std::string path = folder.File("test.log");
     constexpr std::size_t kLimit = 1000;
     {
-        calvox::win32::WinLog log(path, kLimit);
-        for (int i = 0; i < 100; ++i) log.WriteLine("line " + std::to_string(1000 + i));
+        const auto log = calvox::win32::MakeLogPort(path, kLimit);
+        for (int i = 0; i < 100; ++i) log->WriteLine("line " + std::to_string(1000 + i));
     }
     const std::string current = ReadAll(path), older = ReadAll(path + ".1");
     EXPECT_LE(current.size(), kLimit);
@@ -81,8 +81,8 @@ TEST(WinLog, GrowsOnWhenAnotherProgramHoldsTheFileAtItsLimit) {
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     {
-        calvox::win32::WinLog log(path, 1000);
-        for (int i = 0; i < 100; ++i) log.WriteLine("line " + std::to_string(1000 + i));
+        const auto log = calvox::win32::MakeLogPort(path, 1000);
+        for (int i = 0; i < 100; ++i) log->WriteLine("line " + std::to_string(1000 + i));
     }
     CloseHandle(holder);
     const std::string current = ReadAll(path);

@@ -81,7 +81,7 @@ TEST(SoundRecorder, CapturesASecondIntoAFinishedWaveFile) {
         Sleep(1000);
         EXPECT_EQ(recorder.StopCapture(), kSOk);
     }
-    RiffWaveFile wave(platform.binaryFiles);
+    RiffWaveFile wave(*platform.binaryFiles);
     ASSERT_EQ(wave.OpenRead(file), kSOk);
     EXPECT_EQ(wave.Format().formatTag, kWaveFormatPcm);
     EXPECT_EQ(wave.Format().samplesPerSec, 8000u);

@@ -31,7 +31,8 @@ TEST(RegistryPort, StringValuesWithinTheBuffer) {
     set("Long", std::string(300, 'x'));
     RegCloseKey(key);
 
-    WinRegistry registry;
+    const std::unique_ptr<RegistryPort> registryPort = MakeRegistryPort();
+    RegistryPort& registry = *registryPort;
     std::string out = "unchanged";
     EXPECT_TRUE(registry.ReadString(RegistryHive::CurrentUser, kTestKey, "FriendlyName", 260, out));
     EXPECT_EQ(out, "Zorvik USB Handset");
@@ -55,7 +56,8 @@ TEST(RegistryPort, StringValuesWithinTheBuffer) {
 }
 
 TEST(SystemPort, VersionUserFolderAndLocalTime) {
-    WinSystem system;
+    const std::unique_ptr<SystemPort> systemPort = MakeSystemPort();
+    SystemPort& system = *systemPort;
     OsVersion version;
     ASSERT_TRUE(system.GetVersion(version));
     EXPECT_EQ(version.platformId, 2u);
@@ -97,7 +99,8 @@ TEST(SystemPort, VersionUserFolderAndLocalTime) {
 TEST(FilePort, TextFileLineBreaksBecomeNewlines) {
     CalvoxFolder folder;
     ASSERT_TRUE(folder.ok());
-    WinFiles files;
+    const std::unique_ptr<FilePort> filesPort = MakeFilePort();
+    FilePort& files = *filesPort;
     std::string content = "unchanged";
 
     ASSERT_TRUE(folder.Write("config.xml", "<a>\r\n<b>x\ry</b>\n\r\n"));
@@ -146,7 +149,8 @@ protected:
         if (handle != 0) mixer.Close(handle);
     }
 
-    WinMixer mixer;
+    const std::unique_ptr<MixerPort> mixerPort = MakeMixerPort();
+    MixerPort& mixer = *mixerPort;
     MixerHandle handle = 0;
     MixerLine destination;
     std::string name;

@@ -187,7 +187,8 @@ TEST(Win32Ports, ThreadTimersReachTheirOwnProcedureThroughTheLoop) {
 }
 
 TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
-    WinThreads threads;
+    const std::unique_ptr<ThreadPort> threadsPort = MakeThreadPort();
+    ThreadPort& threads = *threadsPort;
     EventHandle go = threads.CreateEvent("CalvoxPortTestEvent", true, false);
     EventHandle same = threads.CreateEvent("CalvoxPortTestEvent", true, false);
     ASSERT_NE(go, 0u);
@@ -227,8 +228,10 @@ TEST(Win32Ports, JoinIsATimedWaitAndNamedEventsAreShared) {
 TEST(Win32Ports, ProfileValuesAndFiles) {
     CalvoxFolder folder;
     ASSERT_TRUE(folder.ok());
-    WinProfile profile;
-    WinFiles files;
+    const std::unique_ptr<ProfilePort> profilePort = MakeProfilePort();
+    ProfilePort& profile = *profilePort;
+    const std::unique_ptr<FilePort> filesPort = MakeFilePort();
+    FilePort& files = *filesPort;
     std::string ini = folder.File("Calvox.ini");
 
     ASSERT_TRUE(profile.WriteString("LOGO", "LINE1", "abcdef", ini));
@@ -299,7 +302,8 @@ TEST(Win32Ports, ShellTrayIconAndHidClass) {
     EXPECT_TRUE(shell.NotifyIcon(TrayOp::Modify, record));
     EXPECT_TRUE(shell.NotifyIcon(TrayOp::Delete, record));
 
-    WinHid hid;
+    const std::unique_ptr<HidPort> hidPort = MakeHidPort();
+    HidPort& hid = *hidPort;
     Guid expected{0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
     EXPECT_EQ(hid.GetHidGuid(), expected);
 }
