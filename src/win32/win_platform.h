@@ -47,73 +47,11 @@ namespace calvox::win32 {
 GUID ToGUID(const Guid& guid);
 Guid FromGUID(const GUID& guid);
 
-class WinWindow final : public WindowPort {
-public:
-    WinWindow();
-    ~WinWindow() override;
-    WinWindow(const WinWindow&) = delete;
-    WinWindow& operator=(const WinWindow&) = delete;
-
-    Hwnd FindWindow(const std::string& className, const std::string& title) override;
-    bool RegisterClass(const WindowClassSpec& windowClass, WindowHandlers handlers) override;
-    Hwnd CreateWindow(const WindowCreateSpec& creation) override;
-    void ShowWindow(Hwnd window, int show) override;
-    void UpdateWindow(Hwnd window) override;
-
-    int Run() override;
-
-    bool PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) override;
-    void PostQuitMessage(int code) override;
-    LResult DefWindowProc(Hwnd window, unsigned message, WParam wParam, LParam lParam) override;
-    bool IsWindow(Hwnd window) override;
-    Hwnd GetForegroundWindow() override;
-
-    unsigned RegisterWindowMessage(const std::string& text) override;
-    void BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
-                                 unsigned timeoutMs) override;
-    LResult SendCopyData(Hwnd to, Hwnd from, std::string_view bytes) override;
-
-    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window, const Guid& classGuid,
-                                                           DeviceInterfaceProc proc) override;
-    void UnregisterDeviceNotification(DeviceNotifyHandle handle) override;
-
-    std::uint32_t GetWindowProcessId(Hwnd window) override;
-    std::vector<Hwnd> EnumTopLevelWindows() override;
-    std::vector<Hwnd> EnumDescendants(Hwnd parent) override;
-    std::string GetClassName(Hwnd window) override;
-    bool IsWindowVisible(Hwnd window) override;
-    bool GetWindowRect(Hwnd window, Rect& rect) override;
-    Hwnd WindowFromPoint(int x, int y) override;
-    bool GetWindowText(Hwnd window, std::string& text) override;
-    LResult SetWindowText(Hwnd window, const char* text) override;
-    bool SendKeyInput(const KeyInput& input) override;
-    bool SendMouseInput(const MouseInput& input) override;
-    int GetSystemMetrics(int index) override;
-    MenuHandle CreatePopupMenu() override;
-    bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override;
-    bool GetCursorPos(int& x, int& y) override;
-    bool SetForegroundWindow(Hwnd window) override;
-    unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) override;
-    void DestroyMenu(MenuHandle menu) override;
-    void DialogBox(int resourceId, Hwnd owner,
-                   const std::function<void(DialogItems&)>& init) override;
-
-    // What a window of our classes hears, for the shared WNDPROC; null when
-    // the class is not one of ours.
-    const WindowHandlers* HandlersOfClass(std::uint16_t atom) const;
-    // A WM_DEVICECHANGE to one of our windows: an arrival or removal of a
-    // device interface is told to the procedures that watch its class.
-    void DeviceChanged(Hwnd window, WParam event, LParam broadcast);
-
-private:
-    std::map<std::uint16_t, WindowHandlers> handlers_;  // by class atom
-    struct Watch {
-        Hwnd window;
-        Guid classGuid;
-        DeviceInterfaceProc proc;
-    };
-    std::map<DeviceNotifyHandle, Watch> watches_;
-};
+// The hidden window's port; one a process (the window and timer callbacks
+// reach it through that one instance).
+std::unique_ptr<WindowPort> MakeWindowPort();
+// A modal dialog from the program's resources, for the window port.
+void RunDialogBox(int resourceId, Hwnd owner, const std::function<void(DialogItems&)>& init);
 
 class WinClock final : public ClockPort {
 public:
@@ -185,7 +123,7 @@ std::unique_ptr<LogPort> MakeLogPort();
 
 // Every port of one process, as the entry point hands them to the core.
 struct WinPlatform {
-    WinWindow window;
+    std::unique_ptr<WindowPort> window = MakeWindowPort();
     WinClock clock;
     std::unique_ptr<ThreadPort> threads = MakeThreadPort();
     std::unique_ptr<ProfilePort> profile = MakeProfilePort();
@@ -202,9 +140,9 @@ struct WinPlatform {
     std::unique_ptr<SoundPort> sound = MakeSoundPort();
     std::unique_ptr<LogPort> log = MakeLogPort();
     std::unique_ptr<BinaryFilePort> binaryFiles = MakeBinaryFilePort();
-    Platform ports{window, clock,   *threads, *profile,     *files,    shell,
-                   text,   *hid,    *usb,     *endpoints,   *registry, *system,
-                   *mixer, *driver, *sound,   *binaryFiles, nullptr,   log.get()};
+    Platform ports{*window, clock,   *threads, *profile,     *files,    shell,
+                   text,    *hid,    *usb,     *endpoints,   *registry, *system,
+                   *mixer,  *driver, *sound,   *binaryFiles, nullptr,   log.get()};
 };
 
 }  // namespace calvox::win32

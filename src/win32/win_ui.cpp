@@ -7,7 +7,6 @@ namespace calvox::win32 {
 namespace {
 
 HWND ToHwnd(Hwnd window) { return reinterpret_cast<HWND>(window); }
-HMENU ToMenu(MenuHandle menu) { return reinterpret_cast<HMENU>(menu); }
 const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
@@ -72,35 +71,7 @@ std::vector<char> ReadVersionBlock() {
 
 }  // namespace
 
-MenuHandle WinWindow::CreatePopupMenu() {
-    return reinterpret_cast<MenuHandle>(::CreatePopupMenu());
-}
-
-bool WinWindow::AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) {
-    return ::AppendMenuW(ToMenu(menu), MF_STRING, id, Wide(text)) != 0;
-}
-
-bool WinWindow::GetCursorPos(int& x, int& y) {
-    POINT point{};
-    if (!::GetCursorPos(&point)) return false;
-    x = point.x;
-    y = point.y;
-    return true;
-}
-
-bool WinWindow::SetForegroundWindow(Hwnd window) {
-    return ::SetForegroundWindow(ToHwnd(window)) != 0;
-}
-
-unsigned WinWindow::TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) {
-    return static_cast<unsigned>(
-        ::TrackPopupMenu(ToMenu(menu), flags, x, y, 0, ToHwnd(owner), nullptr));
-}
-
-void WinWindow::DestroyMenu(MenuHandle menu) { ::DestroyMenu(ToMenu(menu)); }
-
-void WinWindow::DialogBox(int resourceId, Hwnd owner,
-                          const std::function<void(DialogItems&)>& init) {
+void RunDialogBox(int resourceId, Hwnd owner, const std::function<void(DialogItems&)>& init) {
     ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resourceId), ToHwnd(owner),
                       DialogProc, reinterpret_cast<LPARAM>(&init));
 }

@@ -10,13 +10,293 @@ namespace calvox::win32 {
 
 namespace {
 
+HWND ToHwnd(Hwnd window) { return reinterpret_cast<HWND>(window); }
+Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
+HMENU ToMenu(MenuHandle menu) { return reinterpret_cast<HMENU>(menu); }
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<Hwnd>*>(list)->push_back(FromHwnd(window));
+    return TRUE;
+}
+
+LRESULT CALLBACK ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The hidden window's port: the class handlers by atom and the device
+// watches stay here, with the one WNDPROC that serves every class of ours.
+class WinWindow final : public WindowPort {
+public:
+    WinWindow();
+    ~WinWindow() override;
+    WinWindow(const WinWindow&) = delete;
+    WinWindow& operator=(const WinWindow&) = delete;
+
+    // What a window of our classes hears, for the shared WNDPROC; null when
+    // the class is not one of ours.
+    const WindowHandlers* HandlersOfClass(std::uint16_t atom) const {
+        auto it = handlers_.find(atom);
+        return it == handlers_.end() ? nullptr : &it->second;
+    }
+
+    Hwnd FindWindow(const std::string& className, const std::string& title) override {
+        return FromHwnd(::FindWindowA(className.c_str(), title.c_str()));
+    }
+
+    bool RegisterClass(const WindowClassSpec& windowClass, WindowHandlers handlers) override {
+        WNDCLASSEXA wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = windowClass.style;
+        wc.lpfnWndProc = ClassProc;
+        wc.cbClsExtra = windowClass.classExtraBytes;
+        wc.cbWndExtra = windowClass.windowExtraBytes;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.hbrBackground =
+            reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.backgroundBrush));
+        wc.lpszClassName = windowClass.className.c_str();
+        ATOM atom = ::RegisterClassExA(&wc);
+        if (atom == 0) return false;
+        handlers_[atom] = std::move(handlers);
+        return true;
+    }
+
+    Hwnd CreateWindow(const WindowCreateSpec& creation) override {
+        return FromHwnd(::CreateWindowExA(creation.exStyle, creation.className.c_str(),
+                                          creation.title.c_str(), creation.style, creation.x,
+                                          creation.y, creation.width, creation.height, nullptr,
+                                          nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    }
+
+    void ShowWindow(Hwnd window, int show) override { ::ShowWindow(ToHwnd(window), show); }
+
+    void UpdateWindow(Hwnd window) override { ::UpdateWindow(ToHwnd(window)); }
+
+    int Run() override {
+        MSG m;
+        for (;;) {
+            const BOOL result = ::GetMessageA(&m, nullptr, 0, 0);
+            if (result == 0) return static_cast<int>(m.wParam);
+            if (result == -1) return -1;
+            ::TranslateMessage(&m);
+            ::DispatchMessageA(&m);
+        }
+    }
+
+    bool PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) override {
+        return ::PostMessageA(ToHwnd(window), message, wParam, lParam) != 0;
+    }
+
+    void PostQuitMessage(int code) override { ::PostQuitMessage(code); }
+
+    LResult DefWindowProc(Hwnd window, unsigned message, WParam wParam, LParam lParam) override {
+        return ::DefWindowProcA(ToHwnd(window), message, wParam, lParam);
+    }
+
+    bool IsWindow(Hwnd window) override { return ::IsWindow(ToHwnd(window)) != 0; }
+
+    Hwnd GetForegroundWindow() override { return FromHwnd(::GetForegroundWindow()); }
+
+    unsigned RegisterWindowMessage(const std::string& text) override {
+        return ::RegisterWindowMessageA(text.c_str());
+    }
+
+    void BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
+                                 unsigned timeoutMs) override {
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, SMTO_NORMAL, timeoutMs,
+                              &result);
+    }
+
+    LResult SendCopyData(Hwnd to, Hwnd from, std::string_view bytes) override {
+        COPYDATASTRUCT data;
+        data.dwData = 0;
+        data.cbData = static_cast<DWORD>(bytes.size());
+        data.lpData = const_cast<char*>(bytes.data());
+        return ::SendMessageA(ToHwnd(to), WM_COPYDATA, from, reinterpret_cast<LPARAM>(&data));
+    }
+
+    DeviceNotifyHandle RegisterDeviceInterfaceNotification(Hwnd window, const Guid& classGuid,
+                                                           DeviceInterfaceProc proc) override {
+        DEV_BROADCAST_DEVICEINTERFACE_A filter{};
+        filter.dbcc_size = sizeof filter;
+        filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        filter.dbcc_classguid = ToGUID(classGuid);
+        const auto handle = reinterpret_cast<DeviceNotifyHandle>(
+            ::RegisterDeviceNotificationA(ToHwnd(window), &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
+        if (handle != 0) watches_[handle] = Watch{window, classGuid, std::move(proc)};
+        return handle;
+    }
+
+    void UnregisterDeviceNotification(DeviceNotifyHandle handle) override {
+        ::UnregisterDeviceNotification(reinterpret_cast<HDEVNOTIFY>(handle));
+        watches_.erase(handle);
+    }
+
+    // A WM_DEVICECHANGE to one of our windows: an arrival or removal of a
+    // device interface is told to the procedures that watch its class.
+    void DeviceChanged(Hwnd window, WParam event, LParam broadcast) {
+        if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
+        if (broadcast == 0) return;
+        // Only the header is known to be there until it names its type and size.
+        DEV_BROADCAST_HDR header;
+        std::memcpy(&header, reinterpret_cast<const void*>(broadcast), sizeof header);
+        if (header.dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
+            header.dbch_size < offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name))
+            return;
+        GUID classGuid;
+        std::memcpy(&classGuid,
+                    reinterpret_cast<const char*>(broadcast) +
+                        offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_classguid),
+                    sizeof classGuid);
+        const Guid watched = FromGUID(classGuid);
+        const DeviceInterfaceChange change = event == DBT_DEVICEARRIVAL
+                                                 ? DeviceInterfaceChange::Arrived
+                                                 : DeviceInterfaceChange::Removed;
+        // A copy: a procedure may register or unregister.
+        std::vector<DeviceInterfaceProc> told;
+        for (const auto& [handle, watch] : watches_)
+            if (watch.window == window && watch.classGuid == watched) told.push_back(watch.proc);
+        for (const DeviceInterfaceProc& proc : told) proc(change);
+    }
+
+    std::uint32_t GetWindowProcessId(Hwnd window) override {
+        DWORD process = 0;
+        if (::GetWindowThreadProcessId(ToHwnd(window), &process) == 0) return 0;
+        return process;
+    }
+
+    std::vector<Hwnd> EnumTopLevelWindows() override {
+        std::vector<Hwnd> windows;
+        ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+        return windows;
+    }
+
+    std::vector<Hwnd> EnumDescendants(Hwnd parent) override {
+        std::vector<Hwnd> windows;
+        if (parent == 0) return windows;  // EnumChildWindows would walk the desktop
+        ::EnumChildWindows(ToHwnd(parent), CollectWindow, reinterpret_cast<LPARAM>(&windows));
+        return windows;
+    }
+
+    std::string GetClassName(Hwnd window) override {
+        // A class name has at most 256 characters; the buffer holds that and the NUL.
+        char name[258];
+        const int length = ::GetClassNameA(ToHwnd(window), name, static_cast<int>(sizeof name));
+        return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
+    }
+
+    bool IsWindowVisible(Hwnd window) override { return ::IsWindowVisible(ToHwnd(window)) != 0; }
+
+    bool GetWindowRect(Hwnd window, Rect& rect) override {
+        RECT r;
+        if (!::GetWindowRect(ToHwnd(window), &r)) return false;
+        rect = Rect{r.left, r.top, r.right, r.bottom};
+        return true;
+    }
+
+    Hwnd WindowFromPoint(int x, int y) override { return FromHwnd(::WindowFromPoint(POINT{x, y})); }
+
+    bool GetWindowText(Hwnd window, std::string& text) override {
+        text.clear();
+        HWND w = ToHwnd(window);
+        DWORD_PTR length = 0;
+        if (!::SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length))
+            return false;
+        // The length is the other program's word: a text longer than any the
+        // program reads (a number or a handle) counts as a failed read.
+        if (length > kWindowTextLimit) return false;
+        // The other program may change its text between the two messages: the
+        // buffer is as long as it says plus room, and the copy stops at what was
+        // returned, so the result is always terminated and never overrun.
+        std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
+        DWORD_PTR copied = 0;
+        if (!::SendMessageTimeoutA(w, WM_GETTEXT, buffer.size(),
+                                   reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 1000,
+                                   &copied))
+            return false;
+        buffer.back() = '\0';
+        copied = std::min<DWORD_PTR>(copied, buffer.size() - 1);
+        text.assign(buffer.data(), ::strnlen(buffer.data(), static_cast<std::size_t>(copied)));
+        return true;
+    }
+
+    LResult SetWindowText(Hwnd window, const char* text) override {
+        // An empty text rather than a null pointer: a null WM_SETTEXT to another
+        // process fails under Wine (access violation), and both empty the window.
+        return ::SendMessageA(ToHwnd(window), WM_SETTEXT, 0,
+                              reinterpret_cast<LPARAM>(text != nullptr ? text : ""));
+    }
+
+    bool SendKeyInput(const KeyInput& key) override {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key.virtualKey;
+        input.ki.dwFlags = key.flags;
+        return ::SendInput(1, &input, sizeof input) == 1;
+    }
+
+    bool SendMouseInput(const MouseInput& mouse) override {
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dx = mouse.dx;
+        input.mi.dy = mouse.dy;
+        input.mi.dwFlags = mouse.flags;
+        return ::SendInput(1, &input, sizeof input) == 1;
+    }
+
+    int GetSystemMetrics(int index) override { return ::GetSystemMetrics(index); }
+
+    MenuHandle CreatePopupMenu() override {
+        return reinterpret_cast<MenuHandle>(::CreatePopupMenu());
+    }
+
+    bool AppendMenuItem(MenuHandle menu, unsigned id, const std::u16string& text) override {
+        return ::AppendMenuW(ToMenu(menu), MF_STRING, id,
+                             reinterpret_cast<const wchar_t*>(text.c_str())) != 0;
+    }
+
+    bool GetCursorPos(int& x, int& y) override {
+        POINT point{};
+        if (!::GetCursorPos(&point)) return false;
+        x = point.x;
+        y = point.y;
+        return true;
+    }
+
+    bool SetForegroundWindow(Hwnd window) override {
+        return ::SetForegroundWindow(ToHwnd(window)) != 0;
+    }
+
+    unsigned TrackPopupMenu(MenuHandle menu, unsigned flags, int x, int y, Hwnd owner) override {
+        return static_cast<unsigned>(
+            ::TrackPopupMenu(ToMenu(menu), flags, x, y, 0, ToHwnd(owner), nullptr));
+    }
+
+    void DestroyMenu(MenuHandle menu) override { ::DestroyMenu(ToMenu(menu)); }
+
+    void DialogBox(int resourceId, Hwnd owner,
+                   const std::function<void(DialogItems&)>& init) override {
+        RunDialogBox(resourceId, owner, init);
+    }
+
+private:
+    std::map<std::uint16_t, WindowHandlers> handlers_;  // by class atom
+    struct Watch {
+        Hwnd window;
+        Guid classGuid;
+        DeviceInterfaceProc proc;
+    };
+    std::map<DeviceNotifyHandle, Watch> watches_;
+};
+
 // The Win32 callbacks carry no context of ours, so each reaches its port
 // through the one instance of the process.
 WinWindow* windowPort = nullptr;
 WinClock* clockPort = nullptr;
 
-HWND ToHwnd(Hwnd window) { return reinterpret_cast<HWND>(window); }
-Hwnd FromHwnd(HWND window) { return reinterpret_cast<Hwnd>(window); }
+WinWindow::WinWindow() { windowPort = this; }
+
+WinWindow::~WinWindow() {
+    if (windowPort == this) windowPort = nullptr;
+}
 
 // The bytes of a WM_COPYDATA, copied while the sender still waits: none when
 // it sent no block, no data or a count of 0.
@@ -81,227 +361,7 @@ Guid FromGUID(const GUID& g) {
     return guid;
 }
 
-WinWindow::WinWindow() { windowPort = this; }
-
-WinWindow::~WinWindow() {
-    if (windowPort == this) windowPort = nullptr;
-}
-
-const WindowHandlers* WinWindow::HandlersOfClass(std::uint16_t atom) const {
-    auto it = handlers_.find(atom);
-    return it == handlers_.end() ? nullptr : &it->second;
-}
-
-Hwnd WinWindow::FindWindow(const std::string& className, const std::string& title) {
-    return FromHwnd(::FindWindowA(className.c_str(), title.c_str()));
-}
-
-bool WinWindow::RegisterClass(const WindowClassSpec& windowClass, WindowHandlers handlers) {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = windowClass.style;
-    wc.lpfnWndProc = ClassProc;
-    wc.cbClsExtra = windowClass.classExtraBytes;
-    wc.cbWndExtra = windowClass.windowExtraBytes;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.backgroundBrush));
-    wc.lpszClassName = windowClass.className.c_str();
-    ATOM atom = ::RegisterClassExA(&wc);
-    if (atom == 0) return false;
-    handlers_[atom] = std::move(handlers);
-    return true;
-}
-
-Hwnd WinWindow::CreateWindow(const WindowCreateSpec& creation) {
-    return FromHwnd(::CreateWindowExA(creation.exStyle, creation.className.c_str(),
-                                      creation.title.c_str(), creation.style, creation.x,
-                                      creation.y, creation.width, creation.height, nullptr, nullptr,
-                                      ::GetModuleHandleA(nullptr), nullptr));
-}
-
-void WinWindow::ShowWindow(Hwnd window, int show) { ::ShowWindow(ToHwnd(window), show); }
-
-void WinWindow::UpdateWindow(Hwnd window) { ::UpdateWindow(ToHwnd(window)); }
-
-int WinWindow::Run() {
-    MSG m;
-    for (;;) {
-        const BOOL result = ::GetMessageA(&m, nullptr, 0, 0);
-        if (result == 0) return static_cast<int>(m.wParam);
-        if (result == -1) return -1;
-        ::TranslateMessage(&m);
-        ::DispatchMessageA(&m);
-    }
-}
-
-bool WinWindow::PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) {
-    return ::PostMessageA(ToHwnd(window), message, wParam, lParam) != 0;
-}
-
-void WinWindow::PostQuitMessage(int code) { ::PostQuitMessage(code); }
-
-LResult WinWindow::DefWindowProc(Hwnd window, unsigned message, WParam wParam, LParam lParam) {
-    return ::DefWindowProcA(ToHwnd(window), message, wParam, lParam);
-}
-
-bool WinWindow::IsWindow(Hwnd window) { return ::IsWindow(ToHwnd(window)) != 0; }
-
-Hwnd WinWindow::GetForegroundWindow() { return FromHwnd(::GetForegroundWindow()); }
-
-unsigned WinWindow::RegisterWindowMessage(const std::string& text) {
-    return ::RegisterWindowMessageA(text.c_str());
-}
-
-void WinWindow::BroadcastMessageTimeout(unsigned message, WParam wParam, LParam lParam,
-                                        unsigned timeoutMs) {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result);
-}
-
-LResult WinWindow::SendCopyData(Hwnd to, Hwnd from, std::string_view bytes) {
-    COPYDATASTRUCT data;
-    data.dwData = 0;
-    data.cbData = static_cast<DWORD>(bytes.size());
-    data.lpData = const_cast<char*>(bytes.data());
-    return ::SendMessageA(ToHwnd(to), WM_COPYDATA, from, reinterpret_cast<LPARAM>(&data));
-}
-
-DeviceNotifyHandle WinWindow::RegisterDeviceInterfaceNotification(Hwnd window,
-                                                                  const Guid& classGuid,
-                                                                  DeviceInterfaceProc proc) {
-    DEV_BROADCAST_DEVICEINTERFACE_A filter{};
-    filter.dbcc_size = sizeof filter;
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = ToGUID(classGuid);
-    const auto handle = reinterpret_cast<DeviceNotifyHandle>(
-        ::RegisterDeviceNotificationA(ToHwnd(window), &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
-    if (handle != 0) watches_[handle] = Watch{window, classGuid, std::move(proc)};
-    return handle;
-}
-
-void WinWindow::UnregisterDeviceNotification(DeviceNotifyHandle handle) {
-    ::UnregisterDeviceNotification(reinterpret_cast<HDEVNOTIFY>(handle));
-    watches_.erase(handle);
-}
-
-void WinWindow::DeviceChanged(Hwnd window, WParam event, LParam broadcast) {
-    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) return;
-    if (broadcast == 0) return;
-    // Only the header is known to be there until it names its type and size.
-    DEV_BROADCAST_HDR header;
-    std::memcpy(&header, reinterpret_cast<const void*>(broadcast), sizeof header);
-    if (header.dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
-        header.dbch_size < offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name))
-        return;
-    GUID classGuid;
-    std::memcpy(&classGuid,
-                reinterpret_cast<const char*>(broadcast) +
-                    offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_classguid),
-                sizeof classGuid);
-    const Guid watched = FromGUID(classGuid);
-    const DeviceInterfaceChange change = event == DBT_DEVICEARRIVAL
-                                             ? DeviceInterfaceChange::Arrived
-                                             : DeviceInterfaceChange::Removed;
-    // A copy: a procedure may register or unregister.
-    std::vector<DeviceInterfaceProc> told;
-    for (const auto& [handle, watch] : watches_)
-        if (watch.window == window && watch.classGuid == watched) told.push_back(watch.proc);
-    for (const DeviceInterfaceProc& proc : told) proc(change);
-}
-
-std::uint32_t WinWindow::GetWindowProcessId(Hwnd window) {
-    DWORD process = 0;
-    if (::GetWindowThreadProcessId(ToHwnd(window), &process) == 0) return 0;
-    return process;
-}
-
-namespace {
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-    reinterpret_cast<std::vector<Hwnd>*>(list)->push_back(FromHwnd(window));
-    return TRUE;
-}
-}  // namespace
-
-std::vector<Hwnd> WinWindow::EnumTopLevelWindows() {
-    std::vector<Hwnd> windows;
-    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-std::vector<Hwnd> WinWindow::EnumDescendants(Hwnd parent) {
-    std::vector<Hwnd> windows;
-    if (parent == 0) return windows;  // EnumChildWindows would walk the desktop
-    ::EnumChildWindows(ToHwnd(parent), CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-std::string WinWindow::GetClassName(Hwnd window) {
-    // A class name has at most 256 characters; the buffer holds that and the NUL.
-    char name[258];
-    const int length = ::GetClassNameA(ToHwnd(window), name, static_cast<int>(sizeof name));
-    return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
-}
-
-bool WinWindow::IsWindowVisible(Hwnd window) { return ::IsWindowVisible(ToHwnd(window)) != 0; }
-
-bool WinWindow::GetWindowRect(Hwnd window, Rect& rect) {
-    RECT r;
-    if (!::GetWindowRect(ToHwnd(window), &r)) return false;
-    rect = Rect{r.left, r.top, r.right, r.bottom};
-    return true;
-}
-
-Hwnd WinWindow::WindowFromPoint(int x, int y) { return FromHwnd(::WindowFromPoint(POINT{x, y})); }
-
-bool WinWindow::GetWindowText(Hwnd window, std::string& text) {
-    text.clear();
-    HWND w = ToHwnd(window);
-    DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 1000, &length))
-        return false;
-    // The length is the other program's word: a text longer than any the
-    // program reads (a number or a handle) counts as a failed read.
-    if (length > kWindowTextLimit) return false;
-    // The other program may change its text between the two messages: the
-    // buffer is as long as it says plus room, and the copy stops at what was
-    // returned, so the result is always terminated and never overrun.
-    std::vector<char> buffer(static_cast<std::size_t>(length) + 2, '\0');
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutA(w, WM_GETTEXT, buffer.size(),
-                               reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 1000,
-                               &copied))
-        return false;
-    buffer.back() = '\0';
-    copied = std::min<DWORD_PTR>(copied, buffer.size() - 1);
-    text.assign(buffer.data(), ::strnlen(buffer.data(), static_cast<std::size_t>(copied)));
-    return true;
-}
-
-LResult WinWindow::SetWindowText(Hwnd window, const char* text) {
-    // An empty text rather than a null pointer: a null WM_SETTEXT to another
-    // process fails under Wine (access violation), and both empty the window.
-    return ::SendMessageA(ToHwnd(window), WM_SETTEXT, 0,
-                          reinterpret_cast<LPARAM>(text != nullptr ? text : ""));
-}
-
-bool WinWindow::SendKeyInput(const KeyInput& key) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key.virtualKey;
-    input.ki.dwFlags = key.flags;
-    return ::SendInput(1, &input, sizeof input) == 1;
-}
-
-bool WinWindow::SendMouseInput(const MouseInput& mouse) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = mouse.dx;
-    input.mi.dy = mouse.dy;
-    input.mi.dwFlags = mouse.flags;
-    return ::SendInput(1, &input, sizeof input) == 1;
-}
-
-int WinWindow::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+std::unique_ptr<WindowPort> MakeWindowPort() { return std::make_unique<WinWindow>(); }
 
 WinClock::WinClock() { clockPort = this; }
 

@@ -33,8 +33,8 @@ protected:
         ASSERT_TRUE(peer.Start(folder + "\\calvox_client_peer.exe", ""));
         ASSERT_TRUE(PumpUntil([] { return FindWindowA(nullptr, "form without pages"); }, 10000));
         api = Hwnd(FindWindowA("tSkApiWindow", "api"));
-        ASSERT_TRUE(FindClientWindows(ports.window, found, api));
-        ASSERT_TRUE(FindAddressBar(ports.window, found, api));
+        ASSERT_TRUE(FindClientWindows((*ports.window), found, api));
+        ASSERT_TRUE(FindAddressBar((*ports.window), found, api));
     }
     void TearDown() override {
         PostMessageA(HWND(api), WM_CLOSE, 0, 0);
@@ -46,7 +46,7 @@ protected:
     }
     std::string EditText() {
         std::string text;
-        ports.window.GetWindowText(found.addressBar, text);
+        (*ports.window).GetWindowText(found.addressBar, text);
         return text;
     }
 
@@ -59,7 +59,7 @@ protected:
 
 TEST_F(ClientWindowsTest, FindersTextAndPostedKeysUntilTheClientIsGone) {
     // The form without pages comes first; the finders take the one with pages.
-    const std::vector<Hwnd> top = ports.window.EnumTopLevelWindows();
+    const std::vector<Hwnd> top = (*ports.window).EnumTopLevelWindows();
     auto at = [&](const char* title) {
         return std::find(top.begin(), top.end(), Hwnd(FindWindowA(nullptr, title)));
     };
@@ -68,13 +68,13 @@ TEST_F(ClientWindowsTest, FindersTextAndPostedKeysUntilTheClientIsGone) {
     EXPECT_EQ(Title(found.pageControl), "pages");
     EXPECT_EQ(Title(found.contactList), "contacts");
     EXPECT_EQ(Title(found.historyList), "history");
-    EXPECT_EQ(ports.window.GetClassName(found.addressBar), "Edit");
+    EXPECT_EQ((*ports.window).GetClassName(found.addressBar), "Edit");
     EXPECT_EQ(Title(Hwnd(GetParent(HWND(found.addressBar)))), "address bar");
-    EXPECT_EQ(ports.window.GetWindowProcessId(found.addressBar), peer.id());
+    EXPECT_EQ((*ports.window).GetWindowProcessId(found.addressBar), peer.id());
 
     // A text longer than the old 260-byte buffers comes back whole.
     const std::string longText(300, '7');
-    EXPECT_EQ(ports.window.SetWindowText(found.addressBar, longText.c_str()), TRUE);
+    EXPECT_EQ((*ports.window).SetWindowText(found.addressBar, longText.c_str()), TRUE);
     EXPECT_EQ(EditText(), longText);
     EXPECT_EQ(automation.ClearAddressBar(), TRUE);
     EXPECT_EQ(EditText(), "");
@@ -89,12 +89,12 @@ TEST_F(ClientWindowsTest, FindersTextAndPostedKeysUntilTheClientIsGone) {
     const Hwnd edit = found.addressBar;
     PostMessageA(HWND(api), WM_CLOSE, 0, 0);
     ASSERT_TRUE(peer.WaitForExit(5000));
-    EXPECT_FALSE(FindAddressBar(ports.window, found, api));
+    EXPECT_FALSE(FindAddressBar((*ports.window), found, api));
     EXPECT_EQ(found.addressBar, edit);
     std::string text = "left";
-    EXPECT_FALSE(ports.window.GetWindowText(edit, text));
+    EXPECT_FALSE((*ports.window).GetWindowText(edit, text));
     EXPECT_EQ(text, "");
-    EXPECT_EQ(ports.window.GetClassName(edit), "");
+    EXPECT_EQ((*ports.window).GetClassName(edit), "");
     EXPECT_EQ(automation.ClearAddressBar(), 0);
     const DWORD start = GetTickCount();
     automation.PostKeyToAddressBar('4');

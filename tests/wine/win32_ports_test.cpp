@@ -38,7 +38,7 @@ private:
 };
 
 // The program's loop, through the port; returns the quit's code.
-int RunLoop(WinWindow& windows) {
+int RunLoop(WindowPort& windows) {
     LoopWatchdog watchdog(5000);
     return windows.Run();
 }
@@ -53,7 +53,8 @@ WindowCreateSpec CreationOf(const std::string& className) {
 }
 
 TEST(Win32Ports, ClassProcedureGetsCreationMessagesAndWindowTimers) {
-    WinWindow windows;
+    const std::unique_ptr<WindowPort> port = MakeWindowPort();
+    WindowPort& windows = *port;
     WinClock clock;
     WindowClassSpec windowClass;
     windowClass.className = "Calvox port test window";
@@ -95,7 +96,8 @@ TEST(Win32Ports, ClassProcedureGetsCreationMessagesAndWindowTimers) {
 // WM_COPYDATA as its sender and a copy of its bytes, a mixer's notices as
 // what changed. Everything else still reaches the message procedure.
 TEST(Win32Ports, CopyDataAndMixerNoticesReachTheirHandlersDecoded) {
-    WinWindow windows;
+    const std::unique_ptr<WindowPort> port = MakeWindowPort();
+    WindowPort& windows = *port;
     WindowClassSpec windowClass;
     windowClass.className = "Calvox decoded messages";
     std::vector<std::pair<Hwnd, std::string>> texts;
@@ -156,7 +158,8 @@ TEST(Win32Ports, CopyDataAndMixerNoticesReachTheirHandlersDecoded) {
 }
 
 TEST(Win32Ports, ThreadTimersReachTheirOwnProcedureThroughTheLoop) {
-    WinWindow windows;
+    const std::unique_ptr<WindowPort> port = MakeWindowPort();
+    WindowPort& windows = *port;
     WinClock clock;
     std::vector<std::uintptr_t> firstTicks, secondTicks;
     std::uintptr_t first = 0, second = 0;
@@ -333,7 +336,8 @@ TEST(Win32Ports, WindowTextIsReadOnlyWithinTheLimit) {
     ASSERT_NE(RegisterClassA(&windowClass), 0);
     HWND w = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 1, 1, HWND_MESSAGE,
                              nullptr, nullptr, nullptr);
-    WinWindow windows;
+    const std::unique_ptr<WindowPort> port = MakeWindowPort();
+    WindowPort& windows = *port;
     for (LRESULT claimed : {LRESULT{4}, LRESULT{kWindowTextLimit}, LRESULT{kWindowTextLimit + 1},
                             LRESULT{0x7FFFFFFF}, LRESULT{-2}}) {
         gClaimedLength = claimed;
