@@ -190,6 +190,7 @@ MixerHandle VirtualMixers::Open(unsigned id, Hwnd callbackWindow) {
         trace_("mixer open " + QuoteText(Cp1252ToUtf8(devices_[i].name)));
         return h;
     }
+    lastError_ = "mixerOpen failed: MMRESULT 2 (bad device id)";
     return 0;
 }
 

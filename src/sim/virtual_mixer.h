@@ -67,6 +67,8 @@ public:
     bool SetValues(MixerHandle mixer, std::uint32_t controlId,
                    const std::vector<std::uint32_t>& values) override;
 
+    std::string LastError() override { return lastError_; }
+
 private:
     struct Control {
         std::uint32_t id;
@@ -99,6 +101,7 @@ private:
     std::vector<Device> devices_;
     std::map<MixerHandle, Handle> open_;
     MixerHandle nextHandle_ = 0x80000000u;
+    std::string lastError_;
 };
 
 }  // namespace calvox::sim

@@ -60,7 +60,11 @@ public:
     MixerHandle Open(unsigned id, Hwnd callbackWindow) override {
         HMIXER mixer = nullptr;
         DWORD flags = MIXER_OBJECTF_MIXER | (callbackWindow != 0 ? CALLBACK_WINDOW : 0);
-        if (::mixerOpen(&mixer, id, callbackWindow, 0, flags) != MMSYSERR_NOERROR) return 0;
+        const MMRESULT result = ::mixerOpen(&mixer, id, callbackWindow, 0, flags);
+        if (result != MMSYSERR_NOERROR) {
+            Fail("mixerOpen", result);
+            return 0;
+        }
         return reinterpret_cast<MixerHandle>(mixer);
     }
 
@@ -157,6 +161,19 @@ public:
                                         MIXER_OBJECTF_HMIXER | MIXER_SETCONTROLDETAILSF_VALUE) ==
                MMSYSERR_NOERROR;
     }
+
+    std::string LastError() override { return lastError_; }
+
+private:
+    // "mixerOpen failed: MMRESULT 2 (...)", with winmm's own text.
+    void Fail(const char* call, MMRESULT result) {
+        char said[MAXERRORLENGTH] = "";
+        lastError_ = std::string(call) + " failed: MMRESULT " + std::to_string(result);
+        if (::waveOutGetErrorTextA(result, said, sizeof said) == MMSYSERR_NOERROR && said[0] != 0)
+            lastError_ += std::string(" (") + said + ")";
+    }
+
+    std::string lastError_;
 };
 
 }  // namespace

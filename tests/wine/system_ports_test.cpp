@@ -156,6 +156,13 @@ protected:
     std::string name;
 };
 
+TEST_F(WineMixer, AnOpenThatFailsSaysWhy) {
+    EXPECT_EQ(mixer.LastError(), "");
+    EXPECT_EQ(mixer.Open(mixer.GetDeviceCount(), 0), 0u);
+    const std::string failure = mixer.LastError();
+    EXPECT_EQ(failure.rfind("mixerOpen failed: MMRESULT 2", 0), 0u) << failure;  // bad device id
+}
+
 TEST_F(WineMixer, SpeakersVolumeAndMuteRoundTrip) {
     PeerWindow owner("mixer callback owner (test)");
     ASSERT_NO_FATAL_FAILURE(Open(kMixerDstSpeakers, reinterpret_cast<Hwnd>(owner.hwnd())));

@@ -96,8 +96,13 @@ std::string Hub::OpenHandsetMixer(std::uint16_t vendorId, std::uint16_t productI
     const std::string wanted = name;
     const bool mixerOpen = mixer_.OpenByName(name);
     mixer_.GetName(name);
-    log_.Write(mixerOpen ? "mixer opened " + Quoted(name)
-                         : "mixer not found: no mixer named like " + Quoted(wanted));
+    if (mixerOpen)
+        log_.Write("mixer opened " + Quoted(name));
+    else if (!mixer_.OpenFailure().empty())
+        log_.Write("mixer not opened: the mixer named like " + Quoted(wanted) + " failed (" +
+                   mixer_.OpenFailure() + ")");
+    else
+        log_.Write("mixer not found: no mixer named like " + Quoted(wanted));
     return name;
 }
 

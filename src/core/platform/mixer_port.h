@@ -58,6 +58,9 @@ public:
                            std::vector<std::uint32_t>& values) = 0;
     virtual bool SetValues(MixerHandle mixer, std::uint32_t controlId,
                            const std::vector<std::uint32_t>& values) = 0;
+    // Why the last Open that failed failed, as the platform tells it; empty
+    // while none has.
+    virtual std::string LastError() = 0;
 };
 
 }  // namespace calvox

@@ -35,6 +35,7 @@ std::vector<std::uint32_t> ChannelsFromVolumeBalance(std::uint32_t volume, int b
 
 bool HandsetMixer::OpenByName(const std::string& namePart) {
     Close();
+    openFailure_.clear();
     MixerPort& mixer = platform_.mixer;
     const unsigned count = mixer.GetDeviceCount();
     if (count == 0 || namePart.empty()) return false;
@@ -43,6 +44,7 @@ bool HandsetMixer::OpenByName(const std::string& namePart) {
         if (!mixer.GetDeviceName(id, name) || name.find(namePart) == std::string::npos) continue;
         handle_ = mixer.Open(id, notices_.Handle());
         id_ = id;
+        if (handle_ == 0) openFailure_ = mixer.LastError();
         return handle_ != 0;
     }
     return false;

@@ -33,6 +33,9 @@ public:
     HandsetMixer& operator=(const HandsetMixer&) = delete;
 
     bool OpenByName(const std::string& namePart);
+    // Why the last OpenByName found a mixer of that name but could not open
+    // it; empty when it opened one or found none.
+    const std::string& OpenFailure() const { return openFailure_; }
     bool Close();
     bool IsOpen() const { return handle_ != 0; }
     // The open mixer's product name, when shorter than `size`.
@@ -58,6 +61,7 @@ private:
     const HubWindow& notices_;
     MixerHandle handle_ = 0;
     unsigned id_ = 0;
+    std::string openFailure_;
 };
 
 // Flips the speakers' mute; false when the mixer has none.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/null_platform.h"
 #include "support/sim_platform.h"
 
 namespace calvox {
@@ -79,6 +80,40 @@ TEST(MixerClosed, EveryOperationFailsWithoutAMixer) {
     EXPECT_FALSE(mixer.StepMasterVolume(true));
     EXPECT_FALSE(mixer.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", value));
     EXPECT_TRUE(mixer.Close());
+}
+
+// Two mixers by name; opening refuses until told otherwise, and says why.
+class RefusingMixers : public test::NullPlatform {
+public:
+    bool refuse = true;
+    unsigned GetDeviceCount() override { return 2; }
+    bool GetDeviceName(unsigned id, std::string& name) override {
+        name = id == 0 ? "Line Out" : "My Handset Audio";
+        return true;
+    }
+    MixerHandle Open(unsigned, Hwnd) override {
+        if (!refuse) return 0x77;
+        failure = "mixerOpen failed: MMRESULT 4 (allocated)";
+        return 0;
+    }
+    std::string LastError() override { return failure; }
+    std::string failure;
+};
+
+// A mixer found by name that does not open keeps the platform's reason; a
+// name nothing matches, and an open that works, leave none.
+TEST(MixerOpenFailure, KeepsThePortsReasonOnlyForAMixerThatWasFound) {
+    RefusingMixers platform;
+    HubWindow hub(platform.ports.window, platform.ports.clock);
+    HandsetMixer mixer(platform.ports, hub);
+    EXPECT_FALSE(mixer.OpenByName("Handset"));
+    EXPECT_EQ(mixer.OpenFailure(), "mixerOpen failed: MMRESULT 4 (allocated)");
+    EXPECT_FALSE(mixer.OpenByName("Speakers"));
+    EXPECT_EQ(mixer.OpenFailure(), "");
+    EXPECT_FALSE(mixer.OpenByName("Handset"));
+    platform.refuse = false;
+    EXPECT_TRUE(mixer.OpenByName("Handset"));
+    EXPECT_EQ(mixer.OpenFailure(), "");
 }
 
 }  // namespace

@@ -224,6 +224,7 @@ public:
     bool SetValues(MixerHandle, std::uint32_t, const std::vector<std::uint32_t>&) override {
         return false;
     }
+    std::string LastError() override { return {}; }
 
     // DriverPort
     bool InitializeCom() override { return true; }
