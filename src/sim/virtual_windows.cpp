@@ -39,9 +39,14 @@ VirtualWindows::Process* VirtualWindows::ProcessOf(Hwnd window) {
     return nullptr;
 }
 
+LResult VirtualWindows::Deliver(Process& p, unsigned message, WParam wParam, LParam lParam) {
+    if (!p.handlers.message) return DefWindowProc(p.hub, message, wParam, lParam);
+    return p.handlers.message(p.hub, message, wParam, lParam);
+}
+
 void VirtualWindows::SendToHub(unsigned message, WParam wParam, LParam lParam) {
     if (current_ == nullptr || current_->hub == 0 || current_->destroyed) return;
-    current_->handlers.message(current_->hub, message, wParam, lParam);
+    Deliver(*current_, message, wParam, lParam);
 }
 
 void VirtualWindows::SendCopyDataToHub(Hwnd from, std::string bytes) {
@@ -62,7 +67,7 @@ void VirtualWindows::DestroyHub(Process& p) {
     if (p.destroyed) return;
     p.destroyed = true;
     host_.clock.KillTimersOf(p.hub);
-    p.handlers.message(p.hub, wm::kDestroy, 0, 0);
+    Deliver(p, wm::kDestroy, 0, 0);
 }
 
 // --- messages ----------------------------------------------------------------
@@ -86,7 +91,7 @@ Hwnd VirtualWindows::CreateWindow(const WindowCreateSpec& spec) {
     Process& p = *current_;
     p.hub = host_.desktop.Make("hub");
     p.handlers = it->second;
-    p.handlers.message(p.hub, wm::kCreate, 0, 0);
+    Deliver(p, wm::kCreate, 0, 0);
     return p.hub;
 }
 
@@ -128,7 +133,7 @@ void VirtualWindows::Dispatch(const Msg& msg) {
                                                                : MixerChange::Control);
         return;
     }
-    p->handlers.message(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    Deliver(*p, msg.message, msg.wParam, msg.lParam);
 }
 
 bool VirtualWindows::PostMessage(Hwnd window, unsigned message, WParam wParam, LParam lParam) {

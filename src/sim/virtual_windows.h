@@ -135,6 +135,8 @@ private:
         bool nested = false;
     };
     Process* ProcessOf(Hwnd window);
+    // One message to the process's hidden window, through its class's procedure.
+    LResult Deliver(Process& process, unsigned message, WParam wParam, LParam lParam);
     // The next message of the running process's loop; false at its quit or
     // when the loop ends.
     bool NextMessage(Msg& msg);

@@ -334,6 +334,7 @@ LRESULT CALLBACK ClassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         default:
             break;
     }
+    if (!handlers->message) return ::DefWindowProcA(window, message, wParam, lParam);
     return handlers->message(FromHwnd(window), message, wParam, lParam);
 }
 

@@ -61,7 +61,7 @@ using MixerChangeProc = std::function<void(MixerChange)>;
 // What a window class hears. The platform decodes the messages that carry a
 // record of its own (WM_COPYDATA, the mixer's MM_MIXM_*) for the procedures
 // given; every other message, and those when their procedure is left empty,
-// goes to `message` as Windows sent it.
+// goes to `message` as Windows sent it (to DefWindowProc without one).
 struct WindowHandlers {
     WindowProc message;
     CopyDataProc copyData;
