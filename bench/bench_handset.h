@@ -68,7 +68,7 @@ inline void OpenHandset(Hub& hub) {
 
 // A text of the client, as the link hands it on, to the hub's side of the calls.
 inline void Notify(Hub& hub, const std::string& text) {
-    hub.CallsPart().OnClientEvents(hub.Parser().ParseText(text));
+    hub.Reactions().OnClientEvents(hub.Parser().ParseText(text));
 }
 
 // Median and 99th percentile of per-event latencies, in microseconds.

@@ -38,7 +38,7 @@ void BM_NotificationToReport(benchmark::State& state) {
         block[ringing.size()] = '\0';
         platform.Mark();
         const auto start = BenchClock::now();
-        hub.CallsPart().OnClientEvents(hub.Parser().Parse(block.get()));
+        hub.Reactions().OnClientEvents(hub.Parser().Parse(block.get()));
         // The partner's name on the display: MCU text command 0x05.
         if (platform.reports == 0 || platform.firstBytes[1] != 0x40 ||
             platform.firstBytes[2] != 0x85) {
@@ -51,7 +51,7 @@ void BM_NotificationToReport(benchmark::State& state) {
         Notify(hub, call + " STATUS FINISHED");
         // A long run must not measure a growing history.
         if (hub.Directory().Calls().size() > 1000) {
-            hub.CallsPart().State().currentCall = nullptr;
+            hub.SharedCallState().currentCall = nullptr;
             hub.Directory().DeleteAllCalls();
         }
     }

@@ -53,7 +53,7 @@ std::vector<std::string> TrafficMix() {
 void Notify(Hub& hub, const std::string& text) {
     std::unique_ptr<char[]> block(new char[text.size() + 1]);
     std::memcpy(block.get(), text.c_str(), text.size() + 1);
-    hub.CallsPart().OnClientEvents(hub.Parser().Parse(block.get()));
+    hub.Reactions().OnClientEvents(hub.Parser().Parse(block.get()));
 }
 
 void BM_NotificationMix(benchmark::State& state) {
@@ -66,7 +66,7 @@ void BM_NotificationMix(benchmark::State& state) {
         for (const std::string& text : mix) Notify(hub, text);
         state.PauseTiming();
         hub.Directory().DeleteAllCalls();
-        hub.CallsPart().State().currentCall = nullptr;
+        hub.SharedCallState().currentCall = nullptr;
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(mix.size()));

@@ -1,11 +1,30 @@
 // What the handset shows and does when the client's calls, contacts and
-// status change, the ringer, and the resets of the handset and of the link.
+// status change, the ringer, the microcontroller's greeting, the microphone
+// mute's notices, and the resets of the handset and of the link.
+#include "calls/call_reactions.h"
+
 #include "base/hub_messages.h"
-#include "calls/calls.h"
-#include "calls/key_handler.h"
 #include "client/presence.h"
 
 namespace calvox {
+
+CallReactions::CallReactions(const CallReactionParts& p)
+    : platform_(p.platform),
+      settings_(p.settings),
+      hubWindow_(p.hubWindow),
+      link_(p.link),
+      session_(p.session),
+      directory_(p.directory),
+      historicIds_(p.historicIds),
+      device_(p.device),
+      display_(p.display),
+      leds_(p.leds),
+      mixer_(p.mixer),
+      driverPlayer_(p.driverPlayer),
+      soundPlayer_(p.soundPlayer),
+      tray_(p.tray),
+      actions_(p.actions),
+      state_(p.state) {}
 
 HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
     switch (status) {
@@ -24,7 +43,7 @@ HandsetCallState HandsetCallStateFor(CallStatus status, CallType type) {
     }
 }
 
-void Calls::OnClientEvents(const ClientEvents& events) {
+void CallReactions::OnClientEvents(const ClientEvents& events) {
     for (const ClientEvent& event : events) {
         switch (event.kind) {
             case ClientEventKind::CallStatusChanged:
@@ -53,21 +72,21 @@ void Calls::OnClientEvents(const ClientEvents& events) {
     }
 }
 
-void Calls::OnCallStatusChanged(CallRecord* call, HandsetCallState state) {
-    if (state == HandsetCallState::CALLSTATE_INCOMING) FocusClient();
+void CallReactions::OnCallStatusChanged(CallRecord* call, HandsetCallState state) {
+    if (state == HandsetCallState::CALLSTATE_INCOMING) actions_.FocusClient();
     if (state_.currentCall == nullptr && state != HandsetCallState::CALLSTATE_IDLE)
         state_.currentCall = call;
     if (state_.currentCall == call) ReactToCurrentCall(state);
     RefreshCallIndicators();
 }
 
-void Calls::OnLoggedOut() {
+void CallReactions::OnLoggedOut() {
     ResetSkypeState();
     tray_.ShowConnected(false);
     display_.Command(McuCommand::OwnStatus, OwnStatusCode(OwnStatus::Offline));
 }
 
-void Calls::OnClientButton(const std::string& key) {
+void CallReactions::OnClientButton(const std::string& key) {
     if (key == "NO") {
         const CallRecord* call = state_.currentCall;
         if (call == nullptr || call->ended) {
@@ -79,7 +98,7 @@ void Calls::OnClientButton(const std::string& key) {
     display_.EchoDigit(key[0]);
 }
 
-void Calls::ShowPresenceChange(const UserRecord& contact) {
+void CallReactions::ShowPresenceChange(const UserRecord& contact) {
     if (contact.displayName.empty()) return;
     display_.Text(contact.displayName,
                   contact.online ? McuCommand::NowOnline : McuCommand::NowOffline);
@@ -88,39 +107,39 @@ void Calls::ShowPresenceChange(const UserRecord& contact) {
     display_.Text(contact.handle, McuCommand::Handle);
 }
 
-void Calls::SetIndicator(int& cached, int value) {
+void CallReactions::SetIndicator(int& cached, int value) {
     if (value == cached) return;
     display_.Command(McuCommand::Indicator, static_cast<std::uint8_t>(value));
     cached = value;
 }
 
-void Calls::UpdateMissedIndicator() {
+void CallReactions::UpdateMissedIndicator() {
     SetIndicator(state_.indicators.missed,
                  IndicatorValue(McuIndicator::MissedCall, directory_.HasUnseenMissedCall()));
 }
 
-void Calls::RefreshCallIndicators() {
+void CallReactions::RefreshCallIndicators() {
     SetIndicator(state_.indicators.hold,
                  IndicatorValue(McuIndicator::OnHold, directory_.HasLiveHeldCall()));
     SetIndicator(state_.indicators.conference,
                  IndicatorValue(McuIndicator::Conference, directory_.HasLiveConferenceCall()));
 }
 
-void Calls::KillPickupTimer() {
+void CallReactions::KillPickupTimer() {
     if (!state_.pickupTimerSet) return;
     hubWindow_.KillTimer(TIMER_AM_PICKUP);
     state_.pickupTimerSet = false;
 }
 
-void Calls::ReactToCurrentCall(HandsetCallState state) {
+void CallReactions::ReactToCurrentCall(HandsetCallState state) {
     CallRecord* call = state_.currentCall;
     if (call == nullptr) return;
     const Settings& s = settings_;
 
     if (state != HandsetCallState::CALLSTATE_INCOMING &&
         state != HandsetCallState::CALLSTATE_TALKING) {
-        SwitchVoicemailRecording(false);
-        SwitchCallRecording(false);
+        actions_.SwitchVoicemailRecording(false);
+        actions_.SwitchCallRecording(false);
     }
     display_.Text(call->partnerDisplayName, CallStateText(state));
     if (const UserRecord* contact = directory_.FindContactByHandle(call->partnerHandle))
@@ -138,7 +157,7 @@ void Calls::ReactToCurrentCall(HandsetCallState state) {
     }
     if (s.callRecord && state == HandsetCallState::CALLSTATE_TALKING &&
         !(display_.GboxPresent() && s.callOut) && driverPlayer_.IsIdle())
-        SwitchCallRecording(true);
+        actions_.SwitchCallRecording(true);
     RingerControl(state_.ringing);
 
     if (call->ended) state_.currentCall = nullptr;
@@ -150,7 +169,7 @@ void Calls::ReactToCurrentCall(HandsetCallState state) {
     leds_.UpdateCalling(state);
 }
 
-void Calls::RingerControl(bool ringing) {
+void CallReactions::RingerControl(bool ringing) {
     if (ringing && session_.Status() == OwnStatus::DoNotDisturb) return;
     if (settings_.rightAsRinger) {
         if (ringing) {
@@ -172,9 +191,9 @@ void Calls::RingerControl(bool ringing) {
         device_.BuzzerOff();
 }
 
-void Calls::ResetSkypeState() {
-    SwitchVoicemailRecording(false);
-    SwitchCallRecording(false);
+void CallReactions::ResetSkypeState() {
+    actions_.SwitchVoicemailRecording(false);
+    actions_.SwitchCallRecording(false);
     // A ringing call goes with the lists: so do its ringer, pick-up timer and
     // calling LED.
     if (state_.ringing) {
@@ -192,7 +211,7 @@ void Calls::ResetSkypeState() {
     state_.ringing = false;
 }
 
-void Calls::ResetHandsetMenu() {
+void CallReactions::ResetHandsetMenu() {
     state_.uiMode = UiMode::Normal;
     state_.micMuted = false;
     state_.hookDown = false;
@@ -200,16 +219,16 @@ void Calls::ResetHandsetMenu() {
     directory_.SetContactPosition(-1);
 }
 
-void Calls::OnClientAttached() {
+void CallReactions::OnClientAttached() {
     ResetSkypeState();
-    ApplyAudioDevices();
+    actions_.ApplyAudioDevices();
     for (const char* command : {"PROTOCOL 10", "GET CURRENTUSERHANDLE", "GET CONNSTATUS",
                                 "GET USERSTATUS", "SEARCH FRIENDS"})
         link_.Send(command);
     if (device_.IsFound()) tray_.ShowConnected(true);
 }
 
-void Calls::OnMcuReady(bool gbox) {
+void CallReactions::OnMcuReady(bool gbox) {
     device_.SetMcuPresent(true);
     display_.SetGboxPresent(gbox);
     if (!settings_.logoLine1.empty()) display_.Text(settings_.logoLine1, McuCommand::LogoLine1);
@@ -224,51 +243,60 @@ void Calls::OnMcuReady(bool gbox) {
     display_.Command(McuCommand::Indicator, IndicatorValue(McuIndicator::Muted, state_.micMuted));
     display_.Command(McuCommand::Indicator, static_cast<std::uint8_t>(indicators.missed));
     display_.Command(McuCommand::Indicator,
-                     IndicatorValue(McuIndicator::NewVoiceMail, NewVoicemailExists()));
+                     IndicatorValue(McuIndicator::NewVoiceMail, actions_.NewVoicemailExists()));
     display_.Command(McuCommand::Indicator, static_cast<std::uint8_t>(indicators.hold));
     display_.Command(McuCommand::Indicator, static_cast<std::uint8_t>(indicators.conference));
     display_.Command(McuCommand::OwnStatus, OwnStatusCode(session_.Status()));
 }
 
-void Calls::OnMcuRequest(McuRequest request, LParam data) {
-    if (request == McuRequest::CallContact) {
-        if (data != 0)
-            HandleKeyAction(static_cast<int>(McuAction::CallContact), static_cast<int>(data),
-                            false);
-    } else if (request == McuRequest::ShowCallState) {
-        display_.Command(McuCommand::OwnStatus, OwnStatusCode(session_.Status()));
-        if (const CallRecord* call = state_.currentCall)
-            display_.Text(call->partnerDisplayName,
-                          state_.ringing ? McuCommand::CallIncoming : McuCommand::CallTalking);
-    } else if (request == McuRequest::ShowContact && data > 0) {
-        const UserRecord* contact = directory_.ContactAt(static_cast<std::size_t>(data - 1));
-        if (contact != nullptr && !contact->displayName.empty())
-            contacts_.ShowGroup(
-                *contact, contact->online ? McuCommand::ContactOnline : McuCommand::ContactOffline);
+void CallReactions::OnAudioButtons(unsigned buttons) {
+    if (platform_.mixer.GetDeviceCount() >= 2) {
+        std::string handsetName;
+        if (mixer_.GetName(handsetName)) {
+            // The buttons act on the handset only when it is not the first mixer
+            // device (that one the system's own volume keys already serve).
+            mixer_.Close();
+            std::string firstName;
+            const bool readFirst = mixer_.GetMixerName(0, firstName);
+            mixer_.OpenByName(handsetName);
+            if (readFirst && firstName != handsetName) ApplyVolumeButtons(mixer_, buttons);
+        }
+    }
+    if (buttons & 8) {
+        actions_.ToggleMicMute();
+        leds_.UpdateMuting(state_.micMuted);
     }
 }
 
-bool Calls::OnTimer(std::uintptr_t id) {
+void CallReactions::OnMicMuteChanged(bool muted) {
+    if (muted == state_.micMuted) return;
+    display_.Command(McuCommand::Indicator, IndicatorValue(McuIndicator::Muted, muted));
+    state_.micMuted = muted;
+    leds_.UpdateMuting(muted);
+}
+
+bool CallReactions::OnTimer(std::uintptr_t id) {
     if (!state_.pickupTimerSet || id != TIMER_AM_PICKUP) return false;
     KillPickupTimer();
     if (state_.ringing) {
-        AnswerRingingCall();
-        SwitchVoicemailRecording(true);
+        actions_.AnswerRingingCall();
+        actions_.SwitchVoicemailRecording(true);
     }
     return true;
 }
 
-void Calls::OnVoiceMailSettingsChanged() {
+void CallReactions::OnVoiceMailSettingsChanged() {
     const int oldVoiceMail = settings_.voiceMail;
     const int oldCallRecord = settings_.callRecord;
     LoadVoiceMailSettings(platform_, settings_, false);
     display_.SendVoiceMailSettings(settings_);
     if (settings_.voiceMail != oldVoiceMail && oldVoiceMail != 0) {
-        SwitchVoicemailRecording(false);
+        actions_.SwitchVoicemailRecording(false);
         // A call already ringing must not be picked up any more.
         KillPickupTimer();
     }
-    if (settings_.callRecord != oldCallRecord) SwitchCallRecording(settings_.callRecord != 0);
+    if (settings_.callRecord != oldCallRecord)
+        actions_.SwitchCallRecording(settings_.callRecord != 0);
 }
 
 }  // namespace calvox

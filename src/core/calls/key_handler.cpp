@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "base/hub_messages.h"
-#include "calls/call_actions.h"
-#include "calls/calls.h"
+#include "client/presence.h"
 #include "sound/recording.h"
 
 namespace calvox {
@@ -65,7 +64,24 @@ bool ShowsAtCorner(WindowPort& window, Hwnd target) {
 
 }  // namespace
 
-void Calls::ResetToNormalMode() {
+KeyFunctions::KeyFunctions(const KeyFunctionParts& p)
+    : platform_(p.platform),
+      settings_(p.settings),
+      link_(p.link),
+      session_(p.session),
+      directory_(p.directory),
+      display_(p.display),
+      contacts_(p.contacts),
+      automation_(p.automation),
+      mixer_(p.mixer),
+      driverPlayer_(p.driverPlayer),
+      answeringMachine_(p.answeringMachine),
+      soundPlayer_(p.soundPlayer),
+      companion_(p.companion),
+      actions_(p.actions),
+      state_(p.state) {}
+
+void KeyFunctions::ResetToNormalMode() {
     if (state_.uiMode == UiMode::Normal) return;
     directory_.SetContactPosition(-1);
     directory_.SetCallPosition(0);
@@ -73,27 +89,27 @@ void Calls::ResetToNormalMode() {
 }
 
 // Without a call: dial what the display shows, or press the client's YES.
-void Calls::DialFromDisplay() {
+void KeyFunctions::DialFromDisplay() {
     std::string handle;
     if (IsPhoneListMode(state_.uiMode)) {
         if (const std::string* current = directory_.CurrentContactHandle()) handle = *current;
     } else if (state_.uiMode == UiMode::History) {
         if (const CallRecord* call = directory_.StepCall(0)) handle = call->partnerHandle;
     } else {
-        PressClientButton("YES");
+        actions_.PressClientButton("YES");
         return;
     }
     // Nothing to dial is no call: "CALL " alone would only draw an error.
     if (!handle.empty()) link_.Send("CALL " + handle);
 }
 
-void Calls::OnSkypeKey() {
+void KeyFunctions::OnSkypeKey() {
     WindowPort& window = platform_.window;
     ClientWindows& client = automation_.Windows();
     if (state_.uiMode != UiMode::Normal || !IsLive(window, client.mainForm)) return;
-    FocusClient();
+    actions_.FocusClient();
     if (window.GetForegroundWindow() == client.mainForm) {
-        PressClientButton("SKYPE");
+        actions_.PressClientButton("SKYPE");
         link_.Send("FOCUS");
     }
     if (!IsLive(window, client.historyList))
@@ -103,11 +119,11 @@ void Calls::OnSkypeKey() {
         LeftClick(window, client.historyList, 5, 5);
 }
 
-void Calls::OnContactListKey() {
+void KeyFunctions::OnContactListKey() {
     WindowPort& window = platform_.window;
     const ClientWindows& client = automation_.Windows();
     if (state_.uiMode != UiMode::Normal || !IsLive(window, client.pageControl)) return;
-    FocusClient();
+    actions_.FocusClient();
     Rect list;
     if (!window.GetWindowRect(client.contactList, list)) return;
     auto listShows = [&] {
@@ -115,25 +131,25 @@ void Calls::OnContactListKey() {
     };
     if (listShows()) return;
     LeftClick(window, client.pageControl, 5, 5);
-    if (session_.ProtocolVersion() < 5) PressClientButton("SKYPE");
+    if (session_.ProtocolVersion() < 5) actions_.PressClientButton("SKYPE");
     platform_.clock.Sleep(kContactTabPauseMs);
     if (!listShows() && IsLive(window, client.pageControl))
         LeftClick(window, client.pageControl, 5, 20);
 }
 
-void Calls::OnMinimizeKey() {
+void KeyFunctions::OnMinimizeKey() {
     if (state_.uiMode != UiMode::Normal) return;
-    if (!IsLive(platform_.window, automation_.Windows().mainForm)) FindClientWindows();
+    if (!IsLive(platform_.window, automation_.Windows().mainForm)) actions_.FindClientWindows();
     automation_.Minimize();
 }
 
-void Calls::OnBackspaceKey() {
+void KeyFunctions::OnBackspaceKey() {
     if (state_.uiMode != UiMode::Normal) return;
     automation_.PostKeyToAddressBar(vk::kBack);
     if (display_.NumberEntryActive()) display_.Command(McuCommand::DeleteDigit, 0);
 }
 
-void Calls::OnPhoneListKey(int code) {
+void KeyFunctions::OnPhoneListKey(int code) {
     if (state_.currentCall != nullptr) return;
     const UiMode mode = PhoneListMode(code);
     state_.uiMode = state_.uiMode == mode ? UiMode::Normal : mode;
@@ -144,7 +160,7 @@ void Calls::OnPhoneListKey(int code) {
         display_.Command(McuCommand::IdleScreen, 0);
 }
 
-void Calls::OnHistoryKey() {
+void KeyFunctions::OnHistoryKey() {
     if (state_.currentCall != nullptr) return;
     if (state_.uiMode == UiMode::History) {
         state_.uiMode = UiMode::Normal;
@@ -156,25 +172,25 @@ void Calls::OnHistoryKey() {
     }
 }
 
-void Calls::OnUpDown(bool down) {
+void KeyFunctions::OnUpDown(bool down) {
     const UiMode mode = state_.uiMode;
     if (IsPhoneListMode(mode))
         contacts_.ShowContact(down, static_cast<int>(mode));
     else if (mode == UiMode::History)
         contacts_.ShowHistoryCall(down ? 1 : -1);
     else
-        PressClientButton(down ? "DOWN" : "UP");
+        actions_.PressClientButton(down ? "DOWN" : "UP");
 }
 
-void Calls::OnDialing() {
+void KeyFunctions::OnDialing() {
     if (const CallRecord* current = state_.currentCall) {
         const CallRecord* other = directory_.FindRingingIncomingCall();
         if (other != nullptr && other != current) {
-            SetCallStatus(*current, "ONHOLD");
+            actions_.SetCallStatus(*current, "ONHOLD");
             platform_.clock.Sleep(kResumePauseMs);
-            SetCallStatus(*other, "INPROGRESS");
+            actions_.SetCallStatus(*other, "INPROGRESS");
         } else {
-            PressClientButton("YES");
+            actions_.PressClientButton("YES");
         }
     } else {
         DialFromDisplay();
@@ -182,52 +198,52 @@ void Calls::OnDialing() {
     ResetToNormalMode();
 }
 
-void Calls::OnHandOff() {
+void KeyFunctions::OnHandOff() {
     ResetToNormalMode();
     const CallRecord* current = state_.currentCall;
     if (current != nullptr && current->status != ONHOLD)
-        FinishCurrentCall(true);
+        actions_.FinishCurrentCall(true);
     else
-        PressClientButton("NO");
+        actions_.PressClientButton("NO");
 }
 
-void Calls::OnHookSwitch() {
+void KeyFunctions::OnHookSwitch() {
     const CallRecord* current = state_.currentCall;
     if (current == nullptr) {
         DialFromDisplay();
     } else if (state_.ringing) {
-        SetCallStatus(*current, "INPROGRESS");
+        actions_.SetCallStatus(*current, "INPROGRESS");
     } else {
         // A held call is finished too; then another held call resumes.
-        SetCallStatus(*current, "FINISHED");
-        ResumeHeldCall(current);
+        actions_.SetCallStatus(*current, "FINISHED");
+        actions_.ResumeHeldCall(current);
     }
 }
 
-void Calls::OnHookButton(bool released) {
+void KeyFunctions::OnHookButton(bool released) {
     if (const CallRecord* current = state_.currentCall) {
         if (!released)
-            PressClientButton("NO");
+            actions_.PressClientButton("NO");
         else if (state_.ringing)
-            SetCallStatus(*current, "INPROGRESS");
+            actions_.SetCallStatus(*current, "INPROGRESS");
     }
     if (state_.hookDown)
         automation_.Minimize();
     else
-        FocusClient();
+        actions_.FocusClient();
 }
 
-void Calls::OnCallRecordSwitch(bool on) {
+void KeyFunctions::OnCallRecordSwitch(bool on) {
     const int wanted = on ? 1 : 0;
     if (settings_.callRecord != wanted) {
         settings_.callRecord = wanted;
-        SwitchCallRecording(on);
+        actions_.SwitchCallRecording(on);
     }
     WriteCallRecord(platform_, settings_.callRecord);
     companion_.NotifyRecordingChanged();
 }
 
-void Calls::PlayLastRecording() {
+void KeyFunctions::PlayLastRecording() {
     std::string file;
     if (!FindNewestRecording(platform_.files, settings_.crFolder, file) || !soundPlayer_) return;
     SoundPlayer& player = *soundPlayer_;
@@ -236,20 +252,20 @@ void Calls::PlayLastRecording() {
     player.Play(true);
 }
 
-void Calls::OnCursorKey(bool right) {
+void KeyFunctions::OnCursorKey(bool right) {
     automation_.PostKeyToAddressBar(right ? vk::kRight : vk::kLeft);
     if (display_.NumberEntryActive())
         display_.Command(right ? McuCommand::CursorRight : McuCommand::CursorLeft, 0);
 }
 
-void Calls::OnDigitKey(int code, int count) {
+void KeyFunctions::OnDigitKey(int code, int count) {
     if (settings_.keyUpMode != 0)
         TypeDigitIntoAddressBar(code, count);
     else
         SendDigit(KeyUpDialCharacter(code), count);
 }
 
-void Calls::StartAnsweringMachine() {
+void KeyFunctions::StartAnsweringMachine() {
     const Settings& s = settings_;
     if (s.enableAm != 0) {
         const DialogueMode start = s.voiceMail != 0 ? DialogueMode::Choice : DialogueMode::Pin;
@@ -259,44 +275,81 @@ void Calls::StartAnsweringMachine() {
     }
 }
 
-void Calls::StartCallRecordingNow() {
+void KeyFunctions::StartCallRecordingNow() {
     const CallRecord* current = state_.currentCall;
     if (settings_.callRecord != 0 && current != nullptr && current->status == INPROGRESS &&
         driverPlayer_.IsIdle())
-        SwitchCallRecording(true);
+        actions_.SwitchCallRecording(true);
 }
 
-void Calls::CallContact(int id) {
+void KeyFunctions::CallContact(int id) {
     if (state_.currentCall != nullptr) return;
     const UserRecord* contact = directory_.FindContactByNumber(id);
     if (contact != nullptr && !contact->handle.empty()) link_.Send("CALL " + contact->handle);
 }
 
-void Calls::DispatchMcuAction(int code, int count) {
+void KeyFunctions::TakeBackTypedDigit() {
+    automation_.PostKeyToAddressBar(vk::kBack);
+    display_.Command(McuCommand::DeleteDigit, 0);  // backspace on the number-entry line
+}
+
+void KeyFunctions::TypeDigitIntoAddressBar(int code, int count) {
+    char ch = KeyUpDialCharacter(code);
+    if (ch == 0) return;
+    if (const CallRecord* call = state_.currentCall;
+        call != nullptr && call->status == INPROGRESS) {
+        if (count == 0) actions_.SendDtmf(*call, ch);
+        return;
+    }
+    if (state_.uiMode != UiMode::Normal) return;
+    if (code == NUMBER_0 && count != 0) {
+        // A long "0" is "+": the "0" its press typed goes again.
+        TakeBackTypedDigit();
+        ch = '+';
+    }
+    automation_.TypeIntoAddressBar(ch);
+}
+
+void KeyFunctions::SendDigit(char ch, int count) {
+    if (const CallRecord* call = state_.currentCall;
+        call != nullptr && call->status == INPROGRESS) {
+        actions_.SendDtmf(*call, ch);
+        return;
+    }
+    if (state_.uiMode != UiMode::Normal) return;
+    if (ch == '0' && count != 0) {
+        // A long "0" is "+": the "0" its press typed goes again.
+        TakeBackTypedDigit();
+        ch = '+';
+    }
+    actions_.PressClientButton(std::string(1, ch));
+}
+
+void KeyFunctions::DispatchMcuAction(int code, int count) {
     switch (static_cast<McuAction>(code)) {
         case McuAction::ClearAddressBar:
             automation_.ClearAddressBar();
             break;
         case McuAction::Answer:
         case McuAction::AnswerToo:
-            AnswerRingingCall();
+            actions_.AnswerRingingCall();
             break;
         case McuAction::StartAnsweringMachine:
             StartAnsweringMachine();
             break;
         case McuAction::AnswerToVoicemail:
-            AnswerRingingCall();
-            SwitchVoicemailRecording(true);
+            actions_.AnswerRingingCall();
+            actions_.SwitchVoicemailRecording(true);
             break;
         case McuAction::PressYes:
-            PressClientButton("YES");
+            actions_.PressClientButton("YES");
             break;
         case McuAction::StopOrFinish:
         case McuAction::StopOrFinishToo:
             if (answeringMachine_.IsBusy())
                 answeringMachine_.Stop();
             else
-                FinishCurrentCall(false);
+                actions_.FinishCurrentCall(false);
             break;
         case McuAction::StartCallRecording:
             StartCallRecordingNow();
@@ -311,7 +364,7 @@ void Calls::DispatchMcuAction(int code, int count) {
 }
 
 // The keys of a call and of the display's browsing; false for any other.
-bool Calls::DispatchCallKey(int code, bool released) {
+bool KeyFunctions::DispatchCallKey(int code, bool released) {
     switch (code) {
         case DIALING:
             OnDialing();
@@ -346,7 +399,7 @@ bool Calls::DispatchCallKey(int code, bool released) {
 }
 
 // The keys that work the client's own windows; false for any other.
-bool Calls::DispatchClientKey(int code) {
+bool KeyFunctions::DispatchClientKey(int code) {
     switch (code) {
         case SKYPE:
             OnSkypeKey();
@@ -374,7 +427,7 @@ bool Calls::DispatchClientKey(int code) {
 }
 
 // The recording and volume keys; false for any other.
-bool Calls::DispatchSoundKey(int code) {
+bool KeyFunctions::DispatchSoundKey(int code) {
     switch (code) {
         case ENABLECR:
         case DISABLECR:
@@ -398,7 +451,7 @@ bool Calls::DispatchSoundKey(int code) {
     }
 }
 
-void Calls::Dispatch(int code, int count, bool released) {
+void KeyFunctions::Dispatch(int code, int count, bool released) {
     if (DispatchCallKey(code, released) || DispatchClientKey(code) || DispatchSoundKey(code))
         return;
     if (code >= NUMBER_0 && code <= NUMBER_PLUS)
@@ -431,7 +484,7 @@ char McuDialCharacter(int code) {
     return kCharacters[static_cast<std::size_t>(code - first)];
 }
 
-void Calls::HandleKeyAction(int code, int count, bool released) {
+void KeyFunctions::HandleKeyAction(int code, int count, bool released) {
     // The simulator shows every key action that reaches the handler.
     if (platform_.observer) platform_.observer->KeyAction(code, count, released);
     if (code == LED_CALLING || code == LED_MUTING) return;
@@ -449,17 +502,35 @@ void Calls::HandleKeyAction(int code, int count, bool released) {
     if (state_.ringing && code != HAND_OFF && code != HOOKBUTTON && !exempt &&
         (settings_.anyKeyAnswer != 0 || code == DIALING)) {
         link_.Send("HOOK OFF");
-        FocusClient();
+        actions_.FocusClient();
         return;
     }
 
     // The first key press may only bring the client forward.
     if (state_.uiMode == UiMode::Normal && !SkipsFocusFirst(code) &&
         !(state_.currentCall != nullptr && code == HAND_OFF)) {
-        if (FocusClient() && settings_.focusAndContinue == 0 && !exempt) return;
+        if (actions_.FocusClient() && settings_.focusAndContinue == 0 && !exempt) return;
     }
 
     Dispatch(code, count, released);
+}
+
+void KeyFunctions::OnMcuRequest(McuRequest request, LParam data) {
+    if (request == McuRequest::CallContact) {
+        if (data != 0)
+            HandleKeyAction(static_cast<int>(McuAction::CallContact), static_cast<int>(data),
+                            false);
+    } else if (request == McuRequest::ShowCallState) {
+        display_.Command(McuCommand::OwnStatus, OwnStatusCode(session_.Status()));
+        if (const CallRecord* call = state_.currentCall)
+            display_.Text(call->partnerDisplayName,
+                          state_.ringing ? McuCommand::CallIncoming : McuCommand::CallTalking);
+    } else if (request == McuRequest::ShowContact && data > 0) {
+        const UserRecord* contact = directory_.ContactAt(static_cast<std::size_t>(data - 1));
+        if (contact != nullptr && !contact->displayName.empty())
+            contacts_.ShowGroup(
+                *contact, contact->online ? McuCommand::ContactOnline : McuCommand::ContactOffline);
+    }
 }
 
 }  // namespace calvox

@@ -127,7 +127,7 @@ void Hub::SetUpHandset() {
     mixer_.Close();
     if (soundPlayer_) soundPlayer_->ReleaseDevice();
     driverPlayer_.StopAndRelease();
-    calls_.ResetHandsetMenu();
+    reactions_.ResetHandsetMenu();
     filter_.ResetCaps();
     display_.SetGboxPresent(false);
     tray_.ShowConnected(false);

@@ -25,10 +25,15 @@ Hub::Hub(Platform& p)
       companion_(p.window, p.shell, p.files, settings_, hubWindow_, state_.registeredMessages),
       contacts_(display_, directory_, link_, p.system),
       automation_(p.window, p.clock),
-      calls_(CallsParts{p, settings_, hubWindow_, link_, parser_, directory_, historicIds_, device_,
-                        display_, leds_, contacts_, automation_, mixer_, driverPlayer_,
-                        answeringMachine_, soundPlayer_, tray_, companion_}),
-      filter_(settings_, log_, buzzer_, answeringMachine_, display_, automation_, calls_) {
+      actions_(CallActionParts{p, settings_, link_, directory_, display_, automation_, mixer_,
+                               driverPlayer_, callState_}),
+      reactions_(CallReactionParts{p, settings_, hubWindow_, link_, parser_, directory_,
+                                   historicIds_, device_, display_, leds_, mixer_, driverPlayer_,
+                                   soundPlayer_, tray_, actions_, callState_}),
+      keys_(KeyFunctionParts{p, settings_, link_, parser_, directory_, display_, contacts_,
+                             automation_, mixer_, driverPlayer_, answeringMachine_, soundPlayer_,
+                             companion_, actions_, callState_}),
+      filter_(settings_, log_, buzzer_, answeringMachine_, display_, automation_, keys_) {
     // The number line and the client's address bar are cleared together.
     display_.SetOnClear([this] { automation_.ClearAddressBar(); });
 }
@@ -78,7 +83,7 @@ LResult Hub::OnCreate() {
 
     filter_.ResetKeyDownCount();
     SetUpHandset();
-    calls_.ApplyAudioDevices();
+    actions_.ApplyAudioDevices();
 
     buzzer_.Start();
     device_.SetBuzzerDuration(DurationMs(settings_.buzzerDuration));
@@ -112,7 +117,7 @@ LResult Hub::OnDestroy() {
 void Hub::RunHandsetSetupAgain() {
     filter_.ResetKeyDownCount();
     SetUpHandset();
-    calls_.ApplyAudioDevices();
+    actions_.ApplyAudioDevices();
 }
 
 void Hub::OnKeyFloodCheck() {
@@ -134,7 +139,7 @@ void Hub::OnKeyFloodCheck() {
 }
 
 void Hub::OnTimer(WParam id) {
-    if (calls_.OnTimer(id) || leds_.OnTimer(id)) return;
+    if (reactions_.OnTimer(id) || leds_.OnTimer(id)) return;
     if (id == TIMER_KEY_FLOOD) {
         OnKeyFloodCheck();
     } else if (id == TIMER_HANDSET_REINIT) {
@@ -148,7 +153,7 @@ void Hub::OnDeviceChange(DeviceInterfaceChange change, bool audio) {
         filter_.ResetKeyDownCount();
         mixer_.Close();
         SetUpHandset();
-        calls_.ApplyAudioDevices();
+        actions_.ApplyAudioDevices();
         return;
     }
     std::int64_t now = platform_.clock.Now();
@@ -163,7 +168,7 @@ void Hub::OnDeviceChange(DeviceInterfaceChange change, bool audio) {
 void Hub::OnMixerLineChange() {
     std::uint32_t muted = 0;
     if (!mixer_.LineCommand(kDirectionRecording, "MICROPHONE", "GETMUTE", muted)) return;
-    calls_.OnMicMuteChanged(muted != 0);
+    reactions_.OnMicMuteChanged(muted != 0);
 }
 
 void Hub::OnMixerControlChange() {
@@ -172,7 +177,7 @@ void Hub::OnMixerControlChange() {
     if (settings_.rightAsRinger && mixer_.GetMasterVolume(volume, balance)) {
         // At volume 0 both channels read back as balance 50; rewriting it
         // would only raise another change notice.
-        const int wanted = calls_.State().ringing ? 100 : 0;
+        const int wanted = callState_.ringing ? 100 : 0;
         if (volume > 0 && balance != wanted) mixer_.SetMasterVolume(volume, wanted);
     }
     const std::uint32_t minimum = ClampVolume(settings_.minimumVolume);
@@ -197,28 +202,28 @@ void Hub::OnMixerChange(MixerChange change) {
 
 void Hub::OnSkypeNotify(WParam copyId) {
     const std::optional<std::string> text = link_.TakeNotificationCopy(copyId);
-    calls_.OnClientEvents(parser_.Parse(text ? text->c_str() : nullptr));
+    reactions_.OnClientEvents(parser_.Parse(text ? text->c_str() : nullptr));
 }
 
 void Hub::OnSkypeAttach(WParam apiWindow, LParam status) {
     if (!link_.OnAttach(apiWindow, status)) return;
-    calls_.FindClientWindows();
+    actions_.FindClientWindows();
     hubWindow_.Post(HUBM_SKYPE_ATTACHED, 0, 0);
 }
 
 LResult Hub::OnCompanionChanging(unsigned message, WParam code, LParam lParam) {
     switch (code) {
         case VMS_SETTINGS_CHANGED:
-            calls_.OnVoiceMailSettingsChanged();
+            reactions_.OnVoiceMailSettingsChanged();
             break;
         case VMS_MAKE_CALL:
-            return calls_.MakeConfiguredCall() ? 1 : 0;
+            return actions_.MakeConfiguredCall() ? 1 : 0;
         case VMS_DETACH:
             companion_.OnDetach();
             break;
         case VMS_MESSAGES_CHANGED:
             display_.Command(McuCommand::Indicator, IndicatorValue(McuIndicator::NewVoiceMail,
-                                                                   calls_.NewVoicemailExists()));
+                                                                   actions_.NewVoicemailExists()));
             break;
         default:
             break;
@@ -275,7 +280,7 @@ bool Hub::OnHandsetMessage(unsigned message, WParam wParam, LParam lParam) {
             filter_.OnMessage(HUBM_MCU_ACTION, 0, 0);
             return true;
         case HUBM_MCU_READY:
-            calls_.OnMcuReady(wParam == static_cast<WParam>(McuReady::Gbox));
+            reactions_.OnMcuReady(wParam == static_cast<WParam>(McuReady::Gbox));
             return true;
         case HUBM_MCU_EVENT:
             // Every report is acknowledged but an empty call-contact request.
@@ -283,10 +288,10 @@ bool Hub::OnHandsetMessage(unsigned message, WParam wParam, LParam lParam) {
                 display_.Command(McuCommand::Acknowledge, 0);
             return true;
         case HUBM_MCU_REQUEST:
-            calls_.OnMcuRequest(static_cast<McuRequest>(wParam), lParam);
+            keys_.OnMcuRequest(static_cast<McuRequest>(wParam), lParam);
             return true;
         case HUBM_AUDIO_BUTTONS:
-            calls_.OnAudioButtons(static_cast<unsigned>(wParam));
+            reactions_.OnAudioButtons(static_cast<unsigned>(wParam));
             return true;
         case HUBM_SPEAKER_UNMUTE: {
             std::uint32_t unmuted = 0;
@@ -294,7 +299,7 @@ bool Hub::OnHandsetMessage(unsigned message, WParam wParam, LParam lParam) {
             return true;
         }
         case HUBM_PLAYBACK_DONE:
-            calls_.FinishCurrentCall(false);
+            actions_.FinishCurrentCall(false);
             return true;
         default:
             return false;
@@ -327,7 +332,7 @@ LResult Hub::Handle(unsigned message, WParam wParam, LParam lParam) {
             OnSkypeNotify(wParam);
             return 0;
         case HUBM_SKYPE_ATTACHED:
-            calls_.OnClientAttached();
+            reactions_.OnClientAttached();
             return 0;
         case HUBM_TRAY:
             OnTray(lParam);

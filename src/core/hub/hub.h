@@ -8,9 +8,12 @@
 
 #include "base/diagnostic_log.h"
 #include "base/hub_window.h"
-#include "calls/calls.h"
+#include "calls/call_actions.h"
+#include "calls/call_reactions.h"
+#include "calls/call_state.h"
 #include "calls/contact_display.h"
 #include "calls/key_event_filter.h"
+#include "calls/key_handler.h"
 #include "client/historic_call_ids.h"
 #include "client/notification_parser.h"
 #include "client/skype_directory.h"
@@ -49,7 +52,10 @@ public:
     // The parts, for tests and benchmarks that drive one of them.
     ClientLink& Link() { return link_; }
     NotificationParser& Parser() { return parser_; }
-    Calls& CallsPart() { return calls_; }
+    CallState& SharedCallState() { return callState_; }
+    CallActions& Actions() { return actions_; }
+    CallReactions& Reactions() { return reactions_; }
+    KeyFunctions& Keys() { return keys_; }
     SkypeDirectory& Directory() { return directory_; }
     HandsetDevice& Device() { return device_; }
     Settings& CurrentSettings() { return settings_; }
@@ -101,7 +107,12 @@ private:
     CompanionLink companion_;
     ContactDisplay contacts_;
     ClientAutomation automation_;
-    Calls calls_;
+    // The current call, ringing, browsing, hook and mute: what the three
+    // parts below share.
+    CallState callState_;
+    CallActions actions_;
+    CallReactions reactions_;
+    KeyFunctions keys_;
     KeyEventFilter filter_;
 };
 
